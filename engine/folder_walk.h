@@ -1,0 +1,48 @@
+// WalkFolder: the depth-first walk of a directory tree that backs up every file passing the
+// backup filter and calls a callback for every path matching a wildcard pattern.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/platform_files.h"
+
+inline constexpr std::int32_t WALK_FILES = 1;
+inline constexpr std::int32_t WALK_FOLDERS = 2;
+inline constexpr std::int32_t WALK_NO_RECURSE = 4;
+
+inline constexpr std::int32_t WALK_DONE = 0;
+inline constexpr std::int32_t WALK_SEARCH_FAILED = -1;
+inline constexpr std::int32_t WALK_STOPPED = -2;
+inline constexpr std::int32_t WALK_BAD_ARGUMENT = -3;
+
+// Returns nonzero to go on, 0 to stop the whole walk. path and data are valid only during
+// the call.
+using WalkCallback = std::int32_t (*)(const char* path, const FindData* data,
+                                      std::int32_t userData);
+
+// Walks directory (used unchanged: a sub-folder path ends with "/", so paths below the top
+// carry a doubled separator). Returns WALK_DONE, WALK_SEARCH_FAILED, WALK_STOPPED or
+// WALK_BAD_ARGUMENT as documented beside the constants' uses in folder_walk.cpp.
+std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
+                        std::int32_t userData, std::int32_t flags);
+
+// The callback of the main dialog: prints the path and a line feed, returns 1.
+std::int32_t PrintFoundPath(const char* path, const FindData* data, std::int32_t userData);
+
+// HRESULT-style results of the bounded string operations.
+inline constexpr std::int32_t S_OK = 0;
+inline constexpr std::int32_t E_INVALIDARG = static_cast<std::int32_t>(0x80070057);
+inline constexpr std::int32_t STRSAFE_E_INSUFFICIENT_BUFFER = static_cast<std::int32_t>(0x8007007A);
+
+std::int32_t CopyBounded(char* destination, std::size_t capacity, const char* source);
+std::int32_t AppendBounded(char* destination, std::size_t capacity, const char* source);
+
+// Progress of the walk in hand, for a user interface that shows it. The observer is called
+// after every file the walk handles; it must not start another walk.
+struct WalkProgress {
+  std::uint64_t filesVisited = 0;
+  std::uint64_t filesBackedUp = 0;
+};
+using WalkProgressObserver = void (*)(const WalkProgress& progress, void* context);
+// Null removes the observer. Counts restart at every top-level walk.
+void SetWalkProgressObserver(WalkProgressObserver observer, void* context);

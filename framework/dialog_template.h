@@ -1,0 +1,50 @@
+// Dialog templates and icons as data: what a backend needs to build a window, in dialog units.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class ControlClass { Button, Edit, Static, ListBox };
+
+struct ControlTemplate {
+  int id;  // -1 for a control without an id
+  ControlClass cls;
+  std::string text;
+  std::uint32_t style;
+  int x, y, cx, cy;
+  int iconResource = 0;  // for an SS_ICON static: the icon shown in place of text
+};
+
+struct DialogFont {
+  std::string name;
+  int pointSize;
+  int weight;
+  bool italic;
+  int charset;
+};
+
+struct DialogTemplate {
+  int id;
+  std::uint32_t style;
+  std::uint32_t exStyle;
+  int x, y, cx, cy;
+  std::string title;
+  DialogFont font;
+  std::vector<ControlTemplate> controls;  // template order, which is the tab order
+};
+
+// One picture of an icon: width x height pixels, rows top to bottom, 0xAARRGGBB each.
+struct IconImage {
+  int width;
+  int height;
+  std::vector<std::uint32_t> pixels;
+};
+
+// An icon resource: the same picture at several sizes, largest first.
+struct Icon {
+  int id;
+  std::vector<IconImage> images;
+  // The image whose width is closest to size (at least one image must exist).
+  const IconImage& BestFor(int size) const;
+};

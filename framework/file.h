@@ -1,0 +1,43 @@
+// CFile: the framework's file object over a POSIX descriptor. Closed objects hold the null
+// handle; every failure is reported by the result, never by an exception.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CFile {
+ public:
+  // Open-mode bits. modeCreate without modeNoTruncate empties an existing file.
+  enum OpenFlags : unsigned {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareDenyNone = 0x0040,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+  };
+  static constexpr int hFileNull = -1;
+
+  CFile() = default;
+  ~CFile();
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+
+  // False when the file cannot be opened; the object then stays closed. The descriptor is
+  // opened with O_CLOEXEC. An object that is already open is closed first.
+  bool Open(const std::string& path, unsigned flags);
+  // Harmless on a closed object.
+  void Close();
+  bool IsOpen() const { return m_hFile != hFileNull; }
+
+  // Length in bytes, or 0 when closed or unknown.
+  std::uint64_t GetLength() const;
+  // Reads up to count bytes at the current position; returns the number read (0 on failure).
+  std::size_t Read(void* buffer, std::size_t count);
+  // Writes all count bytes, retrying short writes; false when they could not all be written.
+  bool Write(const void* buffer, std::size_t count);
+  // Moves to the end of the file; returns the new position, or -1 on failure.
+  std::int64_t SeekToEnd();
+
+  int m_hFile = hFileNull;
+};

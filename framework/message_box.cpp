@@ -1,0 +1,8 @@
+// The application message box, routed to the installed backend.
+#include "message_box.h"
+
+#include "window_backend.h"
+
+int AfxMessageBox(const std::string& text, UINT style) {
+  return CurrentWindowBackend().MessageBox(text, kApplicationTitle, style);
+}

@@ -1,0 +1,74 @@
+// The file-system services the engine and the restoration dialog build on. Each returns its
+// failure as a std::error_code (errno values in std::generic_category); none throws.
+#pragma once
+
+#include <dirent.h>
+#include <limits.h>
+
+#include <cstdint>
+#include <string>
+#include <system_error>
+
+// The platform's maximum path length, terminator included: every path buffer has this size.
+inline constexpr std::size_t kMaxPath = PATH_MAX;
+
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+
+// What the directory search reports for one entry; valid until the next call on the search.
+struct FindData {
+  std::uint32_t dwFileAttributes = 0;  // FILE_ATTRIBUTE_DIRECTORY for folders and links to them
+  char cFileName[NAME_MAX + 1] = {};
+};
+
+// Enumerates one folder in the platform's order, "." and ".." included.
+class DirectorySearch {
+ public:
+  DirectorySearch() = default;
+  ~DirectorySearch();
+  DirectorySearch(const DirectorySearch&) = delete;
+  DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+  // searchPath is a folder, a separator and a wildcard pattern for the names ("dir/*.*").
+  // Fills data with the first matching entry. On failure returns the error and stays closed;
+  // a folder with no matching entry fails with std::errc::no_such_file_or_directory.
+  std::error_code Start(const char* searchPath, FindData& data);
+  // Fills data with the next entry. Returns false when the search ends: with an empty
+  // error code when there are no more entries, with the error when reading failed.
+  bool Next(FindData& data, std::error_code& ended);
+  void Close();
+  bool IsOpen() const { return m_dir != nullptr; }
+  // The folder's identity (device, inode), valid while open; used to recognise a folder
+  // already being walked or the backups folder.
+  std::uint64_t Device() const { return m_device; }
+  std::uint64_t Inode() const { return m_inode; }
+
+ private:
+  bool Fill(FindData& data, std::error_code& ended);
+
+  DIR* m_dir = nullptr;
+  std::string m_pattern;
+  std::uint64_t m_device = 0;
+  std::uint64_t m_inode = 0;
+};
+
+// The full path of the running executable. Tests redirect it with SetProgramPathForTesting so
+// that the backups folder lands in a temporary folder.
+std::string GetProgramPath();
+// An empty path restores the real one.
+void SetProgramPathForTesting(const std::string& executablePath);
+
+// Creates one folder. An existing folder (or anything else of that name) gives
+// std::errc::file_exists.
+std::error_code CreateFolder(const char* path);
+
+// Copies a regular file (or a link to one) byte for byte, keeping its mode bits and its
+// modification time. The copy is written under a temporary name in the destination's folder
+// and takes the destination's name only once complete, so a failed copy leaves whatever was
+// there before untouched. With failIfExists an existing destination gives
+// std::errc::file_exists and is left alone; otherwise it is replaced. A source that is not a
+// regular file (folder, FIFO, socket, device) is refused without being opened for reading
+// in a way that could block.
+std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists);
+
+// The platform's text for an error code, for showing to the user.
+std::string ErrorText(std::error_code code);

@@ -1,0 +1,96 @@
+// The scripted window backend for tests: builds no window but runs the real dialog classes.
+// A test queues what the user does, runs a dialog, and reads back every message box shown.
+//
+// Every queued action goes to the innermost window or message box open when it is taken:
+// a message box opened by a handler takes the next action, which must be an Answer (a box
+// with only an OK button answers IDOK by itself when the next action is not an Answer).
+// When the queue runs dry, each open window is closed as by its close box (WM_CLOSE), so
+// every modal run ends.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../window_backend.h"
+
+class ScriptedWindow;
+
+class ScriptedBackend : public WindowBackend {
+ public:
+  struct ShownMessage {
+    std::string text;
+    std::string caption;
+    UINT style;
+  };
+
+  // Installs itself as the window backend; uninstalls on destruction.
+  ScriptedBackend();
+  ~ScriptedBackend() override;
+
+  // --- What the user does, in order ---
+  // Replaces an edit box's text, raising EN_CHANGE once.
+  ScriptedBackend& Type(int id, const std::string& text);
+  // Types text one character at a time onto the box's current text, raising EN_CHANGE for each.
+  ScriptedBackend& TypeKeys(int id, const std::string& text);
+  ScriptedBackend& Click(int id);
+  // Moves the list box's caret (and selection) to index, raising LBN_SELCHANGE.
+  ScriptedBackend& Pick(int id, int index);
+  // Answers the message box that is open when this action is taken.
+  ScriptedBackend& Answer(int button);
+  ScriptedBackend& Hide();
+  ScriptedBackend& Show();
+  ScriptedBackend& Escape();
+  // Enter while an edit box has the focus: the default button, or IDOK when there is none.
+  ScriptedBackend& Enter();
+  ScriptedBackend& Close();
+  ScriptedBackend& SysCommand(UINT commandId);
+  ScriptedBackend& Minimise(bool minimised, int clientWidth, int clientHeight);
+  // Runs a check at this point, with the windows still open.
+  ScriptedBackend& Then(std::function<void()> check);
+  // What the next folder browser returns (nothing: the user cancels).
+  ScriptedBackend& SetBrowseResult(std::optional<std::string> path);
+
+  // --- What the test reads back ---
+  const std::vector<ShownMessage>& Messages() const { return m_messages; }
+  std::vector<std::string> MessageTexts() const;
+  void ClearMessages() { m_messages.clear(); }
+  // Script errors (an action no open window can take, a question with no answer queued).
+  const std::vector<std::string>& Problems() const { return m_problems; }
+  // The innermost open window, or null.
+  ScriptedWindow* ActiveWindow() const;
+  int IconSize() const { return m_iconSize; }
+  void SetIconSize(int size) { m_iconSize = size; }
+
+  // WindowBackend
+  std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
+                                                   MessageTarget& target) override;
+  int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
+  std::optional<std::string> BrowseForPath(const std::string& title) override;
+  int GetSystemMetrics(int index) const override;
+  void KeepResponsive() override {}
+
+ private:
+  friend class ScriptedWindow;
+  struct Action {
+    enum Kind { Type, Key, Click, Pick, Answer, Hide, Show, Escape, Enter, Close, SysCommand,
+                Minimise, Then } kind;
+    int id = 0;
+    std::string text;
+    int value = 0;
+    int width = 0, height = 0;
+    std::function<void()> check;
+  };
+  ScriptedBackend& Queue(Action action);
+  // Takes the next action for window (the innermost); false when the queue is empty.
+  bool TakeAction(ScriptedWindow& window);
+
+  std::deque<Action> m_actions;
+  std::vector<ShownMessage> m_messages;
+  std::vector<std::string> m_problems;
+  std::vector<ScriptedWindow*> m_open;  // innermost last
+  std::optional<std::string> m_browseResult;
+  int m_iconSize = 32;
+};

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever Quillmar needs to build, test and run that is not there yet.
+# Safe to run again: it asks apt only for the packages that are missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfltk1.3-dev libx11-dev libxext-dev libxft-dev libxinerama-dev libxfixes-dev libxcursor-dev libxrender-dev libfontconfig1-dev
+  xvfb xdotool imagemagick x11-utils fonts-dejavu-core
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo_cmd=()
+((EUID != 0)) && sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
