@@ -18,12 +18,21 @@ extern std::string g_strRecord;
 extern CFile g_fileList;
 
 // Run at the start of every folder the walk visits: builds the folder paths, creates the
-// backups folder when missing and opens list.txt when it is not open.
+// backups folder when missing and opens list.txt when it is not open. Afterwards
+// g_szBackupPath holds the backups folder path, ending with a separator.
 void PrepareBackupStore();
 // Builds the backup path of the file named name into g_szBackupPath. False when it would
 // not fit in kMaxPath (nothing is then to be backed up).
 bool BuildBackupPath(const char* name);
 // True when the file named name is to be backed up under the current g_strFilter.
 bool PassesBackupFilter(const char* name);
-// Copies g_szFilePath to g_szBackupPath and appends its record to list.txt.
-void BackupCurrentFile();
+// Copies g_szFilePath to g_szBackupPath and appends its record to list.txt. A path whose copy
+// could not be made is not recorded. Every failure is shown in a message box. Returns true
+// when the copy was made and its record written.
+bool BackupCurrentFile();
+
+// Brackets one top-level walk. Within it the program folder is looked up once, since it
+// cannot change while the walk runs. EndBackupRun closes list.txt, so no descriptor outlives
+// the walk (another open could then replace the file under it).
+void BeginBackupRun();
+void EndBackupRun();

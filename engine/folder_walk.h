@@ -21,8 +21,15 @@ using WalkCallback = std::int32_t (*)(const char* path, const FindData* data,
                                       std::int32_t userData);
 
 // Walks directory (used unchanged: a sub-folder path ends with "/", so paths below the top
-// carry a doubled separator). Returns WALK_DONE, WALK_SEARCH_FAILED, WALK_STOPPED or
-// WALK_BAD_ARGUMENT as documented beside the constants' uses in folder_walk.cpp.
+// carry a doubled separator). Returns WALK_BAD_ARGUMENT for a null argument (nothing else
+// happens), WALK_SEARCH_FAILED when the folder cannot be searched (the store is then not
+// prepared), WALK_STOPPED once the callback answered 0, and otherwise the result of the last
+// sub-folder walk, or WALK_DONE when there was none.
+// A path that would not fit kMaxPath is never cut: such a file is neither backed up nor
+// handed to the callback, and such a sub-folder is skipped with WALK_SEARCH_FAILED as its
+// result. A sub-folder that is the backups folder, or a folder already on the walk's path
+// (reached again through a link), still gets its callback but is not entered; walking the
+// backups folder itself visits nothing. list.txt is closed when the outermost call returns.
 std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
                         std::int32_t userData, std::int32_t flags);
 

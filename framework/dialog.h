@@ -60,7 +60,7 @@ template <auto Handler>
 constexpr MessageMapEntry ShowWindow() {
   return {WM_SHOWWINDOW, 0, 0, [](CDialog& d, WPARAM w, LPARAM l) -> LRESULT {
             (static_cast<OwnerOf<Handler>&>(d).*Handler)(static_cast<BOOL>(w),
-                                                          static_cast<UINT>(l));
+                                                         static_cast<UINT>(l));
             return 0;
           }};
 }
@@ -140,10 +140,12 @@ class CDialog : public MessageTarget {
   void OnPaint();
   void OnShowWindow(BOOL show, UINT status);
 
+  // The base of every derived class's table (a derived table names it as its base).
+  static const MessageMap messageMap;
+
  private:
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
 
-  static const MessageMap messageMap;
   int m_templateId;
   std::unique_ptr<DialogWindow> m_window;
 };

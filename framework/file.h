@@ -38,6 +38,9 @@ class CFile {
   bool Write(const void* buffer, std::size_t count);
   // Moves to the end of the file; returns the new position, or -1 on failure.
   std::int64_t SeekToEnd();
+  // Cuts or extends the file to length bytes; false on failure or when closed. Lets a writer
+  // take back a record it could not finish.
+  bool SetLength(std::uint64_t length);
 
   int m_hFile = hFileNull;
 };

@@ -61,6 +61,10 @@ class ScriptedBackend : public WindowBackend {
   const std::vector<std::string>& Problems() const { return m_problems; }
   // The innermost open window, or null.
   ScriptedWindow* ActiveWindow() const;
+  // Actions queued but not yet taken (a script that ends with some left over is usually wrong).
+  std::size_t PendingActions() const { return m_actions.size(); }
+  // Drops the actions not yet taken, so that the next dialog starts with a fresh script.
+  void ClearActions() { m_actions.clear(); }
   int IconSize() const { return m_iconSize; }
   void SetIconSize(int size) { m_iconSize = size; }
 
@@ -75,13 +79,26 @@ class ScriptedBackend : public WindowBackend {
  private:
   friend class ScriptedWindow;
   struct Action {
-    enum Kind { Type, Key, Click, Pick, Answer, Hide, Show, Escape, Enter, Close, SysCommand,
-                Minimise, Then } kind;
+    enum Kind {
+      Type,
+      Key,
+      Click,
+      Pick,
+      Answer,
+      Hide,
+      Show,
+      Escape,
+      Enter,
+      Close,
+      SysCommand,
+      Minimise,
+      Then
+    } kind;
     int id = 0;
-    std::string text;
+    std::string text{};
     int value = 0;
     int width = 0, height = 0;
-    std::function<void()> check;
+    std::function<void()> check{};
   };
   ScriptedBackend& Queue(Action action);
   // Takes the next action for window (the innermost); false when the queue is empty.

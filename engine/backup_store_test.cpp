@@ -1,0 +1,286 @@
+// Tests of the backup store on real trees: the filter, the exact bytes of list.txt, the copies
+// and every message the store shows, in its situation and order.
+#include "engine/backup_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/folder_walk.h"
+#include "engine/test_tree.h"
+
+namespace {
+
+using test_tree::Records;
+
+constexpr const char* kOpenFailed = "Openning restoration list file failed.";
+constexpr const char* kCreateFailed = "Failed to create backup list text file";
+constexpr const char* kCopyFailed = "CopyFile failed.";
+constexpr const char* kWriteFailed = "Failed writting to backup text file";
+
+std::int32_t GoOn(const char*, const FindData*, std::int32_t) { return 1; }
+
+class BackupStoreTest : public test_tree::EngineTest {
+ protected:
+  std::int32_t Walk(const std::string& relative, std::int32_t flags = WALK_FILES | WALK_FOLDERS) {
+    return WalkFolder(tree.Path(relative).c_str(), "*", GoOn, 0, flags);
+  }
+  // The names that a walk of a folder holding exactly these files backs up under filter.
+  std::vector<std::string> BackedUpNames(const std::string& filter,
+                                         const std::vector<std::string>& names) {
+    static int round = 0;
+    std::string folder = "F" + std::to_string(round++);
+    tree.MakeDir(folder);
+    for (const std::string& name : names) tree.Write(folder + "/" + name, name);
+    g_strFilter = filter;
+    EXPECT_EQ(Walk(folder), WALK_DONE);
+    std::vector<std::string> copied;
+    for (const std::string& record : Records(List())) {
+      std::string name = record.substr(record.rfind('/') + 1);
+      EXPECT_EQ(tree.Read("prog/backups/" + name + "BACKUP"), name);
+      copied.push_back(name);
+    }
+    std::sort(copied.begin(), copied.end());
+    ::unlink(tree.Path("prog/backups/list.txt").c_str());
+    return copied;
+  }
+};
+
+TEST_F(BackupStoreTest, FilterOnTheExtensionOfTheFilesText) {
+  const std::vector<std::string> names = {"a.txt", "a.TXT",    "a.txt.old", "b.txt",
+                                          "noext", "x.tar.gz", "y.gz",      "z.tar"};
+  std::vector<std::string> all = names;
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(BackedUpNames("", names), all);
+  EXPECT_EQ(BackedUpNames("*.*", names), all);
+  EXPECT_EQ(BackedUpNames("*.txt", names), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(BackedUpNames("*", names), (std::vector<std::string>{"noext"}));
+  EXPECT_EQ(BackedUpNames("a*.txt", names), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(BackedUpNames("*.tar.gz", names), (std::vector<std::string>{"x.tar.gz", "y.gz"}));
+}
+
+TEST_F(BackupStoreTest, FilterAlone) {
+  g_strFilter = "*.TXT";
+  EXPECT_TRUE(PassesBackupFilter("A.TXT"));
+  EXPECT_FALSE(PassesBackupFilter("a.txt"));
+  g_strFilter = "*.*";
+  EXPECT_TRUE(PassesBackupFilter("noext"));
+  g_strFilter = "?.c";
+  EXPECT_TRUE(PassesBackupFilter("long-name.c"));
+  EXPECT_FALSE(PassesBackupFilter("x.cc"));
+}
+
+TEST_F(BackupStoreTest, ListHoldsExactRecordsWithDoubledSeparatorBelowTheTop) {
+  tree.MakeDir("D");
+  tree.MakeDir("D/S");
+  tree.Write("D/a.txt", "A");
+  tree.Write("D/S/b.txt", "B");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  std::string d = tree.Path("D");
+  std::string a = d + "/a.txt;";
+  std::string b = d + "/S//b.txt;";
+  std::string list = List();
+  // The order is the platform's enumeration order; the bytes are otherwise exact.
+  EXPECT_TRUE(list == a + b || list == b + a) << list;
+  EXPECT_EQ(tree.Read("prog/backups/a.txtBACKUP"), "A");
+  EXPECT_EQ(tree.Read("prog/backups/b.txtBACKUP"), "B");
+  EXPECT_TRUE(backend.Messages().empty());
+}
+
+TEST_F(BackupStoreTest, ListIsOnlyEverAppendedTo) {
+  tree.MakeDir("prog/backups");
+  tree.Write("prog/backups/list.txt", "/earlier/x;");
+  tree.MakeDir("D");
+  tree.Write("D/a", "first");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  tree.Write("D/a", "second");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  std::string a = tree.Path("D") + "/a;";
+  EXPECT_EQ(List(), "/earlier/x;" + a + a);
+  // One copy per name: the newer one.
+  EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "second");
+}
+
+TEST_F(BackupStoreTest, SameNameInTwoFoldersSharesOneCopyAndBothAreRecorded) {
+  tree.MakeDir("D");
+  tree.MakeDir("D/S");
+  tree.Write("D/x", "top");
+  tree.Write("D/S/x", "sub");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  std::vector<std::string> records = Records(List());
+  ASSERT_EQ(records.size(), 2u);
+  std::string lastContent = records.back() == tree.Path("D") + "/x" ? "top" : "sub";
+  EXPECT_EQ(tree.Read("prog/backups/xBACKUP"), lastContent);
+}
+
+TEST_F(BackupStoreTest, MissingListIsCreatedAndTheFirstRecordStartsIt) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(List(), tree.Path("D") + "/a;");
+}
+
+TEST_F(BackupStoreTest, CopyKeepsModeAndModificationTime) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "content");
+  ASSERT_EQ(::chmod(tree.Path("D/a").c_str(), 0640), 0);
+  const struct timespec times[2] = {{1000000000, 5}, {1100000000, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, tree.Path("D/a").c_str(), times, 0), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  struct stat st;
+  ASSERT_EQ(::stat(tree.Path("prog/backups/aBACKUP").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+}
+
+TEST_F(BackupStoreTest, BackupsFolderThatCannotBeMadeGivesItsMessagesAndRecordsNothing) {
+  tree.Write("prog/backups", "a plain file where the folder should be");
+  tree.MakeDir("D");
+  tree.Write("D/a.txt", "a");
+  tree.Write("D/b.doc", "b");
+  tree.Write("D/c.txt", "c");
+  g_strFilter = "*.txt";
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{kOpenFailed, kCreateFailed, kCopyFailed, kCopyFailed}));
+  for (const auto& message : backend.Messages()) {
+    EXPECT_EQ(message.style, MB_OK);
+    EXPECT_EQ(message.caption, "Quillmar");
+  }
+  EXPECT_EQ(tree.Read("prog/backups"), "a plain file where the folder should be");
+  EXPECT_FALSE(g_fileList.IsOpen());
+}
+
+TEST_F(BackupStoreTest, FailedCopyIsNotRecordedAndKeepsTheLastGoodCopy) {
+  tree.MakeDir("prog/backups");
+  tree.Write("prog/backups/pipeBACKUP", "last good copy");
+  tree.MakeDir("D");
+  tree.Write("D/ok", "ok");
+  ASSERT_EQ(::mkfifo(tree.Path("D/pipe").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("missing-target", tree.Path("D/dangling").c_str()), 0);
+  // A FIFO with no writer would block a plain open for reading: this walk must end.
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kCopyFailed, kCopyFailed}));
+  EXPECT_EQ(List(), tree.Path("D") + "/ok;");
+  EXPECT_EQ(tree.Read("prog/backups/pipeBACKUP"), "last good copy");
+  // No half-made copies are left behind.
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"list.txt", "okBACKUP", "pipeBACKUP"}));
+}
+
+TEST_F(BackupStoreTest, CopyThatCannotTakeItsNameIsNotRecorded) {
+  tree.MakeDir("prog/backups");
+  tree.MakeDir("prog/backups/aBACKUP");  // a folder in the way of the copy
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kCopyFailed});
+  EXPECT_EQ(List(), "");
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "list.txt"}));
+}
+
+TEST_F(BackupStoreTest, LinkToARegularFileIsCopied) {
+  tree.MakeDir("D");
+  tree.Write("target", "linked content");
+  ASSERT_EQ(::symlink(tree.Path("target").c_str(), tree.Path("D/link").c_str()), 0);
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(tree.Read("prog/backups/linkBACKUP"), "linked content");
+  EXPECT_EQ(List(), tree.Path("D") + "/link;");
+}
+
+std::int32_t RemoveListAfterFirst(const char*, const FindData*, std::int32_t) {
+  ::unlink(g_szListPath);
+  return 1;
+}
+
+TEST_F(BackupStoreTest, ListThatCannotBeReopenedGivesTwoMessagesAndTheCopyStays) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  tree.Write("D/b", "b");
+  // After the first record the list vanishes; the backup step does not create it again.
+  EXPECT_EQ(WalkFolder(tree.Path("D").c_str(), "*", RemoveListAfterFirst, 0, WALK_FILES),
+            WALK_DONE);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kOpenFailed, kWriteFailed}));
+  EXPECT_FALSE(tree.Exists("prog/backups/list.txt"));
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "bBACKUP"}));
+  EXPECT_FALSE(g_fileList.IsOpen());
+}
+
+TEST_F(BackupStoreTest, ListThatRefusesWritesGivesTheWriteMessage) {
+  tree.MakeDir("prog/backups");
+  ASSERT_EQ(::symlink("/dev/full", tree.Path("prog/backups/list.txt").c_str()), 0);
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
+}
+
+TEST_F(BackupStoreTest, ListWhereNoEndCanBeFoundIsNotWrittenTo) {
+  tree.MakeDir("prog/backups");
+  ASSERT_EQ(::mkfifo(tree.Path("prog/backups/list.txt").c_str(), 0644), 0);
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
+}
+
+TEST_F(BackupStoreTest, RecordCutShortByTheFileSizeLimitIsTakenBack) {
+  tree.MakeDir("prog/backups");
+  const std::string earlier = "/earlier/record;";
+  tree.Write("prog/backups/list.txt", earlier);
+  tree.MakeDir("D");
+  tree.Write("D/a", "");
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
+  // Room for a few bytes of the record only: the write stops part way.
+  struct rlimit tight = old;
+  tight.rlim_cur = earlier.size() + 4;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+  std::int32_t result = Walk("D");
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_EQ(result, WALK_DONE);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(List(), earlier);
+}
+
+TEST_F(BackupStoreTest, PreparationBuildsTheFolderPaths) {
+  PrepareBackupStore();
+  std::string backups = tree.Path("prog/backups/");
+  EXPECT_STREQ(g_szProgramDir, tree.Path("prog").c_str());
+  EXPECT_STREQ(g_szBackupPath, backups.c_str());
+  EXPECT_STREQ(g_szListPath, (backups + "list.txt").c_str());
+  EXPECT_TRUE(g_fileList.IsOpen());
+  EXPECT_TRUE(g_strRecord.empty());
+  ASSERT_TRUE(BuildBackupPath("a.txt"));
+  EXPECT_STREQ(g_szBackupPath, (backups + "a.txtBACKUP").c_str());
+  EXPECT_FALSE(BuildBackupPath(std::string(kMaxPath, 'n').c_str()));
+  EXPECT_TRUE(backend.Messages().empty());
+}
+
+TEST_F(BackupStoreTest, UnknownProgramFolderNeverUsesTheRootFolder) {
+  SetProgramPathForTesting("quillmar");  // no folder part at all
+  PrepareBackupStore();
+  EXPECT_STREQ(g_szProgramDir, "");
+  EXPECT_STREQ(g_szListPath, "");
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kOpenFailed, kCreateFailed}));
+  backend.ClearMessages();
+  std::string file = tree.Path("f");
+  tree.Write("f", "f");
+  std::strcpy(g_szFilePath, file.c_str());
+  ASSERT_TRUE(BuildBackupPath("f"));
+  EXPECT_FALSE(BackupCurrentFile());
+  EXPECT_EQ(Texts(), std::vector<std::string>{kCopyFailed});
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// WalkFolder: depth-first walk in the platform's order. Every path is built whole or not at
+// all, the backups folder and folders already on the walk's path are never entered, and the
+// list file is closed when the outermost call returns.
+#include "folder_walk.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "backup_store.h"
+#include "framework/path_parts.h"
+
+namespace {
+
+constexpr std::uint32_t kMaxCapacity = 2147483647u;
+
+struct FolderId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FolderId&) const = default;
+};
+
+// Bookkeeping of the top-level walk in hand, shared by its recursive calls.
+struct WalkRun {
+  int depth = 0;
+  std::vector<FolderId> path;  // the folders from the top down to the one being walked
+  bool backupsKnown = false;
+  FolderId backups;
+  WalkProgress progress;
+  WalkProgressObserver observer = nullptr;
+  void* observerContext = nullptr;
+};
+
+WalkRun& Run() {
+  static WalkRun run;
+  return run;
+}
+
+// Opens the run at the outermost call and closes it, list file included, on every way out.
+class RunScope {
+ public:
+  RunScope() {
+    WalkRun& run = Run();
+    if (run.depth++ == 0) {
+      BeginBackupRun();
+      run.path.clear();
+      run.backupsKnown = false;
+      run.progress = WalkProgress();
+    }
+  }
+  ~RunScope() {
+    WalkRun& run = Run();
+    if (--run.depth == 0) {
+      EndBackupRun();
+      run.path.clear();
+    }
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+};
+
+// Keeps a folder on the walk's path while its call runs.
+class PathEntry {
+ public:
+  explicit PathEntry(FolderId id) { Run().path.push_back(id); }
+  ~PathEntry() { Run().path.pop_back(); }
+  PathEntry(const PathEntry&) = delete;
+  PathEntry& operator=(const PathEntry&) = delete;
+};
+
+// One level's buffers live on the heap: with PATH_MAX-sized paths a deep tree would
+// otherwise exhaust the stack long before it exhausted the path length.
+struct WalkLevel {
+  char szSearch[kMaxPath];
+  char szNewPath[kMaxPath];
+  FindData wfd;
+  DirectorySearch search;
+};
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+void RememberBackupsFolder(WalkRun& run) {
+  struct stat st;
+  if (g_szBackupPath[0] != '\0' && ::stat(g_szBackupPath, &st) == 0 && S_ISDIR(st.st_mode)) {
+    run.backups = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    run.backupsKnown = true;
+  }
+}
+
+bool PassOver(const WalkRun& run, FolderId id) {
+  if (run.backupsKnown && id == run.backups) return true;
+  for (const FolderId& onPath : run.path) {
+    if (onPath == id) return true;
+  }
+  return false;
+}
+
+void ReportProgress(const WalkRun& run) {
+  if (run.observer != nullptr) run.observer(run.progress, run.observerContext);
+}
+
+// Steps 2 to 5 of the bounded copy, shared by both operations.
+std::int32_t CopyWithin(char* destination, std::size_t capacity, const char* source) {
+  if (capacity == 0) return E_INVALIDARG;
+  while (capacity != 0 && *source != '\0') {
+    *destination++ = *source++;
+    --capacity;
+  }
+  std::int32_t result = S_OK;
+  if (capacity == 0) {
+    --destination;
+    result = STRSAFE_E_INSUFFICIENT_BUFFER;
+  }
+  *destination = '\0';
+  return result;
+}
+
+}  // namespace
+
+std::int32_t CopyBounded(char* destination, std::size_t capacity, const char* source) {
+  if (capacity > kMaxCapacity) return E_INVALIDARG;
+  return CopyWithin(destination, capacity, source);
+}
+
+std::int32_t AppendBounded(char* destination, std::size_t capacity, const char* source) {
+  if (capacity > kMaxCapacity) return E_INVALIDARG;
+  std::size_t cchDestCurrent = 0;
+  while (cchDestCurrent < capacity && destination[cchDestCurrent] != '\0') ++cchDestCurrent;
+  if (cchDestCurrent == capacity) return E_INVALIDARG;
+  return CopyWithin(destination + cchDestCurrent, capacity - cchDestCurrent, source);
+}
+
+std::int32_t PrintFoundPath(const char* path, const FindData* /*data*/, std::int32_t /*userData*/) {
+  std::printf("%s\n", path);
+  return 1;
+}
+
+void SetWalkProgressObserver(WalkProgressObserver observer, void* context) {
+  Run().observer = observer;
+  Run().observerContext = context;
+}
+
+std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
+                        std::int32_t userData, std::int32_t flags) {
+  if (directory == nullptr || pattern == nullptr || callback == nullptr) return WALK_BAD_ARGUMENT;
+  RunScope scope;
+  WalkRun& run = Run();
+  bool outermost = run.depth == 1;
+
+  auto level = std::make_unique_for_overwrite<WalkLevel>();
+  if (CopyBounded(level->szSearch, kMaxPath, directory) != S_OK ||
+      AppendBounded(level->szSearch, kMaxPath, "/") != S_OK ||
+      AppendBounded(level->szSearch, kMaxPath, "*.*") != S_OK) {
+    return WALK_SEARCH_FAILED;
+  }
+  FindData& wfd = level->wfd;
+  if (level->search.Start(level->szSearch, wfd)) return WALK_SEARCH_FAILED;
+  FolderId self{level->search.Device(), level->search.Inode()};
+  // A folder reached again through a link, or the store's own folder, is not entered: the
+  // first would never end, the second would back up its own copies.
+  if (!outermost && PassOver(run, self)) return WALK_DONE;
+  PathEntry onPath(self);
+
+  PrepareBackupStore();
+  if (outermost) {
+    // Only now does the backups folder surely exist; walking it itself visits nothing.
+    RememberBackupsFolder(run);
+    if (run.backupsKnown && self == run.backups) return WALK_DONE;
+  }
+
+  const std::size_t dirLength = std::strlen(directory);
+  std::int32_t result = WALK_DONE;
+  for (;;) {
+    const char* name = wfd.cFileName;
+    if ((wfd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      if (flags & WALK_FILES) {
+        std::size_t nameLength = std::strlen(name);
+        // A path that does not fit is skipped whole: a cut one could name another file.
+        if (dirLength + 1 + nameLength < kMaxPath && BuildBackupPath(name)) {
+          std::memcpy(g_szFilePath, directory, dirLength);
+          g_szFilePath[dirLength] = kPathSeparator;
+          std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
+          ++run.progress.filesVisited;
+          if (PassesBackupFilter(name) && BackupCurrentFile()) ++run.progress.filesBackedUp;
+          bool stop =
+              MatchesWildcard(g_szFilePath, pattern) && callback(g_szFilePath, &wfd, userData) == 0;
+          ReportProgress(run);
+          if (stop) {
+            result = WALK_STOPPED;
+            break;
+          }
+        }
+      }
+    } else if (!IsDotOrDotDot(name)) {
+      char* szNewPath = level->szNewPath;
+      if (CopyBounded(szNewPath, kMaxPath, directory) != S_OK ||
+          AppendBounded(szNewPath, kMaxPath, "/") != S_OK ||
+          AppendBounded(szNewPath, kMaxPath, name) != S_OK ||
+          AppendBounded(szNewPath, kMaxPath, "/") != S_OK) {
+        result = WALK_SEARCH_FAILED;
+      } else {
+        if ((flags & WALK_FOLDERS) && MatchesWildcard(szNewPath, pattern) &&
+            callback(szNewPath, &wfd, userData) == 0) {
+          result = WALK_STOPPED;
+          break;
+        }
+        if ((flags & WALK_NO_RECURSE) == 0) {
+          result = WalkFolder(szNewPath, pattern, callback, userData, flags);
+          if (result == WALK_STOPPED) break;
+        }
+      }
+    }
+    std::error_code ended;
+    if (!level->search.Next(wfd, ended)) {
+      if (ended) result = WALK_SEARCH_FAILED;
+      break;
+    }
+  }
+  return result;
+}

@@ -1,0 +1,152 @@
+// Test support: a temporary folder tree on disk, removed with everything in it (however deep)
+// when the test ends, and an engine fixture that points the program folder into it.
+#pragma once
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/backup_store.h"
+#include "engine/folder_walk.h"
+#include "framework/platform_files.h"
+#include "framework/scripted/scripted_backend.h"
+
+namespace test_tree {
+
+// Removes name below dirFd, descending by descriptor so that no path length limit applies.
+inline void RemoveAt(int dirFd, const char* name) {
+  if (::unlinkat(dirFd, name, 0) == 0) return;
+  int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string child = entry->d_name;
+    if (child != "." && child != "..") names.push_back(child);
+  }
+  for (const std::string& child : names) RemoveAt(::dirfd(dir), child.c_str());
+  ::closedir(dir);
+  ::unlinkat(dirFd, name, AT_REMOVEDIR);
+}
+
+class TempTree {
+ public:
+  TempTree() {
+    char pattern[] = "/tmp/quillmar-test-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (made == nullptr) std::abort();
+    m_root = made;
+  }
+  ~TempTree() { RemoveAt(AT_FDCWD, m_root.c_str()); }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  const std::string& Root() const { return m_root; }
+  std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
+
+  void MakeDir(const std::string& relative) const {
+    ASSERT_EQ(::mkdir(Path(relative).c_str(), 0777), 0) << relative;
+  }
+  void Write(const std::string& relative, const std::string& content) const {
+    std::ofstream out(Path(relative), std::ios::binary | std::ios::trunc);
+    out << content;
+    ASSERT_TRUE(out.good()) << relative;
+  }
+  std::string Read(const std::string& relative) const { return ReadPath(Path(relative)); }
+  bool Exists(const std::string& relative) const {
+    struct stat st;
+    return ::lstat(Path(relative).c_str(), &st) == 0;
+  }
+  // Names in a folder, "." and ".." left out, sorted.
+  std::vector<std::string> List(const std::string& relative) const {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(Path(relative).c_str())) {
+      while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+      }
+      ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  static std::string ReadPath(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+
+ private:
+  std::string m_root;
+};
+
+// Every test starts with an empty filter, a closed list file and the program placed in
+// <tree>/prog, so the backups folder is <tree>/prog/backups.
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.MakeDir("prog");
+    SetProgramPathForTesting(tree.Path("prog/quillmar"));
+    g_strFilter.clear();
+    g_fileList.Close();
+    SetWalkProgressObserver(nullptr, nullptr);
+  }
+  void TearDown() override {
+    SetProgramPathForTesting("");
+    g_strFilter.clear();
+    g_fileList.Close();
+    SetWalkProgressObserver(nullptr, nullptr);
+  }
+
+  std::string List() const { return tree.Read("prog/backups/list.txt"); }
+  std::vector<std::string> Backups() const { return tree.List("prog/backups"); }
+  std::vector<std::string> Texts() const { return backend.MessageTexts(); }
+
+  TempTree tree;
+  ScriptedBackend backend;
+};
+
+// Splits list.txt content at ';' (the last record must end with one).
+inline std::vector<std::string> Records(const std::string& list) {
+  std::vector<std::string> records;
+  std::string current;
+  for (char c : list) {
+    if (c == ';') {
+      records.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  EXPECT_TRUE(current.empty()) << "unterminated record: " << current;
+  return records;
+}
+
+// Open descriptors of this process, to prove that nothing is left open.
+inline int OpenDescriptorCount() {
+  int count = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (dirent* entry = ::readdir(dir)) {
+      if (entry->d_name[0] != '.') ++count;
+    }
+    ::closedir(dir);
+  }
+  return count;
+}
+
+}  // namespace test_tree

@@ -1,0 +1,97 @@
+// CFile over a POSIX descriptor: the framework's open-mode bits mapped onto open(2) flags.
+#include "file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+int OpenFlagsFor(unsigned flags) {
+  int result = O_CLOEXEC;
+  if (flags & CFile::modeReadWrite) {
+    result |= O_RDWR;
+  } else if (flags & CFile::modeWrite) {
+    result |= O_WRONLY;
+  } else {
+    result |= O_RDONLY;
+  }
+  if (flags & CFile::modeCreate) {
+    result |= O_CREAT;
+    if (!(flags & CFile::modeNoTruncate)) result |= O_TRUNC;
+  }
+  return result;
+}
+
+}  // namespace
+
+CFile::~CFile() { Close(); }
+
+bool CFile::Open(const std::string& path, unsigned flags) {
+  Close();
+  int fd;
+  do {
+    fd = ::open(path.c_str(), OpenFlagsFor(flags), 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  m_hFile = fd;
+  return true;
+}
+
+void CFile::Close() {
+  if (m_hFile == hFileNull) return;
+  // The descriptor is gone after close(2) even when it reports an error, so never retry.
+  ::close(m_hFile);
+  m_hFile = hFileNull;
+}
+
+std::uint64_t CFile::GetLength() const {
+  struct stat st;
+  if (m_hFile == hFileNull || ::fstat(m_hFile, &st) != 0) return 0;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t CFile::Read(void* buffer, std::size_t count) {
+  if (m_hFile == hFileNull) return 0;
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  // Keep reading until count bytes or the end, so a caller asking for the whole file gets it.
+  while (done < count) {
+    ssize_t n = ::read(m_hFile, out + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return done;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+bool CFile::Write(const void* buffer, std::size_t count) {
+  if (m_hFile == hFileNull) return false;
+  const auto* in = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(m_hFile, in + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::int64_t CFile::SeekToEnd() {
+  if (m_hFile == hFileNull) return -1;
+  return static_cast<std::int64_t>(::lseek(m_hFile, 0, SEEK_END));
+}
+
+bool CFile::SetLength(std::uint64_t length) {
+  if (m_hFile == hFileNull) return false;
+  return ::ftruncate(m_hFile, static_cast<off_t>(length)) == 0;
+}

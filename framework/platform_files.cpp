@@ -1,0 +1,242 @@
+// Platform file services over POSIX: folder search, the program's path, folder creation,
+// the all-or-nothing file copy and error texts.
+#include "platform_files.h"
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "path_parts.h"
+
+namespace {
+
+std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
+std::error_code Error(std::errc code) { return std::make_error_code(code); }
+
+bool MatchesAll(std::string_view pattern) { return pattern == "*.*" || pattern == "*"; }
+
+std::string& ProgramPathOverride() {
+  static std::string path;
+  return path;
+}
+
+// Closes a descriptor on every way out of the copy.
+class FdGuard {
+ public:
+  explicit FdGuard(int fd) : m_fd(fd) {}
+  ~FdGuard() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+// Copies the whole of in (from its start) to out, preferring in-kernel copies.
+std::error_code CopyContents(int in, int out, off_t sizeHint) {
+  bool tryKernel = sizeHint > 0;
+  while (tryKernel) {
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+    if (n > 0) continue;
+    if (n == 0) return {};
+    if (errno == EINTR) continue;
+    // Not supported between these two files: the methods below carry on from here.
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+      return LastError();
+    }
+    tryKernel = false;
+  }
+  bool trySendfile = sizeHint > 0;
+  while (trySendfile) {
+    ssize_t n = ::sendfile(out, in, nullptr, 1 << 30);
+    if (n > 0) continue;
+    if (n == 0) return {};
+    if (errno == EINTR) continue;
+    if (errno != EINVAL && errno != ENOSYS) return LastError();
+    trySendfile = false;
+  }
+  // Files whose size says nothing (empty or synthetic) and file systems without the calls
+  // above: plain reads until the end.
+  char buffer[64 * 1024];
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    if (n == 0) return {};
+    ssize_t done = 0;
+    while (done < n) {
+      ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return LastError();
+      }
+      done += w;
+    }
+  }
+}
+
+// Gives the finished temporary file the destination's name.
+std::error_code Publish(const char* temp, const char* destination, bool failIfExists) {
+  if (!failIfExists) {
+    if (::rename(temp, destination) != 0) return LastError();
+    return {};
+  }
+  if (::renameat2(AT_FDCWD, temp, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return {};
+  if (errno == EEXIST) return Error(std::errc::file_exists);
+  if (errno != EINVAL && errno != ENOSYS) return LastError();
+  // File systems without RENAME_NOREPLACE: a hard link cannot replace either.
+  if (::link(temp, destination) != 0) {
+    return errno == EEXIST ? Error(std::errc::file_exists) : LastError();
+  }
+  ::unlink(temp);
+  return {};
+}
+
+}  // namespace
+
+DirectorySearch::~DirectorySearch() { Close(); }
+
+std::error_code DirectorySearch::Start(const char* searchPath, FindData& data) {
+  Close();
+  std::string_view search(searchPath);
+  std::size_t slash = search.rfind(kPathSeparator);
+  std::string folder;
+  if (slash == std::string_view::npos) {
+    folder = ".";
+    m_pattern.assign(search);
+  } else {
+    folder.assign(slash == 0 ? std::string_view("/") : search.substr(0, slash));
+    m_pattern.assign(search.substr(slash + 1));
+  }
+  m_dir = ::opendir(folder.c_str());
+  if (m_dir == nullptr) return LastError();
+  struct stat st;
+  if (::fstat(::dirfd(m_dir), &st) != 0) {
+    std::error_code error = LastError();
+    Close();
+    return error;
+  }
+  m_device = static_cast<std::uint64_t>(st.st_dev);
+  m_inode = static_cast<std::uint64_t>(st.st_ino);
+  std::error_code ended;
+  if (!Fill(data, ended)) {
+    Close();
+    return ended ? ended : Error(std::errc::no_such_file_or_directory);
+  }
+  return {};
+}
+
+bool DirectorySearch::Next(FindData& data, std::error_code& ended) {
+  ended.clear();
+  if (m_dir == nullptr) {
+    ended = Error(std::errc::bad_file_descriptor);
+    return false;
+  }
+  return Fill(data, ended);
+}
+
+bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
+  bool matchAll = MatchesAll(m_pattern);
+  for (;;) {
+    errno = 0;
+    struct dirent* entry = ::readdir(m_dir);
+    if (entry == nullptr) {
+      if (errno != 0) ended = LastError();
+      return false;
+    }
+    if (!matchAll && !MatchesWildcard(entry->d_name, m_pattern)) continue;
+    bool folder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      // Only here is a stat worth its cost: links to folders count as folders.
+      struct stat st;
+      folder = ::fstatat(::dirfd(m_dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    data.dwFileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0;
+    std::size_t length = std::strlen(entry->d_name);
+    if (length >= sizeof data.cFileName) length = sizeof data.cFileName - 1;
+    std::memcpy(data.cFileName, entry->d_name, length);
+    data.cFileName[length] = '\0';
+    return true;
+  }
+}
+
+void DirectorySearch::Close() {
+  if (m_dir != nullptr) ::closedir(m_dir);
+  m_dir = nullptr;
+  m_device = 0;
+  m_inode = 0;
+}
+
+std::string GetProgramPath() {
+  const std::string& testPath = ProgramPathOverride();
+  if (!testPath.empty()) return testPath;
+  char buffer[kMaxPath];
+  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n < 0) return std::string();
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+void SetProgramPathForTesting(const std::string& executablePath) {
+  ProgramPathOverride() = executablePath;
+}
+
+std::error_code CreateFolder(const char* path) {
+  if (::mkdir(path, 0777) == 0) return {};
+  if (errno == EEXIST) return Error(std::errc::file_exists);
+  return LastError();
+}
+
+std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists) {
+  // Look before opening: opening a device or FIFO can block or act on the device.
+  struct stat st;
+  if (::stat(source, &st) != 0) return LastError();
+  if (S_ISDIR(st.st_mode)) return Error(std::errc::is_a_directory);
+  if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
+  if (failIfExists) {
+    struct stat existing;
+    if (::lstat(destination, &existing) == 0) return Error(std::errc::file_exists);
+  }
+
+  FdGuard in(::open(source, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (in.get() < 0) return LastError();
+  // The name may have been swapped for something else since the look above.
+  if (::fstat(in.get(), &st) != 0) return LastError();
+  if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
+
+  std::string_view dest(destination);
+  std::size_t slash = dest.rfind(kPathSeparator);
+  std::string temp;
+  std::string_view name = slash == std::string_view::npos ? dest : dest.substr(slash + 1);
+  if (slash != std::string_view::npos) temp.assign(dest.substr(0, slash + 1));
+  // Keep the temporary name within the file system's name limit whatever the destination's.
+  temp += '.';
+  temp.append(name.substr(0, 200));
+  temp += ".XXXXXX";
+  if (temp.size() >= kMaxPath) return Error(std::errc::filename_too_long);
+
+  FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
+  if (out.get() < 0) return LastError();
+  std::error_code error = CopyContents(in.get(), out.get(), st.st_size);
+  // Permission bits only: a copy made by another user must not carry set-id bits.
+  if (!error && ::fchmod(out.get(), st.st_mode & 0777) != 0) error = LastError();
+  if (!error) {
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(out.get(), times) != 0) error = LastError();
+  }
+  if (!error) error = Publish(temp.c_str(), destination, failIfExists);
+  if (error) ::unlink(temp.c_str());
+  return error;
+}
+
+std::string ErrorText(std::error_code code) { return code.message(); }

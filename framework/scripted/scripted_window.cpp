@@ -1,0 +1,211 @@
+// The scripted window: keeps control state in memory and raises the notifications a real
+// window would raise for each user action the backend hands it.
+#include "scripted_window.h"
+
+#include <algorithm>
+
+#include "scripted_backend.h"
+
+ScriptedWindow::ScriptedWindow(ScriptedBackend& backend, const DialogTemplate& dialogTemplate,
+                               MessageTarget& target)
+    : m_backend(backend),
+      m_template(dialogTemplate),
+      m_target(target),
+      m_title(dialogTemplate.title) {
+  // Until a test says otherwise, the client area is the template's size.
+  m_clientRect = ClientRect{0, 0, dialogTemplate.cx, dialogTemplate.cy};
+  for (const ControlTemplate& control : dialogTemplate.controls) {
+    if (control.cls == ControlClass::ListBox) {
+      m_lists[control.id] = ListState{};
+    } else if (control.id != -1) {
+      m_texts[control.id] = control.text;
+    }
+  }
+}
+
+ScriptedWindow::~ScriptedWindow() {
+  // A window destroyed from inside its own run must not stay reachable as the active one.
+  auto& open = m_backend.m_open;
+  open.erase(std::remove(open.begin(), open.end(), this), open.end());
+}
+
+int ScriptedWindow::RunModal() {
+  m_running = true;
+  m_ended = false;
+  m_backend.m_open.push_back(this);
+  ShowWindow(true);
+  while (!m_ended) {
+    if (!m_backend.TakeAction(*this)) {
+      // Nothing left for the user to do: close the window as by its close box, and make sure
+      // the run ends even when the dialog ignores that.
+      CloseBox();
+      if (!m_ended) EndModal(IDCANCEL);
+    }
+  }
+  auto& open = m_backend.m_open;
+  open.erase(std::remove(open.begin(), open.end(), this), open.end());
+  m_running = false;
+  m_visible = false;
+  return m_result;
+}
+
+void ScriptedWindow::EndModal(int result) {
+  m_result = result;
+  m_ended = true;
+}
+
+std::string ScriptedWindow::GetItemText(int id) const {
+  auto it = m_texts.find(id);
+  return it == m_texts.end() ? std::string() : it->second;
+}
+
+void ScriptedWindow::SetItemText(int id, const std::string& text) {
+  auto it = m_texts.find(id);
+  if (it != m_texts.end()) it->second = text;
+}
+
+const ScriptedWindow::ListState* ScriptedWindow::FindList(int id) const {
+  auto it = m_lists.find(id);
+  return it == m_lists.end() ? nullptr : &it->second;
+}
+
+ScriptedWindow::ListState* ScriptedWindow::FindList(int id) {
+  auto it = m_lists.find(id);
+  return it == m_lists.end() ? nullptr : &it->second;
+}
+
+int ScriptedWindow::ListCount(int id) const {
+  const ListState* list = FindList(id);
+  return list ? static_cast<int>(list->items.size()) : LB_ERR;
+}
+
+int ScriptedWindow::ListCaret(int id) const {
+  const ListState* list = FindList(id);
+  return list ? list->caret : LB_ERR;
+}
+
+std::string ScriptedWindow::ListText(int id, int index) const {
+  const ListState* list = FindList(id);
+  if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return {};
+  return list->items[static_cast<std::size_t>(index)];
+}
+
+int ScriptedWindow::ListInsert(int id, int index, const std::string& text) {
+  ListState* list = FindList(id);
+  if (!list) return LB_ERR;
+  const int count = static_cast<int>(list->items.size());
+  if (index == -1) index = count;
+  if (index < 0 || index > count) return LB_ERR;
+  list->items.insert(list->items.begin() + index, text);
+  if (list->caret != LB_ERR && list->caret >= index) ++list->caret;
+  return index;
+}
+
+int ScriptedWindow::ListDelete(int id, int index) {
+  ListState* list = FindList(id);
+  if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return LB_ERR;
+  list->items.erase(list->items.begin() + index);
+  // The caret follows its item; when the item itself goes, there is no caret until the user
+  // picks again, so a second press of a button never acts on an item nobody chose.
+  if (list->caret == index) {
+    list->caret = LB_ERR;
+  } else if (list->caret > index) {
+    --list->caret;
+  }
+  return static_cast<int>(list->items.size());
+}
+
+void ScriptedWindow::ListReset(int id) {
+  ListState* list = FindList(id);
+  if (!list) return;
+  list->items.clear();
+  list->caret = LB_ERR;
+}
+
+std::vector<std::string> ScriptedWindow::ListItems(int id) const {
+  const ListState* list = FindList(id);
+  return list ? list->items : std::vector<std::string>{};
+}
+
+bool ScriptedWindow::HasSystemMenu() const { return (m_template.style & WS_SYSMENU) != 0; }
+
+void ScriptedWindow::AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) {
+  if (HasSystemMenu()) m_systemMenu.push_back(MenuItem{flags, commandId, text});
+}
+
+void ScriptedWindow::SetIcon(const Icon& icon, bool big) {
+  (big ? m_bigIconId : m_smallIconId) = icon.id;
+}
+
+void ScriptedWindow::DrawIcon(int x, int y, const Icon& icon) {
+  m_drawnIcons.push_back(DrawnIcon{x, y, icon.id});
+}
+
+bool ScriptedWindow::HasControl(int id, ControlClass cls) const {
+  return std::any_of(m_template.controls.begin(), m_template.controls.end(),
+                     [&](const ControlTemplate& c) { return c.id == id && c.cls == cls; });
+}
+
+void ScriptedWindow::SendCommand(UINT code, int id) {
+  m_target.SendMessage(WM_COMMAND, MakeCommandWParam(code, id), 0);
+}
+
+bool ScriptedWindow::TypeText(int id, const std::string& text) {
+  if (!HasControl(id, ControlClass::Edit)) return false;
+  m_texts[id] = text;
+  SendCommand(EN_CHANGE, id);
+  return true;
+}
+
+bool ScriptedWindow::TypeKey(int id, char key) {
+  if (!HasControl(id, ControlClass::Edit)) return false;
+  m_texts[id] += key;
+  SendCommand(EN_CHANGE, id);
+  return true;
+}
+
+bool ScriptedWindow::ClickButton(int id) {
+  if (!HasControl(id, ControlClass::Button)) return false;
+  SendCommand(BN_CLICKED, id);
+  return true;
+}
+
+bool ScriptedWindow::PickItem(int id, int index) {
+  ListState* list = FindList(id);
+  if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return false;
+  list->caret = index;
+  SendCommand(LBN_SELCHANGE, id);
+  return true;
+}
+
+void ScriptedWindow::ShowWindow(bool show) {
+  // Like the real window manager, a window already in the requested state hears nothing.
+  if (m_visible == show) return;
+  m_visible = show;
+  m_target.SendMessage(WM_SHOWWINDOW, show ? 1 : 0, 0);
+}
+
+void ScriptedWindow::PressEscape() { SendCommand(BN_CLICKED, IDCANCEL); }
+
+void ScriptedWindow::PressEnter() {
+  int id = IDOK;
+  for (const ControlTemplate& c : m_template.controls) {
+    if (c.cls == ControlClass::Button && (c.style & 0x0F) == BS_DEFPUSHBUTTON) {
+      id = c.id;
+      break;
+    }
+  }
+  SendCommand(BN_CLICKED, id);
+}
+
+void ScriptedWindow::CloseBox() { m_target.SendMessage(WM_CLOSE, 0, 0); }
+
+void ScriptedWindow::SystemCommand(UINT commandId) {
+  m_target.SendMessage(WM_SYSCOMMAND, commandId, 0);
+}
+
+void ScriptedWindow::SetMinimised(bool minimised, int clientWidth, int clientHeight) {
+  m_iconic = minimised;
+  m_clientRect = ClientRect{0, 0, clientWidth, clientHeight};
+  m_target.SendMessage(WM_PAINT, 0, 0);
+}

@@ -1,0 +1,102 @@
+// The window of the scripted backend: no pixels, only the state a user would see (control
+// texts, list items and caret, title, system menu, icons), which tests read back directly.
+// A list box starts with no caret (LB_ERR); deleting the caret item leaves none again.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../window_backend.h"
+
+class ScriptedBackend;
+
+class ScriptedWindow : public DialogWindow {
+ public:
+  struct MenuItem {
+    UINT flags;
+    UINT commandId;
+    std::string text;
+  };
+  struct DrawnIcon {
+    int x, y;
+    int iconId;
+  };
+
+  // The template and target must outlive the window (the dialog owns both for the run).
+  ScriptedWindow(ScriptedBackend& backend, const DialogTemplate& dialogTemplate,
+                 MessageTarget& target);
+  ~ScriptedWindow() override;
+
+  // DialogWindow
+  int RunModal() override;
+  void EndModal(int result) override;
+  std::string GetItemText(int id) const override;
+  void SetItemText(int id, const std::string& text) override;
+  void SetTitle(const std::string& title) override { m_title = title; }
+  int ListCount(int id) const override;
+  int ListCaret(int id) const override;
+  std::string ListText(int id, int index) const override;
+  int ListInsert(int id, int index, const std::string& text) override;
+  int ListDelete(int id, int index) override;
+  void ListReset(int id) override;
+  bool HasSystemMenu() const override;
+  void AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) override;
+  void SetIcon(const Icon& icon, bool big) override;
+  bool IsIconic() const override { return m_iconic; }
+  ClientRect GetClientRect() const override { return m_clientRect; }
+  void DrawIcon(int x, int y, const Icon& icon) override;
+
+  // --- What tests read back ---
+  const DialogTemplate& Template() const { return m_template; }
+  const std::string& Title() const { return m_title; }
+  bool IsVisible() const { return m_visible; }
+  bool IsRunning() const { return m_running; }
+  // All items of list box id (empty for an unknown id).
+  std::vector<std::string> ListItems(int id) const;
+  const std::vector<MenuItem>& SystemMenu() const { return m_systemMenu; }
+  // Ids of the icons set, 0 when none was set.
+  int BigIconId() const { return m_bigIconId; }
+  int SmallIconId() const { return m_smallIconId; }
+  const std::vector<DrawnIcon>& DrawnIcons() const { return m_drawnIcons; }
+
+  // --- What the backend does for the user (each sends what the real window would) ---
+  // False (and nothing happens) when the window has no control of that id and class.
+  bool TypeText(int id, const std::string& text);
+  bool TypeKey(int id, char key);
+  bool ClickButton(int id);
+  bool PickItem(int id, int index);
+  void ShowWindow(bool show);
+  void PressEscape();
+  void PressEnter();
+  void CloseBox();
+  void SystemCommand(UINT commandId);
+  void SetMinimised(bool minimised, int clientWidth, int clientHeight);
+
+ private:
+  struct ListState {
+    std::vector<std::string> items;
+    int caret = LB_ERR;
+  };
+  bool HasControl(int id, ControlClass cls) const;
+  const ListState* FindList(int id) const;
+  ListState* FindList(int id);
+  void SendCommand(UINT code, int id);
+
+  ScriptedBackend& m_backend;
+  const DialogTemplate& m_template;
+  MessageTarget& m_target;
+  std::string m_title;
+  std::map<int, std::string> m_texts;
+  std::map<int, ListState> m_lists;
+  std::vector<MenuItem> m_systemMenu;
+  std::vector<DrawnIcon> m_drawnIcons;
+  int m_bigIconId = 0;
+  int m_smallIconId = 0;
+  bool m_iconic = false;
+  ClientRect m_clientRect;
+  bool m_visible = false;
+  bool m_running = false;
+  bool m_ended = false;
+  int m_result = 0;
+};

@@ -1,0 +1,299 @@
+// Tests of restoring an entry from its backup copy and rewriting list.txt, through the
+// scripted backend on real files and backup copies.
+#include <gtest/gtest.h>
+
+#include "restore/restore_list_dlg.h"
+#include "restore/restore_list_test_fixture.h"
+
+namespace restore_test {
+namespace {
+
+// --- Restoring ---
+
+TEST_F(RestoreListDlgTest, RestoreToFreePathCopiesBackAndDropsTheEntry) {
+  const std::string a = Data("a.txt"), b = Data("b.txt");
+  WriteList(ListOf({a, b}));
+  WriteFile(BackupOf("a.txt"), "alpha");
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
+    EXPECT_EQ(Shown(), Texts{b});
+  });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{"File Restored"});
+  EXPECT_EQ(ReadFile(a), "alpha");
+  EXPECT_EQ(ReadFile(BackupOf("a.txt")), "alpha");  // the backup copy stays
+  EXPECT_EQ(EntriesOf(dialog), Texts{b});
+  EXPECT_EQ(ReadFile(ListPath()), ListOf({b}));
+  EXPECT_FALSE(fs::exists(ListPath() + ".rewrite"));
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, OccupiedPathAsksAndNoChangesNothing) {
+  const std::string a = Data("a.txt");
+  const std::string list = ListOf({a, Data("b.txt")});
+  WriteList(list);
+  WriteFile(BackupOf("a.txt"), "backup");
+  WriteFile(a, "current");
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDNO).Then([&] {
+    EXPECT_EQ(Shown().size(), 2u);
+  });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{kOverwrite});
+  EXPECT_EQ(m_backend.Messages()[0].style, MB_YESNO);
+  EXPECT_EQ(ReadFile(a), "current");
+  EXPECT_EQ(dialog.Entries().size(), 2u);
+  EXPECT_EQ(ReadFile(ListPath()), list);
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, OccupiedPathYesReplacesKeepingTheBackupsModeAndTime) {
+  const std::string a = Data("a.txt");
+  WriteList(ListOf({a}));
+  WriteFile(BackupOf("a.txt"), "backup");
+  WriteFile(a, "current, longer than the backup");
+  fs::permissions(BackupOf("a.txt"),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, BackupOf("a.txt").c_str(), times, 0), 0);
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDYES);
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{kOverwrite, "File Restored."}));
+  EXPECT_EQ(ReadFile(a), "backup");
+  struct stat st {};
+  ASSERT_EQ(stat(a.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+  // The last entry went: the list is empty.
+  EXPECT_EQ(fs::file_size(ListPath()), 0u);
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, MissingBackupShowsTheSystemTextAndChangesNothing) {
+  const std::string a = Data("a.txt");
+  const std::string list = ListOf({a});
+  WriteList(list);
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
+    EXPECT_EQ(Shown(), Texts{a});
+  });
+  dialog.DoModal();
+  ASSERT_EQ(m_backend.Messages().size(), 1u);
+  EXPECT_EQ(m_backend.Messages()[0].text,
+            ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+  EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
+  EXPECT_EQ(m_backend.Messages()[0].style, MB_ICONINFORMATION);
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_EQ(EntriesOf(dialog), Texts{a});
+  EXPECT_EQ(ReadFile(ListPath()), list);
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, RestoringTheMiddleOfThreeRewritesTheRestReversed) {
+  const std::string x = Data("x"), y = Data("y"), z = Data("z");
+  WriteList(ListOf({x, y, z}));
+  WriteFile(BackupOf("y"), "why");
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 1).Click(IDC_RESTORE).Then([&] {
+    EXPECT_EQ(Shown(), (Texts{x, z}));
+  });
+  dialog.DoModal();
+  EXPECT_EQ(ReadFile(ListPath()), z + ";" + x + ";");
+  EXPECT_EQ(ReadFile(y), "why");
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{"File Restored"});
+}
+
+TEST_F(RestoreListDlgTest, RestoringTheLastEntryEmptiesTheListForTheNextOpening) {
+  const std::string a = Data("a.txt");
+  WriteList(ListOf({a}));
+  WriteFile(BackupOf("a.txt"), "alpha");
+  {
+    CRestoreListDlg dialog;
+    m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
+      EXPECT_TRUE(Shown().empty());
+    });
+    dialog.DoModal();
+  }
+  EXPECT_TRUE(fs::exists(ListPath()));
+  EXPECT_EQ(fs::file_size(ListPath()), 0u);
+  CRestoreListDlg again;
+  again.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", kNothingToRestore}));
+}
+
+TEST_F(RestoreListDlgTest, DuplicatedPathIsShownTwiceAndRemovedOnceAtATime) {
+  const std::string p = Data("p.txt"), q = Data("q.txt");
+  WriteList(ListOf({p, q, p}));
+  WriteFile(BackupOf("p.txt"), "pea");
+  CRestoreListDlg dialog;
+  m_backend.Then([&] {
+             EXPECT_EQ(Shown(), (Texts{p, q, p}));
+           })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Then([&] {
+        // The list box loses the first match after item 0; the file the later occurrence.
+        EXPECT_EQ(Shown(), (Texts{p, q}));
+        EXPECT_EQ(EntriesOf(dialog), (Texts{q, p}));
+        EXPECT_EQ(ReadFile(ListPath()), ListOf({q, p}));
+      })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Answer(IDYES)
+      .Then([&] { EXPECT_EQ(Shown(), Texts{q}); });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", kOverwrite, "File Restored."}));
+  EXPECT_EQ(ReadFile(ListPath()), ListOf({q}));
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, SameNameFromTwoFoldersSharesOneBackupCopy) {
+  fs::create_directories(Data("one"));
+  fs::create_directories(Data("two"));
+  const std::string first = Data("one/n.txt"), second = Data("two/n.txt");
+  WriteList(ListOf({first, second}));
+  WriteFile(BackupOf("n.txt"), "shared");
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 1)
+      .Click(IDC_RESTORE)
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE);
+  dialog.DoModal();
+  EXPECT_EQ(ReadFile(first), "shared");
+  EXPECT_EQ(ReadFile(second), "shared");
+  EXPECT_EQ(fs::file_size(ListPath()), 0u);
+  EXPECT_TRUE(fs::exists(BackupOf("n.txt")));
+}
+
+// --- Sound behaviour where the plain procedure would lose or confuse data ---
+
+TEST_F(RestoreListDlgTest, RestoreWithoutACurrentItemDoesNothing) {
+  WriteList(ListOf({Data("a.txt")}));
+  WriteFile(BackupOf("a.txt"), "alpha");
+  {
+    CRestoreListDlg dialog;
+    m_backend.Click(IDC_RESTORE);  // items, but none picked
+    dialog.DoModal();
+  }
+  WriteList("");
+  {
+    CRestoreListDlg dialog;
+    m_backend.Click(IDC_RESTORE);  // an empty list box
+    dialog.DoModal();
+  }
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{kNothingToRestore});
+  EXPECT_FALSE(fs::exists(Data("a.txt")));
+}
+
+TEST_F(RestoreListDlgTest, PathsBeyondThePlatformLimitAreRefusedNotCut) {
+  // A backup name too long for a path: the platform's reason, and nothing copied.
+  const std::string longName(kMaxPath, 'n');
+  WriteList(longName + ";");
+  {
+    CRestoreListDlg dialog;
+    m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE);
+    dialog.DoModal();
+  }
+  ASSERT_EQ(m_backend.Messages().size(), 1u);
+  EXPECT_EQ(m_backend.Messages()[0].text,
+            ErrorText(std::make_error_code(std::errc::filename_too_long)));
+  EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
+  EXPECT_EQ(ReadFile(ListPath()), longName + ";");
+
+  // A program folder too long for the list's path: the list cannot be opened.
+  m_backend.ClearMessages();
+  SetProgramPathForTesting(m_program + "/" + std::string(kMaxPath, 'p') + "/quillmar");
+  CRestoreListDlg dialog;
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{kOpenFailed});
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, TextAfterTheLastSeparatorIsKeptAndSurvivesARewrite) {
+  const std::string a = Data("a.txt");
+  WriteList(a + ";/d/tail\n");
+  WriteFile(BackupOf("a.txt"), "alpha");
+  CRestoreListDlg dialog;
+  m_backend.Then([&] {
+             EXPECT_EQ(Shown(), (Texts{a, "/d/tail\n"}));
+           })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE);
+  dialog.DoModal();
+  EXPECT_EQ(ReadFile(ListPath()), "/d/tail\n;");
+  EXPECT_EQ(EntriesOf(dialog), Texts{"/d/tail\n"});
+}
+
+TEST_F(RestoreListDlgTest, FailedRewriteLeavesThePreviousListWholeAndSaysSo) {
+  const std::string a = Data("a.txt");
+  const std::string longName = std::string(150, 'k');
+  const std::string list = ListOf({a, Data(longName + "1"), Data(longName + "2")});
+  WriteList(list);
+  WriteFile(BackupOf("a.txt"), "alpha");
+  CRestoreListDlg dialog;
+  std::unique_ptr<FileSizeLimit> limit;
+  m_backend.Then([&] { limit = std::make_unique<FileSizeLimit>(100); })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Then([&] {
+        limit.reset();
+        // The lists already reflect the removal.
+        EXPECT_EQ(Shown().size(), 2u);
+      });
+  dialog.DoModal();
+  EXPECT_EQ(ReadFile(ListPath()), list);
+  EXPECT_FALSE(fs::exists(ListPath() + ".rewrite"));
+  EXPECT_EQ(ReadFile(a), "alpha");
+  ASSERT_EQ(m_backend.Messages().size(), 2u);
+  EXPECT_EQ(m_backend.Messages()[0].text,
+            "Rewriting the restoration list failed: " +
+                ErrorText(std::make_error_code(std::errc::file_too_large)));
+  EXPECT_EQ(m_backend.Messages()[1].text, "File Restored");
+  EXPECT_EQ(dialog.Entries().size(), 2u);
+}
+
+TEST_F(RestoreListDlgTest, FailedOverwriteLeavesTheExistingFileWhole) {
+  const std::string a = Data("a.txt");
+  const std::string list = ListOf({a});
+  WriteList(list);
+  WriteFile(BackupOf("a.txt"), std::string(4096, 'n'));
+  WriteFile(a, "the user's current text");
+  CRestoreListDlg dialog;
+  std::unique_ptr<FileSizeLimit> limit;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0)
+      .Then([&] { limit = std::make_unique<FileSizeLimit>(1024); })
+      .Click(IDC_RESTORE)
+      .Answer(IDYES)
+      .Then([&] { limit.reset(); });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{kOverwrite, "File Restoration Failed!"}));
+  EXPECT_EQ(ReadFile(a), "the user's current text");
+  EXPECT_EQ(ReadFile(ListPath()), list);
+  EXPECT_EQ(dialog.Entries().size(), 1u);
+}
+
+TEST_F(RestoreListDlgTest, ListBoxStaysInStepWithEntriesWhenTextsShareAPrefixOrDifferInCase) {
+  struct Case {
+    std::string restored, other;
+  };
+  const std::vector<Case> cases = {
+      {Data("a.txt"), Data("a.txt.old")},
+      {Data("c.txt"), Data("C.TXT")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.other);
+    WriteList(ListOf({c.restored, c.other}));
+    WriteFile(BackupOf(std::string(fs::path(c.restored).filename())), "restored");
+    CRestoreListDlg dialog;
+    m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
+      EXPECT_EQ(Shown(), Texts{c.other});
+    });
+    dialog.DoModal();
+    EXPECT_EQ(EntriesOf(dialog), Texts{c.other});
+    EXPECT_EQ(ReadFile(ListPath()), ListOf({c.other}));
+  }
+}
+
+}  // namespace
+}  // namespace restore_test

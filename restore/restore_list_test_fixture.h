@@ -1,0 +1,112 @@
+// The fixture of the restoration list dialog's tests: a temporary program folder with its
+// backups folder, a data folder for restored files, and the scripted backend.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/platform_files.h"
+#include "framework/scripted/scripted_backend.h"
+#include "framework/scripted/scripted_window.h"
+#include "restore/restore_list_dlg.h"
+
+namespace restore_test {
+
+namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
+
+inline constexpr const char* kOpenFailed = "Openning restoration list file failed.";
+inline constexpr const char* kNothingToRestore = "There are no files to restore";
+inline constexpr const char* kInvalid = "Error: List file is invalied(no ';' marks)";
+inline constexpr const char* kOverwrite = "File already exists. Overwrite it?";
+
+// Lowers the largest file this process may write, so that a write fails part-way as on a
+// full disk; restores the limit and the signal's handling on destruction.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &m_saved);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = m_saved;
+    lowered.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_oldHandler);
+  }
+
+ private:
+  rlimit m_saved{};
+  void (*m_oldHandler)(int) = nullptr;
+};
+
+class RestoreListDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "quillmar-restore-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    m_root = pattern;
+    m_program = m_root + "/prog";
+    m_backups = m_program + "/backups";
+    m_data = m_root + "/data";
+    fs::create_directories(m_backups);
+    fs::create_directories(m_data);
+    SetProgramPathForTesting(m_program + "/quillmar");
+  }
+  void TearDown() override {
+    SetProgramPathForTesting("");
+    std::error_code ignored;
+    fs::remove_all(m_root, ignored);
+  }
+
+  std::string ListPath() const { return m_backups + "/list.txt"; }
+  std::string Data(const std::string& name) const { return m_data + "/" + name; }
+  std::string BackupOf(const std::string& name) const { return m_backups + "/" + name + "BACKUP"; }
+
+  static void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    ASSERT_TRUE(out.good()) << path;
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+  void WriteList(const std::string& content) const { WriteFile(ListPath(), content); }
+  // The list file of entries written as the engine writes them.
+  static std::string ListOf(const Texts& entries) {
+    std::string text;
+    for (const std::string& entry : entries) text += entry + ";";
+    return text;
+  }
+
+  // The list box as shown, read while the dialog runs.
+  Texts Shown() const { return m_backend.ActiveWindow()->ListItems(IDC_LIST_ENTRIES); }
+  static Texts EntriesOf(const CRestoreListDlg& dialog) {
+    return Texts(dialog.Entries().begin(), dialog.Entries().end());
+  }
+  void ExpectCleanScript() const {
+    EXPECT_TRUE(m_backend.Problems().empty()) << m_backend.Problems().front();
+    EXPECT_EQ(m_backend.PendingActions(), 0u);
+  }
+
+  ScriptedBackend m_backend;
+  std::string m_root, m_program, m_backups, m_data;
+};
+
+}  // namespace restore_test
