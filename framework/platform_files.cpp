@@ -86,6 +86,20 @@ std::error_code CopyContents(int in, int out, off_t sizeHint) {
   }
 }
 
+// A mkostemp template in the folder of path: "folder/.name.XXXXXX". False when it would not
+// fit a path buffer.
+bool TemporaryNameBeside(std::string_view path, std::string& temp) {
+  std::size_t slash = path.rfind(kPathSeparator);
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  temp.clear();
+  if (slash != std::string_view::npos) temp.assign(path.substr(0, slash + 1));
+  // Keep the temporary name within the file system's name limit whatever the original's.
+  temp += '.';
+  temp.append(name.substr(0, 200));
+  temp += ".XXXXXX";
+  return temp.size() < kMaxPath;
+}
+
 // Gives the finished temporary file the destination's name.
 std::error_code Publish(const char* temp, const char* destination, bool failIfExists) {
   if (!failIfExists) {
@@ -214,16 +228,8 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
   if (::fstat(in.get(), &st) != 0) return LastError();
   if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
 
-  std::string_view dest(destination);
-  std::size_t slash = dest.rfind(kPathSeparator);
   std::string temp;
-  std::string_view name = slash == std::string_view::npos ? dest : dest.substr(slash + 1);
-  if (slash != std::string_view::npos) temp.assign(dest.substr(0, slash + 1));
-  // Keep the temporary name within the file system's name limit whatever the destination's.
-  temp += '.';
-  temp.append(name.substr(0, 200));
-  temp += ".XXXXXX";
-  if (temp.size() >= kMaxPath) return Error(std::errc::filename_too_long);
+  if (!TemporaryNameBeside(destination, temp)) return Error(std::errc::filename_too_long);
 
   FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
   if (out.get() < 0) return LastError();
@@ -235,6 +241,31 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
     if (::futimens(out.get(), times) != 0) error = LastError();
   }
   if (!error) error = Publish(temp.c_str(), destination, failIfExists);
+  if (error) ::unlink(temp.c_str());
+  return error;
+}
+
+std::error_code WriteFileReplacing(const char* path, std::string_view contents) {
+  struct stat st;
+  {
+    FdGuard existing(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (existing.get() < 0 || ::fstat(existing.get(), &st) != 0) return LastError();
+  }
+  std::string temp;
+  if (!TemporaryNameBeside(path, temp)) return Error(std::errc::filename_too_long);
+  FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
+  if (out.get() < 0) return LastError();
+  std::error_code error;
+  for (std::size_t done = 0; !error && done < contents.size();) {
+    ssize_t w = ::write(out.get(), contents.data() + done, contents.size() - done);
+    if (w < 0 && errno != EINTR) error = LastError();
+    if (w > 0) done += static_cast<std::size_t>(w);
+  }
+  // On disk before the rename, so the name never points at a half-written file.
+  if (!error && ::fsync(out.get()) != 0) error = LastError();
+  // The replacement keeps the permissions the file had.
+  if (!error && ::fchmod(out.get(), st.st_mode & 0777) != 0) error = LastError();
+  if (!error && ::rename(temp.c_str(), path) != 0) error = LastError();
   if (error) ::unlink(temp.c_str());
   return error;
 }

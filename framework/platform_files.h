@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 // The platform's maximum path length, terminator included: every path buffer has this size.
@@ -69,6 +70,12 @@ std::error_code CreateFolder(const char* path);
 // regular file (folder, FIFO, socket, device) is refused without being opened for reading
 // in a way that could block.
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists);
+
+// Replaces the file at path with contents as one step: they are written to a temporary file
+// beside it, flushed to disk and renamed over it, so an interrupted or failed write leaves
+// the previous file whole. A file that exists but cannot be opened for writing (or a folder
+// that is gone) is refused and left as it is.
+std::error_code WriteFileReplacing(const char* path, std::string_view contents);
 
 // The platform's text for an error code, for showing to the user.
 std::string ErrorText(std::error_code code);

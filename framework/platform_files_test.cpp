@@ -275,6 +275,42 @@ TEST_F(PlatformFilesTest, CopyCutShortPartWayKeepsThePreviousDestination) {
   EXPECT_EQ(Names(""), (std::vector<std::string>{"dst", "src"}));
 }
 
+TEST_F(PlatformFilesTest, WriteReplacingSwapsTheWholeFileAndKeepsItsPermissions) {
+  Put("list", "old;");
+  ASSERT_EQ(::chmod(P("list").c_str(), 0640), 0);
+  EXPECT_FALSE(WriteFileReplacing(P("list").c_str(), "new;entries;"));
+  EXPECT_EQ(Get("list"), "new;entries;");
+  struct stat st;
+  ASSERT_EQ(::stat(P("list").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  // A missing file is created, and empty contents give an empty file.
+  EXPECT_FALSE(WriteFileReplacing(P("fresh").c_str(), ""));
+  EXPECT_EQ(Get("fresh"), "");
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"fresh", "list"}));
+}
+
+TEST_F(PlatformFilesTest, WriteReplacingThatFailsLeavesThePreviousFileWhole) {
+  Put("list", "old;");
+  // The folder is gone: nothing is written anywhere.
+  EXPECT_EQ(WriteFileReplacing(P("gone/list").c_str(), "new;"),
+            std::make_error_code(std::errc::no_such_file_or_directory));
+  // A write cut short by the file-size limit: the old contents stay, no temporary is left.
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
+  struct rlimit tight = old;
+  tight.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+  std::error_code result = WriteFileReplacing(P("list").c_str(), std::string(5000, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_EQ(result, std::make_error_code(std::errc::file_too_large));
+  EXPECT_EQ(Get("list"), "old;");
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"list"}));
+}
+
 TEST(ErrorTextTest, GivesThePlatformText) {
   std::error_code missing = std::make_error_code(std::errc::no_such_file_or_directory);
   EXPECT_EQ(ErrorText(missing), std::strerror(ENOENT));

@@ -2,11 +2,7 @@
 // entry from its backup copy, and rewriting list.txt without it.
 #include "restore/restore_list_dlg.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -20,8 +16,6 @@ namespace {
 const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
 constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate;
-constexpr unsigned kRewriteMode = CFile::modeWrite | CFile::shareDenyNone | CFile::modeCreate;
-constexpr const char* kRewriteSuffix = ".rewrite";
 
 // The program folder followed by tail, into a kMaxPath buffer. False (and an empty buffer)
 // when the path does not fit.
@@ -54,13 +48,6 @@ void ForEachEntry(const std::string& text, Take take) {
     take(std::string_view(text).substr(start, end - start));
     start = end + 1;
   }
-}
-
-// The reason for the last failed platform call, never "success".
-std::error_code LastErrorOr(std::errc fallback) {
-  const int code = errno;
-  return code != 0 ? std::error_code(code, std::generic_category())
-                   : std::make_error_code(fallback);
 }
 
 }  // namespace
@@ -194,36 +181,11 @@ void CRestoreListDlg::SaveRestoreList() {
     text += ';';
   }
 
-  const std::string listPath = m_szListPath;
-  const std::string newPath = listPath + kRewriteSuffix;
-  std::error_code failure;
-  {
-    // The list must still be writable where it is: a list made read-only, or whose folder is
-    // gone, is not replaced behind the user's back.
-    CFile existing;
-    errno = 0;
-    if (listPath.empty() || !existing.Open(listPath, kRewriteMode | CFile::modeNoTruncate)) {
-      failure = LastErrorOr(std::errc::no_such_file_or_directory);
-    }
-  }
-  if (!failure) {
-    errno = 0;
-    if (!m_fileList.Open(newPath, kRewriteMode)) {
-      failure = LastErrorOr(std::errc::io_error);
-    } else {
-      // On disk before the rename, so that the name never points at a half-written list.
-      errno = 0;
-      if (!m_fileList.Write(text.data(), text.size()) || ::fsync(m_fileList.m_hFile) != 0) {
-        failure = LastErrorOr(std::errc::io_error);
-      }
-      m_fileList.Close();
-      errno = 0;
-      if (!failure && std::rename(newPath.c_str(), listPath.c_str()) != 0) {
-        failure = LastErrorOr(std::errc::io_error);
-      }
-      if (failure) std::remove(newPath.c_str());
-    }
-  }
+  // Written whole beside the old list and renamed over it: an interrupted rewrite leaves the
+  // previous list as it was.
+  const std::error_code failure = m_szListPath[0] == '\0'
+                                      ? std::make_error_code(std::errc::no_such_file_or_directory)
+                                      : WriteFileReplacing(m_szListPath, text);
   if (failure) AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
 }
 

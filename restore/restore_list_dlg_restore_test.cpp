@@ -24,7 +24,7 @@ TEST_F(RestoreListDlgTest, RestoreToFreePathCopiesBackAndDropsTheEntry) {
   EXPECT_EQ(ReadFile(BackupOf("a.txt")), "alpha");  // the backup copy stays
   EXPECT_EQ(EntriesOf(dialog), Texts{b});
   EXPECT_EQ(ReadFile(ListPath()), ListOf({b}));
-  EXPECT_FALSE(fs::exists(ListPath() + ".rewrite"));
+  EXPECT_EQ(LeftoverFiles(), Texts{});
   ExpectCleanScript();
 }
 
@@ -243,7 +243,7 @@ TEST_F(RestoreListDlgTest, FailedRewriteLeavesThePreviousListWholeAndSaysSo) {
       });
   dialog.DoModal();
   EXPECT_EQ(ReadFile(ListPath()), list);
-  EXPECT_FALSE(fs::exists(ListPath() + ".rewrite"));
+  EXPECT_EQ(LeftoverFiles(), Texts{});
   EXPECT_EQ(ReadFile(a), "alpha");
   ASSERT_EQ(m_backend.Messages().size(), 2u);
   EXPECT_EQ(m_backend.Messages()[0].text,

@@ -73,6 +73,15 @@ class RestoreListDlgTest : public ::testing::Test {
   }
 
   std::string ListPath() const { return m_backups + "/list.txt"; }
+  // Hidden temporary files left in the backups folder by a rewrite or a restore.
+  std::vector<std::string> LeftoverFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_backups)) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with(".")) names.push_back(name);
+    }
+    return names;
+  }
   std::string Data(const std::string& name) const { return m_data + "/" + name; }
   std::string BackupOf(const std::string& name) const { return m_backups + "/" + name + "BACKUP"; }
 
