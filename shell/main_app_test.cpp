@@ -1,0 +1,27 @@
+// Tests of the application's start-up: it runs the main dialog as the main window, forgets
+// it when it closes, and returns false so that nothing runs after it.
+#include "main_app.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/dialog.h"
+#include "framework/scripted/scripted_backend.h"
+#include "framework/scripted/scripted_window.h"
+#include "resource_ids.h"
+
+TEST(MainApp, StartUpRunsTheMainDialogToItsEndAndReturnsFalse) {
+  ScriptedBackend backend;
+  int shownTemplate = 0;
+  CDialog* mainWindow = nullptr;
+  backend.Then([&] {
+    shownTemplate = backend.ActiveWindow() ? backend.ActiveWindow()->Template().id : 0;
+    mainWindow = theApp.m_pMainWnd;
+  });
+  backend.Escape();
+  EXPECT_FALSE(theApp.InitInstance());
+  EXPECT_EQ(shownTemplate, IDD_QUILLMAR_DIALOG);
+  ASSERT_NE(mainWindow, nullptr);
+  EXPECT_EQ(mainWindow->TemplateId(), IDD_QUILLMAR_DIALOG);
+  EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+  EXPECT_TRUE(backend.Problems().empty());
+}

@@ -1,0 +1,45 @@
+// CMainDlg: the program's main window. The user names a directory (typed, or chosen with the
+// browser) and a file pattern, starts the backup walk with "Quillmar!", reads the help text
+// and opens the restoration list. Ending it ends the program.
+#pragma once
+
+#include <string>
+
+#include "framework/dialog.h"
+
+class CMainDlg : public CDialog {
+ public:
+  CMainDlg();
+  ~CMainDlg() override;
+
+ protected:
+  const MessageMap* GetMessageMap() const override;
+  // Edit control 1000 <-> m_strDirectory, then 1001 <-> m_strFiles.
+  void DoDataExchange(CDataExchange* pDX) override;
+  // Adds the About entry to the system menu and sets the window's icons. Returns true.
+  BOOL OnInitDialog() override;
+
+ private:
+  // 0x10 to 0x1F open the About box; everything else is the framework dialog's.
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  // Minimised: draws the icon centred in the client area; otherwise the default painting.
+  void OnPaint();
+  const Icon* OnQueryDragIcon();
+  void OnBrowse();
+  // Every change of the Files box reads both boxes and sets the backup filter.
+  void OnFilesChange();
+  // Writes the members into the boxes (without reading them), asks, then walks.
+  void OnClean();
+  void OnHelpText();
+  void OnRestoreFiles();
+
+  const Icon* m_hAppIcon;  // icon 128; null only if the resource is missing
+  std::string m_strDirectory;
+  std::string m_strFiles;
+};
+
+// Dialog template 102, registered as a resource.
+const DialogTemplate& MainDlgTemplate();
+
+// The help text that "?" shows.
+extern const char* const kHelpText;

@@ -1,0 +1,44 @@
+// Dialog template 102, the main dialog, as data, and string 101, the text of the About entry
+// that the main dialog adds to its system menu.
+//
+//   +- Quillmar -------------------------------+
+//   |  Directory: [______________________] [..] |
+//   |  Files:     [______________________]      |
+//   |          [Quillmar!] [Restore Files]   [?] |
+//   +------------------------------------------+
+#include "framework/resources.h"
+#include "main_dlg.h"
+#include "resource_ids.h"
+
+const DialogTemplate& MainDlgTemplate() {
+  static const DialogTemplate kTemplate{
+      IDD_QUILLMAR_DIALOG,
+      0x90C800C8,  // popup, visible, caption, system menu, modal frame, set font, fixed-sys
+      0x00040000,  // app window: a taskbar button of its own
+      0,
+      0,
+      191,
+      87,
+      "Quillmar",
+      {"MS Shell Dlg", 8, 0, false, 1},
+      {
+          // Template order is tab order: the Files box comes first and gets the focus.
+          // Edit boxes: child, visible, border, tab stop, auto horizontal scroll.
+          {IDC_FILES, ControlClass::Edit, "", 0x50810080, 53, 33, 97, 14},
+          // Push buttons: child, visible, tab stop.
+          {IDC_CLEAN, ControlClass::Button, "Quillmar!", 0x50010000, 48, 57, 57, 18},
+          // Centred labels: child, visible, group.
+          {-1, ControlClass::Static, "Directory:", 0x50020001, 15, 14, 34, 8},
+          {-1, ControlClass::Static, "Files:", 0x50020001, 15, 35, 33, 8},
+          {IDC_BROWSE, ControlClass::Button, "..", 0x50010000, 156, 12, 17, 14},
+          {IDC_DIRECTORY, ControlClass::Edit, "", 0x50810080, 53, 11, 97, 14},
+          {IDC_HELPTEXT, ControlClass::Button, "?", 0x50010000, 173, 68, 11, 11},
+          {IDC_RESTOREFILES, ControlClass::Button, "Restore Files", 0x50010000, 106, 57, 53, 18},
+      }};
+  return kTemplate;
+}
+
+namespace {
+const ResourceRegistration kMainTemplateRegistration(MainDlgTemplate());
+const ResourceRegistration kAboutMenuString(IDS_ABOUTBOX, "&About Quillmar...");
+}  // namespace

@@ -1,0 +1,300 @@
+// Tests of the main dialog through the scripted backend, on real temporary trees: what the
+// walk is given, when the boxes are read, the backup filter, the questions and messages, the
+// system menu, the About box and the minimised icon.
+#include "main_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "engine/backup_store.h"
+#include "framework/resources.h"
+#include "framework/scripted/scripted_backend.h"
+#include "framework/scripted/scripted_window.h"
+#include "resource_ids.h"
+#include "restore/restore_list_dlg.h"
+#include "shell_test_folder.h"
+
+namespace {
+
+class MainDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_strFilter.clear();
+    folder.MakeDir("data");
+    folder.MakeDir("data/sub");
+    folder.Write("data/a.txt", "alpha");
+    folder.Write("data/b.dat", "beta");
+    folder.Write("data/sub/c.txt", "gamma");
+    folder.MakeDir("other");
+    folder.Write("other/x.txt", "ex");
+    folder.Write("other/y.dat", "why");
+  }
+  void TearDown() override {
+    g_strFilter.clear();
+    EXPECT_TRUE(backend.Problems().empty()) << backend.Problems().front();
+    EXPECT_EQ(backend.PendingActions(), 0u);
+  }
+
+  // Runs the main dialog through the queued script, capturing what the walk's callback prints.
+  int Run() {
+    ::testing::internal::CaptureStdout();
+    CMainDlg dlg;
+    const int result = dlg.DoModal();
+    std::fflush(stdout);
+    printed = ::testing::internal::GetCapturedStdout();
+    return result;
+  }
+
+  ScriptedWindow& Active() {
+    ScriptedWindow* window = backend.ActiveWindow();
+    if (window == nullptr) throw std::runtime_error("no open window");
+    return *window;
+  }
+
+  ShellTestFolder folder;
+  ScriptedBackend backend;
+  std::string printed;
+};
+
+TEST_F(MainDlgTest, OpensWithEmptyBoxesTheAboutEntryAndTheAppIcon) {
+  bool checked = false;
+  backend.Then([&] {
+    ScriptedWindow& w = Active();
+    EXPECT_EQ(w.Template().id, IDD_QUILLMAR_DIALOG);
+    EXPECT_EQ(w.Title(), "Quillmar");
+    EXPECT_EQ(w.GetItemText(IDC_DIRECTORY), "");
+    EXPECT_EQ(w.GetItemText(IDC_FILES), "");
+    ASSERT_EQ(w.SystemMenu().size(), 2u);
+    EXPECT_EQ(w.SystemMenu()[0].flags, MF_SEPARATOR);
+    EXPECT_EQ(w.SystemMenu()[1].flags, MF_STRING);
+    EXPECT_EQ(w.SystemMenu()[1].commandId, 0x10u);
+    EXPECT_EQ(w.SystemMenu()[1].text, "&About Quillmar...");
+    EXPECT_EQ(w.BigIconId(), IDR_MAINFRAME);
+    EXPECT_EQ(w.SmallIconId(), IDR_MAINFRAME);
+    checked = true;
+  });
+  Run();
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(backend.Messages().empty());
+}
+
+TEST_F(MainDlgTest, BrowseThenCleanWithAnUntouchedFilesBoxWalksTheBrowsedFolderWithNoPattern) {
+  backend.SetBrowseResult(folder.Path("data"));
+  backend.Click(IDC_BROWSE)
+      .Then([&] { EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("data")); })
+      .Click(IDC_CLEAN)
+      .Answer(IDOK);
+  Run();
+
+  ASSERT_EQ(backend.Messages().size(), 1u);
+  EXPECT_EQ(backend.Messages()[0].text, "Click OK to clean files.");
+  EXPECT_EQ(backend.Messages()[0].style, MB_OKCANCEL);
+  EXPECT_EQ(g_strFilter, "");
+  // An empty filter backs up every file of the browsed folder, and nothing of the other one.
+  EXPECT_EQ(folder.BackupNames(),
+            (std::vector<std::string>{"a.txtBACKUP", "b.datBACKUP", "c.txtBACKUP"}));
+  const std::string list = ShellTestFolder::Read(folder.BackupsPath("list.txt"));
+  EXPECT_NE(list.find(folder.Path("data") + "/a.txt;"), std::string::npos) << list;
+  EXPECT_NE(list.find(folder.Path("data") + "/sub//c.txt;"), std::string::npos) << list;
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("a.txtBACKUP")), "alpha");
+  // The pattern was empty, so no path matched it and nothing was printed.
+  EXPECT_EQ(printed, "");
+}
+
+TEST_F(MainDlgTest, ADirectoryTypedWithoutAFilesChangeRevertsOnCleanAndIsNotWalked) {
+  backend.SetBrowseResult(folder.Path("data"));
+  backend.Click(IDC_BROWSE)
+      .Type(IDC_DIRECTORY, folder.Path("other"))
+      .Click(IDC_CLEAN)
+      .Answer(IDOK)
+      .Then([&] { EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("data")); });
+  Run();
+
+  const std::vector<std::string> names = folder.BackupNames();
+  EXPECT_EQ(names, (std::vector<std::string>{"a.txtBACKUP", "b.datBACKUP", "c.txtBACKUP"}));
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")).find(folder.Path("other")),
+            std::string::npos);
+}
+
+TEST_F(MainDlgTest, ADirectoryTypedBeforeAFilesChangeIsTheOneWalked) {
+  backend.SetBrowseResult(folder.Path("data"));
+  backend.Click(IDC_BROWSE)
+      .Type(IDC_DIRECTORY, folder.Path("other"))
+      .Type(IDC_FILES, "*.txt")
+      .Click(IDC_CLEAN)
+      .Answer(IDOK)
+      .Then([&] { EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("other")); });
+  Run();
+
+  EXPECT_EQ(g_strFilter, "*.txt");
+  // Only the .txt file of the typed folder passes the filter; the pattern picks it for printing.
+  EXPECT_EQ(folder.BackupNames(), (std::vector<std::string>{"x.txtBACKUP"}));
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")),
+            folder.Path("other") + "/x.txt;");
+  EXPECT_EQ(printed, folder.Path("other") + "/x.txt\n");
+}
+
+TEST_F(MainDlgTest, EveryKeystrokeInTheFilesBoxSetsTheFilterAndEmptyingItEmptiesTheFilter) {
+  std::vector<std::string> filters;
+  backend.TypeKeys(IDC_FILES, "*.t")
+      .Then([&] { filters.push_back(g_strFilter); })
+      .TypeKeys(IDC_FILES, "xt")
+      .Then([&] { filters.push_back(g_strFilter); })
+      .Type(IDC_FILES, "")
+      .Then([&] { filters.push_back(g_strFilter); });
+  Run();
+  EXPECT_EQ(filters, (std::vector<std::string>{"*.t", "*.txt", ""}));
+}
+
+TEST_F(MainDlgTest, CancelAtTheQuestionSaysAbortedAndWalksNothing) {
+  backend.SetBrowseResult(folder.Path("data"));
+  backend.Click(IDC_BROWSE).Type(IDC_FILES, "*.*").Click(IDC_CLEAN).Answer(IDCANCEL);
+  Run();
+
+  ASSERT_EQ(backend.Messages().size(), 2u);
+  EXPECT_EQ(backend.Messages()[0].text, "Click OK to clean files.");
+  EXPECT_EQ(backend.Messages()[0].style, MB_OKCANCEL);
+  EXPECT_EQ(backend.Messages()[1].text, "Aborted.");
+  EXPECT_EQ(backend.Messages()[1].style, MB_OK);
+  EXPECT_FALSE(folder.Exists(folder.Path("prog/backups")));
+  EXPECT_EQ(printed, "");
+}
+
+TEST_F(MainDlgTest, CancelledBrowserKeepsTheDirectoryAndRewritesBothBoxesFromTheMembers) {
+  backend.SetBrowseResult(folder.Path("data"));
+  backend.Click(IDC_BROWSE)
+      .Type(IDC_FILES, "*.dat")
+      .Then([&] { backend.SetBrowseResult(std::nullopt); })
+      .Type(IDC_DIRECTORY, "typed but never read")
+      .Click(IDC_BROWSE)
+      .Then([&] {
+        EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("data"));
+        EXPECT_EQ(Active().GetItemText(IDC_FILES), "*.dat");
+      });
+  Run();
+}
+
+TEST_F(MainDlgTest, TheHelpTextHasItsExactWordsOnFourLines) {
+  backend.Click(IDC_HELPTEXT);
+  Run();
+  ASSERT_EQ(backend.Messages().size(), 1u);
+  EXPECT_EQ(backend.Messages()[0].style, MB_OK);
+  EXPECT_EQ(backend.Messages()[0].text,
+            "[WARNING: Use this program at your own risk. If somehow any of your files get lost "
+            "using this app, i'm not responsible for that;))]\n"
+            "1st select the directory you wanna clean. Then type the kind of file you wanna "
+            "remove in the Files box-use wildcards to do this. Hit 'Quillmar!'\n"
+            "Program will backup the files before it removes them(backup directory in "
+            "programs' folder-so you can restore them if you need.)\n"
+            "To remove all the file from the directories, keep Files box blank.");
+}
+
+TEST_F(MainDlgTest, EverySystemCommandFromSixteenToThirtyOneOpensTheAboutBox) {
+  std::vector<int> opened;
+  for (UINT id = 16; id <= 31; ++id) {
+    backend.SysCommand(id)
+        .Then([&, id] {
+          if (Active().Template().id == IDD_ABOUTBOX) opened.push_back(static_cast<int>(id));
+        })
+        .Escape();
+  }
+  // Neighbours of the range are the framework's: they open nothing.
+  for (UINT id : {15u, 32u, 0x110u}) {
+    backend.SysCommand(id).Then(
+        [&, id] { EXPECT_EQ(Active().Template().id, IDD_QUILLMAR_DIALOG) << "command " << id; });
+  }
+  Run();
+  std::vector<int> expected;
+  for (int id = 16; id <= 31; ++id) expected.push_back(id);
+  EXPECT_EQ(opened, expected);
+}
+
+TEST_F(MainDlgTest, TheAboutBoxShowsItsTextsAndClosesWithEnterOrItsOkButton) {
+  std::vector<std::string> titles;
+  backend.SysCommand(IDM_ABOUTBOX)
+      .Then([&] { titles.push_back(Active().Title()); })
+      .Enter()
+      .Then([&] { titles.push_back(Active().Title()); })
+      .SysCommand(IDM_ABOUTBOX)
+      .Click(IDOK)
+      .Then([&] { titles.push_back(Active().Title()); });
+  Run();
+  EXPECT_EQ(titles, (std::vector<std::string>{"About Quillmar", "Quillmar", "Quillmar"}));
+}
+
+TEST_F(MainDlgTest, MinimisedTheIconIsCentredInTheClientAreaEvenWhenItDoesNotFit) {
+  backend.SetIconSize(32);
+  std::vector<ScriptedWindow::DrawnIcon> drawn;
+  backend.Minimise(true, 20, 20).Minimise(true, 100, 61).Minimise(false, 300, 200).Then([&] {
+    drawn = Active().DrawnIcons();
+  });
+  Run();
+  // Not minimised, the default painting draws no icon.
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].x, -5);  // (20 - 32 + 1) / 2, truncated toward zero
+  EXPECT_EQ(drawn[0].y, -5);
+  EXPECT_EQ(drawn[0].iconId, IDR_MAINFRAME);
+  EXPECT_EQ(drawn[1].x, 34);  // (100 - 32 + 1) / 2
+  EXPECT_EQ(drawn[1].y, 15);  // (61 - 32 + 1) / 2
+}
+
+TEST_F(MainDlgTest, TheDragIconIsTheAppIcon) {
+  CMainDlg dlg;
+  const LRESULT icon = dlg.SendMessage(WM_QUERYDRAGICON, 0, 0);
+  EXPECT_EQ(reinterpret_cast<const Icon*>(icon), LoadIconResource(IDR_MAINFRAME));
+  EXPECT_NE(icon, 0);
+}
+
+// Each way of ending is followed by a click on "?": when the dialog really ended, the click is
+// left for the next run, so its help text shows only there.
+TEST_F(MainDlgTest, EnterInAnEditBoxEscapeTheCloseBoxAndSystemCloseEachEndTheDialog) {
+  backend.Type(IDC_DIRECTORY, "x").Enter().Click(IDC_HELPTEXT);
+  EXPECT_EQ(Run(), IDOK);
+  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_EQ(backend.PendingActions(), 1u);
+
+  backend.Escape().Click(IDC_HELPTEXT);
+  EXPECT_EQ(Run(), IDCANCEL);  // the leftover click ran first, then Escape ended this run
+  EXPECT_EQ(backend.Messages().size(), 1u);
+  EXPECT_EQ(backend.PendingActions(), 1u);
+
+  backend.Close().Click(IDC_HELPTEXT);
+  EXPECT_EQ(Run(), IDCANCEL);
+  EXPECT_EQ(backend.Messages().size(), 2u);
+  EXPECT_EQ(backend.PendingActions(), 1u);
+
+  backend.SysCommand(SC_CLOSE).Click(IDC_HELPTEXT);
+  EXPECT_EQ(Run(), IDCANCEL);
+  EXPECT_EQ(backend.Messages().size(), 3u);
+  EXPECT_EQ(backend.PendingActions(), 1u);
+
+  Run();
+  EXPECT_EQ(backend.Messages().size(), 4u);
+}
+
+TEST_F(MainDlgTest, RestoreFilesRunsTheRestorationListAndLeavesTheMainDialogAsItWas) {
+  int openedTemplate = 0;
+  backend.Type(IDC_FILES, "*.txt")
+      .Click(IDC_RESTOREFILES)
+      .Then([&] { openedTemplate = Active().Template().id; })
+      .Escape()
+      .Then([&] {
+        EXPECT_EQ(Active().Template().id, IDD_QUILLMAR_DIALOG);
+        EXPECT_EQ(Active().GetItemText(IDC_FILES), "*.txt");
+      });
+  Run();
+  EXPECT_EQ(openedTemplate, IDD_RESTORELIST);
+  EXPECT_EQ(g_strFilter, "*.txt");
+}
+
+TEST_F(MainDlgTest, AfterTheWalkTheTitleIsQuillmarAgain) {
+  backend.SetBrowseResult(folder.Path("data"));
+  std::string title;
+  backend.Click(IDC_BROWSE).Click(IDC_CLEAN).Answer(IDOK).Then([&] { title = Active().Title(); });
+  Run();
+  EXPECT_EQ(title, "Quillmar");
+  EXPECT_EQ(folder.BackupNames().size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the real program under Xvfb: the main dialog, the question before
+# a clean, the About box, the restoration list with a few entries and the help text. Each
+# picture is cropped to its window.
+# Usage: screenshots.sh PATH-TO-QUILLMAR OUTPUT-FOLDER
+set -euo pipefail
+program=$(realpath "$1")
+out=$(realpath "$2")
+source "$(dirname "$0")/xvfb_session.sh"
+mkdir -p "$out"
+
+# Saves window $1 as $out/$2.png.
+capture() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window root "$session_dir/screen.png"
+  convert "$session_dir/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip \
+    "$out/$2.png"
+  echo "$out/$2.png: ${WIDTH}x${HEIGHT}"
+}
+
+start_xvfb
+docs="$session_dir/Documents"
+mkdir -p "$docs/letters" "$docs/notes"
+for f in letters/bank.txt letters/landlord.txt notes/ideas.txt notes/todo.txt plan.txt; do
+  echo "$f" >"$docs/$f"
+done
+echo photo >"$docs/photo.jpg"
+
+start_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+point_into "$main"
+xdotool key Tab Tab Tab
+xdotool type --delay 20 "$docs"
+xdotool key shift+Tab shift+Tab shift+Tab
+xdotool type --delay 20 '*.txt'
+sleep 0.3
+capture "$main" main_dialog
+
+# The question before the walk.
+xdotool key Tab Return
+wait_for_count Quillmar 2
+box=$(other_window_named Quillmar "$main")
+sleep 0.3
+capture "$box" message_box
+point_into "$box"
+xdotool key Return
+wait_for_count Quillmar 1
+
+# The About box, from the system menu's stand-in (right-click on the dialog's background).
+point_at "$main" 8 191 80 87 click
+xdotool click 3
+sleep 0.5
+xdotool key Down Down Return
+wait_for_count "About Quillmar" 1
+about=$(windows_named "About Quillmar")
+sleep 0.3
+capture "$about" about_box
+point_into "$about"
+xdotool key Return
+wait_for_count "About Quillmar" 0
+
+# The restoration list with the entries the walk recorded.
+point_at "$main" 265 382 66 87 click
+wait_for_count "Restoration List" 1
+list=$(windows_named "Restoration List")
+point_at "$list" 60 186 21 138 click
+sleep 0.3
+capture "$list" restore_list
+point_into "$list"
+xdotool key Escape
+wait_for_count "Restoration List" 0
+
+# The help text.
+point_at "$main" 178 191 73 87 click
+wait_for_count Quillmar 2
+help=$(other_window_named Quillmar "$main")
+sleep 0.3
+capture "$help" help_text
+point_into "$help"
+xdotool key Return
+wait_for_count Quillmar 1
+
+point_into "$main"
+xdotool key Escape
+wait_for_exit
