@@ -1,4 +1,5 @@
 // Dialog templates and icons as data: what a backend needs to build a window, in dialog units.
+// Texts are string literals: a template is constant data that lives as long as the program.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +11,14 @@ enum class ControlClass { Button, Edit, Static, ListBox };
 struct ControlTemplate {
   int id;  // -1 for a control without an id
   ControlClass cls;
-  std::string text;
+  const char* text;
   std::uint32_t style;
   int x, y, cx, cy;
   int iconResource = 0;  // for an SS_ICON static: the icon shown in place of text
 };
 
 struct DialogFont {
-  std::string name;
+  const char* name;
   int pointSize;
   int weight;
   bool italic;
@@ -29,7 +30,7 @@ struct DialogTemplate {
   std::uint32_t style;
   std::uint32_t exStyle;
   int x, y, cx, cy;
-  std::string title;
+  const char* title;
   DialogFont font;
   std::vector<ControlTemplate> controls;  // template order, which is the tab order
 };

@@ -101,7 +101,7 @@ FltkDialogWindow::FltkDialogWindow(FltkBackend& backend, const DialogTemplate& d
   // A raised edge keeps a nested dialog apart from the one beneath it even where no window
   // manager draws frames.
   m_frame->box(FL_UP_BOX);
-  m_frame->copy_label(dialogTemplate.title.c_str());
+  m_frame->copy_label(dialogTemplate.title);
   m_frame->callback(OnCloseBox, this);
   // Centred on the screen: a window at the very corner would hide under panels and docks.
   m_frame->position(std::max(0, (Fl::w() - width) / 2), std::max(0, (Fl::h() - height) / 2));
@@ -130,7 +130,7 @@ void FltkDialogWindow::BuildControl(const ControlTemplate& control) {
       auto* edit = new Fl_Input(x, y, w, h);
       edit->textfont(FL_HELVETICA);
       edit->textsize(fontPixels);
-      edit->value(control.text.c_str());
+      edit->value(control.text);
       edit->when(FL_WHEN_CHANGED);
       edit->callback(OnEditChanged, this);
       widget = edit;
@@ -175,8 +175,8 @@ void FltkDialogWindow::BuildControl(const ControlTemplate& control) {
     }
   }
   if (control.cls != ControlClass::Edit && control.cls != ControlClass::ListBox &&
-      !control.text.empty()) {
-    widget->copy_label(control.text.c_str());
+      control.text[0] != '\0') {
+    widget->copy_label(control.text);
   }
   widget->labelfont(FL_HELVETICA);
   widget->labelsize(fontPixels);

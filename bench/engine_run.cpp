@@ -1,0 +1,64 @@
+// The engine side of the tree benchmark. Counts come from the walk's own progress observer,
+// so nothing is added to the walk beyond what a user interface would add.
+#include "bench/engine_run.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "bench/measure.h"
+#include "engine/backup_store.h"
+#include "engine/folder_walk.h"
+#include "framework/platform_files.h"
+#include "framework/scripted/scripted_backend.h"
+
+namespace {
+
+void KeepLatest(const WalkProgress& progress, void* context) {
+  *static_cast<WalkProgress*>(context) = progress;
+}
+
+}  // namespace
+
+int CleanInChild(const EngineJob& job, int reportFd) {
+  // Fully buffered, as for a program whose output goes nowhere: a line-buffered stream
+  // inherited from a terminal would cost one system call per printed path.
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+    WriteAll(reportFd, "cannot send standard output to /dev/null");
+    return 1;
+  }
+  ScriptedBackend backend;
+  SetProgramPathForTesting(job.programFolder + "/quillmar");
+  g_strFilter = job.filter;
+  WalkProgress progress;
+  SetWalkProgressObserver(&KeepLatest, &progress);
+
+  const std::int32_t result = WalkFolder(job.tree.c_str(), job.pattern.c_str(), &PrintFoundPath, 0,
+                                         WALK_FILES | WALK_FOLDERS);
+  std::fflush(stdout);
+  SetWalkProgressObserver(nullptr, nullptr);
+
+  char line[128];
+  std::snprintf(line, sizeof line, "%" PRIu64 " %" PRIu64 " %zu %" PRId32 "\n",
+                progress.filesVisited, progress.filesBackedUp, backend.Messages().size(), result);
+  std::string report = line;
+  if (!backend.Messages().empty()) report += backend.Messages().front().text;
+  return WriteAll(reportFd, report) ? 0 : 1;
+}
+
+bool ParseEngineReport(const std::string& text, EngineRunReport& report) {
+  const std::size_t end = text.find('\n');
+  if (end == std::string::npos) return false;
+  std::uint64_t visited = 0, backedUp = 0, messages = 0;
+  std::int32_t result = 0;
+  const std::string line = text.substr(0, end);
+  if (std::sscanf(line.c_str(), "%" SCNu64 " %" SCNu64 " %" SCNu64 " %" SCNd32, &visited, &backedUp,
+                  &messages, &result) != 4) {
+    return false;
+  }
+  report.visited = visited;
+  report.backedUp = backedUp;
+  report.messages = messages;
+  report.result = result;
+  report.firstMessage = text.substr(end + 1);
+  return true;
+}

@@ -1,0 +1,206 @@
+// quillmar_bench: generates the benchmark trees in a work folder (or reuses them), measures
+// the engine's clean and the restoration list against the standard tools, prints the tables.
+// Exit status: 0 when everything ran, 2 when a run could not be made, 3 when the figures
+// cannot be trusted (wrong counts, unexpected messages); missed targets do not change it.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/measure.h"
+#include "bench/report.h"
+#include "bench/restore_bench.h"
+#include "bench/tree_bench.h"
+#include "bench/tree_census.h"
+#include "bench/tree_generator.h"
+
+namespace {
+
+struct Options {
+  std::string work;
+  int runs = 5;
+  int largeRuns = 5;
+  int listRuns = 5;
+  bool verbose = false;
+  // Names of the parts to run (tree shapes and "lists"); empty runs them all.
+  std::vector<std::string> only;
+
+  bool Wanted(const std::string& part) const {
+    return only.empty() || std::find(only.begin(), only.end(), part) != only.end();
+  }
+};
+
+void Usage() {
+  std::fprintf(stderr,
+               "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
+               "                      [--only PART,PART...] [--verbose]\n"
+               "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
+               "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists.\n");
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    int* count = arg == "--runs"         ? &options.runs
+                 : arg == "--large-runs" ? &options.largeRuns
+                 : arg == "--list-runs"  ? &options.listRuns
+                                         : nullptr;
+    if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--only" && i + 1 < argc) {
+      std::stringstream parts(argv[++i]);
+      for (std::string part; std::getline(parts, part, ',');) options.only.push_back(part);
+    } else if (count != nullptr) {
+      if (i + 1 >= argc || (*count = std::atoi(argv[++i])) < 1) return false;
+    } else if (!arg.empty() && arg[0] != '-' && options.work.empty()) {
+      options.work = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options.work.empty();
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Leaves a complete tree of shape at trees/<name>. A tree is reused only when its marker
+// says it was finished with the same description; anything else is thrown away and
+// written again, in a child so that the generator's memory never counts against the
+// runs measured later.
+bool EnsureTree(const std::string& trees, const TreeShape& shape, std::string& failure) {
+  const std::string root = trees + "/" + shape.name;
+  const std::string marker = root + ".complete";
+  const std::string description = DescribeShape(shape) + "\n";
+  if (ReadSmallFile(marker) == description) {
+    std::fprintf(stderr, "reusing %s\n", root.c_str());
+    return true;
+  }
+  std::fprintf(stderr, "generating %s ...\n", root.c_str());
+  RemoveTree(marker);
+  if (std::error_code error = RemoveTree(root)) {
+    failure = "cannot remove " + root + ": " + error.message();
+    return false;
+  }
+  const RunOutcome outcome = RunInChild([&](int fd) {
+    if (std::error_code error = WriteTree(PlanTree(shape), root)) {
+      WriteAll(fd, error.message());
+      return 1;
+    }
+    return 0;
+  });
+  if (!outcome.completed) {
+    failure = "cannot generate " + root + ": " + outcome.failure + outcome.report;
+    return false;
+  }
+  std::ofstream(marker) << description;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    Usage();
+    return 2;
+  }
+  const std::string trees = options.work + "/trees";
+  const std::string scratch = options.work + "/scratch";
+  if (std::error_code error = EmptyFolder(scratch)) {
+    std::fprintf(stderr, "cannot prepare %s: %s\n", scratch.c_str(), error.message().c_str());
+    return 2;
+  }
+  std::error_code treesError;
+  std::filesystem::create_directories(trees, treesError);
+  if (treesError) {
+    std::fprintf(stderr, "cannot make %s: %s\n", trees.c_str(), treesError.message().c_str());
+    return 2;
+  }
+  std::string failure;
+
+  std::vector<ToolRow> treeRows;
+  const TreeShape shapes[] = {FewSmallFilesShape(), ManySmallFilesShape(), LargeFilesShape(),
+                              WideFlatShape()};
+  for (const TreeShape& shape : shapes) {
+    if (!options.Wanted(shape.name)) continue;
+    if (!EnsureTree(trees, shape, failure)) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return 2;
+    }
+  }
+  for (const TreeShape& shape : shapes) {
+    if (!options.Wanted(shape.name)) continue;
+    ShapeBenchSetup setup;
+    setup.shape = shape.name;
+    setup.tree = trees + "/" + shape.name;
+    setup.scratch = scratch + "/" + shape.name;
+    setup.verbose = options.verbose;
+    setup.runs = shape.name == "large" ? options.largeRuns : options.runs;
+    if (std::error_code error = CensusTree(setup.tree, setup.census)) {
+      std::fprintf(stderr, "cannot count %s: %s\n", setup.tree.c_str(), error.message().c_str());
+      return 2;
+    }
+    std::fprintf(stderr, "measuring %s (%d runs per tool) ...\n", shape.name.c_str(), setup.runs);
+    std::vector<ToolRow> rows = BenchShape(setup, failure);
+    if (rows.empty()) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return 2;
+    }
+    treeRows.insert(treeRows.end(), rows.begin(), rows.end());
+  }
+
+  std::vector<RestoreRow> listRows;
+  for (std::uint32_t entries : {10000u, 100000u}) {
+    if (!options.Wanted("lists")) break;
+    std::fprintf(stderr, "measuring the restoration list of %u entries ...\n", entries);
+    RestoreRow row;
+    if (!BenchRestoreList(scratch, entries, options.listRuns, options.verbose, row, failure)) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return 2;
+    }
+    listRows.push_back(row);
+  }
+  RemoveTree(scratch);
+
+  std::printf(
+      "Clean walk (filter *.txt) against find -exec cp -p; walk alone (filter "
+      "*.nomatch) against find.\nMedians of %d runs (%d for large) after one warm-up; "
+      "ratio = tool / the baseline below it; %ld CPUs.\n\n",
+      options.runs, options.largeRuns, ::sysconf(_SC_NPROCESSORS_ONLN));
+  PrintTreeTable(stdout, treeRows);
+  std::printf(
+      "\nRestoration list: dialog load, then Restore of one entry with the rewrite of "
+      "list.txt,\nagainst reading list.txt and splitting it at ';' into a "
+      "std::vector<std::string>.\nMedians of %d runs, timed inside the child.\n\n",
+      options.listRuns);
+  PrintRestoreTable(stdout, listRows);
+  std::printf("\nTargets:\n");
+  PrintTargets(stdout, CheckTargets(treeRows, listRows));
+
+  bool doubtful = false;
+  for (const ToolRow& row : treeRows) {
+    for (const std::string& problem : row.problems) {
+      std::printf("PROBLEM: %s\n", problem.c_str());
+      doubtful = true;
+    }
+  }
+  for (const RestoreRow& row : listRows) {
+    for (const std::string& problem : row.problems) {
+      std::printf("PROBLEM: %s\n", problem.c_str());
+      doubtful = true;
+    }
+  }
+  return doubtful ? 3 : 0;
+}

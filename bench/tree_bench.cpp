@@ -1,0 +1,187 @@
+// Runs and checks the four tools on one tree. Every run starts from the same state: the
+// program folder or the copy folder emptied and the file system synced, so that no run pays
+// for the write-back of the one before.
+#include "bench/tree_bench.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <utility>
+
+#include "bench/engine_run.h"
+#include "bench/measure.h"
+
+namespace {
+
+// Up to this many copies per run, the copying tools reuse one output folder.
+constexpr std::uint64_t kFewFiles = 100;
+
+struct Tool {
+  Tool(std::string toolName, std::function<std::error_code(int round)> prepareRun,
+       std::function<RunOutcome()> makeRun)
+      : name(std::move(toolName)), prepare(std::move(prepareRun)), run(std::move(makeRun)) {}
+
+  std::string name;
+  // Brings the folders to the state a run starts from.
+  std::function<std::error_code(int round)> prepare;
+  std::function<RunOutcome()> run;
+  std::vector<double> seconds;
+  double peakRssMiB = 0;
+  RunOutcome last;
+};
+
+std::string Count(std::uint64_t value) { return std::to_string(value); }
+
+void Expect(ToolRow& row, const char* what, std::uint64_t seen, std::uint64_t expected) {
+  if (seen != expected) {
+    row.problems.push_back(row.shape + ", " + row.tool + ": " + what + " " + Count(seen) +
+                           ", expected " + Count(expected));
+  }
+}
+
+// Fills the counts of an engine row from the child's report and what is left on disk.
+void CheckEngineRow(ToolRow& row, const RunOutcome& last, const TreeCensus& census,
+                    const std::string& programFolder, bool copies) {
+  EngineRunReport report;
+  if (!ParseEngineReport(last.report, report)) {
+    row.problems.push_back(row.shape + ", " + row.tool + ": unreadable report '" + last.report +
+                           "'");
+    return;
+  }
+  row.visited = report.visited;
+  Expect(row, "files visited", report.visited, census.all.files);
+  Expect(row, "walk result", static_cast<std::uint64_t>(report.result), 0);
+  if (report.messages != 0) {
+    row.problems.push_back(row.shape + ", " + row.tool + ": " + Count(report.messages) +
+                           " message boxes, the first: " + report.firstMessage);
+  }
+  const std::string backups = programFolder + "/backups";
+  FileTally tally;
+  if (std::error_code error = TallyFolder(backups, "BACKUP", tally)) {
+    row.problems.push_back(row.shape + ", " + row.tool + ": cannot read " + backups + ": " +
+                           error.message());
+  }
+  std::uint64_t records = 0;
+  if (std::error_code error = CountRecords(backups + "/list.txt", records)) {
+    row.problems.push_back(row.shape + ", " + row.tool +
+                           ": cannot read list.txt: " + error.message());
+  }
+  row.backedUp = report.backedUp;
+  row.bytes = tally.bytes;
+  if (copies) {
+    Expect(row, "files backed up", report.backedUp, census.txt.files);
+    Expect(row, "backup copies", tally.files, census.txt.files);
+    Expect(row, "bytes copied", tally.bytes, census.txt.bytes);
+    Expect(row, "list records", records, census.txt.files);
+  } else {
+    Expect(row, "files backed up", report.backedUp, 0);
+    Expect(row, "backup copies", tally.files, 0);
+    Expect(row, "list records", records, 0);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> CopyBaselineCommand(const std::string& tree, const std::string& dest) {
+  return {"sh", "-c", "find \"$1\" -name '*.txt' -exec cp -p -t \"$2\" {} +", "sh", tree, dest};
+}
+
+std::vector<std::string> WalkBaselineCommand(const std::string& tree) {
+  return {"sh", "-c", "find \"$1\" >/dev/null", "sh", tree};
+}
+
+std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failure) {
+  // On ext4 without a journal, a new inode skips every inode freed in the last minute, one
+  // buffer-cache look-up each, so emptying thousands of copies just before a run made that
+  // run's file creations several times slower, by an amount set by the deletion rather than
+  // by the tool. Runs that create many files therefore write into a folder of their own and
+  // leave the deleting to the end of the whole benchmark. A few big files are cheap to
+  // delete and costly to keep, so they share one folder emptied before each run.
+  const bool ownFolders = setup.census.txt.files > kFewFiles;
+  const auto outputFolder = [&](const std::string& name, int round) {
+    return setup.scratch + "/" + name + (ownFolders ? "-" + std::to_string(round) : "");
+  };
+  EngineJob clean{setup.tree, "", "*.txt", "*.txt"};
+  EngineJob walk{setup.tree, "", "*.nomatch", "*.nomatch"};
+  std::string copies;
+
+  std::vector<Tool> tools;
+  tools.emplace_back(
+      "quillmar clean *.txt",
+      [&](int round) { return EmptyFolder(clean.programFolder = outputFolder("clean", round)); },
+      [&] { return RunInChild([&](int fd) { return CleanInChild(clean, fd); }); });
+  tools.emplace_back(
+      "find -exec cp -p",
+      [&](int round) { return EmptyFolder(copies = outputFolder("copies", round)); },
+      [&] { return RunProgram(CopyBaselineCommand(setup.tree, copies)); });
+  tools.emplace_back(
+      "quillmar walk alone",
+      [&](int round) { return EmptyFolder(walk.programFolder = outputFolder("walk", round)); },
+      [&] { return RunInChild([&](int fd) { return CleanInChild(walk, fd); }); });
+  tools.emplace_back(
+      "find", [](int) { return std::error_code{}; },
+      [&] { return RunProgram(WalkBaselineCommand(setup.tree)); });
+
+  // Round 0 warms the caches and is not counted. The tools take turns within each round so
+  // that a slow spell of the machine falls on all of them, and each tool and its baseline
+  // swap places from one round to the next: file creation here gets cheaper as the inodes
+  // freed before the benchmark age, which would otherwise always favour the second.
+  for (int round = 0; round <= setup.runs; ++round) {
+    for (std::size_t turn = 0; turn < tools.size(); ++turn) {
+      Tool& tool = tools[round % 2 == 1 ? turn ^ 1 : turn];
+      if (std::error_code error = tool.prepare(round)) {
+        failure = setup.shape + ", " + tool.name + ": cannot prepare the run: " + error.message();
+        return {};
+      }
+      // The previous run's dirty pages are written back now, not during this run.
+      ::sync();
+      RunOutcome outcome = tool.run();
+      if (!outcome.completed) {
+        failure = setup.shape + ", " + tool.name + ": the run failed (" +
+                  (outcome.failure.empty() ? "exit status " + std::to_string(outcome.exitStatus)
+                                           : outcome.failure) +
+                  ") " + outcome.report;
+        return {};
+      }
+      if (setup.verbose) {
+        std::fprintf(stderr, "  %s, round %d, %-21s %.4f s, %.1f MiB\n", setup.shape.c_str(), round,
+                     tool.name.c_str(), outcome.seconds, outcome.peakRssMiB);
+      }
+      if (round > 0) {
+        tool.seconds.push_back(outcome.seconds);
+        tool.peakRssMiB = std::max(tool.peakRssMiB, outcome.peakRssMiB);
+      }
+      tool.last = std::move(outcome);
+    }
+  }
+
+  std::vector<ToolRow> rows(tools.size());
+  for (std::size_t i = 0; i < tools.size(); ++i) {
+    rows[i].shape = setup.shape;
+    rows[i].tool = tools[i].name;
+    rows[i].medianSeconds = Median(tools[i].seconds);
+    rows[i].peakRssMiB = tools[i].peakRssMiB;
+    rows[i].baseline = i % 2 == 1;
+  }
+  for (std::size_t i = 0; i < rows.size(); i += 2) {
+    const double base = rows[i + 1].medianSeconds;
+    rows[i].ratio = base > 0 ? rows[i].medianSeconds / base : 0;
+  }
+
+  // What the last round left behind stands for every round: each started from nothing.
+  CheckEngineRow(rows[0], tools[0].last, setup.census, clean.programFolder, true);
+  FileTally copied;
+  if (std::error_code error = TallyFolder(copies, "", copied)) {
+    rows[1].problems.push_back(setup.shape + ": cannot read the copies: " + error.message());
+  }
+  rows[1].visited = setup.census.all.files;
+  rows[1].backedUp = copied.files;
+  rows[1].bytes = copied.bytes;
+  Expect(rows[1], "files copied", copied.files, setup.census.txt.files);
+  Expect(rows[1], "bytes copied", copied.bytes, setup.census.txt.bytes);
+  CheckEngineRow(rows[2], tools[2].last, setup.census, walk.programFolder, false);
+  rows[3].visited = setup.census.all.files;
+  return rows;
+}
