@@ -108,6 +108,14 @@ bool BackupCurrentFile() {
     return false;
   }
   g_strRecord.assign(g_szFilePath);
+  // The list has no escaping: a ";" inside a path would split its record into two bogus
+  // entries, and restoring either would write to a path that was never backed up. The copy
+  // is kept; only the record is refused, and said so.
+  if (g_strRecord.find(';') != std::string::npos) {
+    AfxMessageBox("Failed writting to backup text file");
+    g_fileList.Close();
+    return false;
+  }
   if (!g_fileList.IsOpen() &&
       !g_fileList.Open(g_szListPath, CFile::modeNoTruncate | CFile::modeReadWrite)) {
     AfxMessageBox("Openning restoration list file failed.");

@@ -27,8 +27,9 @@ bool BuildBackupPath(const char* name);
 // True when the file named name is to be backed up under the current g_strFilter.
 bool PassesBackupFilter(const char* name);
 // Copies g_szFilePath to g_szBackupPath and appends its record to list.txt. A path whose copy
-// could not be made is not recorded. Every failure is shown in a message box. Returns true
-// when the copy was made and its record written.
+// could not be made is not recorded, nor is a path holding ";", which the list cannot hold
+// (its copy is kept, and the failed record is shown). Every failure is shown in a message box.
+// Returns true when the copy was made and its record written.
 bool BackupCurrentFile();
 
 // Brackets one top-level walk. Within it the program folder is looked up once, since it

@@ -1,6 +1,6 @@
 // WalkFolder: depth-first walk in the platform's order. Every path is built whole or not at
-// all, the backups folder and folders already on the walk's path are never entered, and the
-// list file is closed when the outermost call returns.
+// all; the backups folder, folders already walked and folders on pseudo file systems are
+// never entered, and the list file is closed when the outermost call returns.
 #include "folder_walk.h"
 
 #include <sys/stat.h>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "backup_store.h"
@@ -23,10 +24,19 @@ struct FolderId {
   bool operator==(const FolderId&) const = default;
 };
 
+struct FolderIdHash {
+  std::size_t operator()(const FolderId& id) const {
+    return std::hash<std::uint64_t>()(id.inode * 0x9E3779B97F4A7C15ull ^ id.device);
+  }
+};
+
 // Bookkeeping of the top-level walk in hand, shared by its recursive calls.
 struct WalkRun {
   int depth = 0;
   std::vector<FolderId> path;  // the folders from the top down to the one being walked
+  // Every folder entered by this run. Entering each folder once keeps a walk linear in the
+  // size of the tree: links that fan out to the same folders would otherwise multiply it.
+  std::unordered_set<FolderId, FolderIdHash> walked;
   bool backupsKnown = false;
   FolderId backups;
   WalkProgress progress;
@@ -47,6 +57,7 @@ class RunScope {
     if (run.depth++ == 0) {
       BeginBackupRun();
       run.path.clear();
+      run.walked.clear();
       run.backupsKnown = false;
       run.progress = WalkProgress();
     }
@@ -56,6 +67,7 @@ class RunScope {
     if (--run.depth == 0) {
       EndBackupRun();
       run.path.clear();
+      run.walked.clear();
     }
   }
   RunScope(const RunScope&) = delete;
@@ -94,10 +106,7 @@ void RememberBackupsFolder(WalkRun& run) {
 
 bool PassOver(const WalkRun& run, FolderId id) {
   if (run.backupsKnown && id == run.backups) return true;
-  for (const FolderId& onPath : run.path) {
-    if (onPath == id) return true;
-  }
-  return false;
+  return run.walked.count(id) != 0;
 }
 
 void ReportProgress(const WalkRun& run) {
@@ -164,6 +173,11 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   // A folder reached again through a link, or the store's own folder, is not entered: the
   // first would never end, the second would back up its own copies.
   if (!outermost && PassOver(run, self)) return WALK_DONE;
+  // Pseudo file systems hold no user data, and some of their trees never end. Only a change
+  // of device can lead onto one, so the file system is looked at only then.
+  bool newDevice = run.path.empty() || run.path.back().device != self.device;
+  if (newDevice && level->search.OnPseudoFileSystem()) return WALK_DONE;
+  run.walked.insert(self);
   PathEntry onPath(self);
 
   PrepareBackupStore();

@@ -27,9 +27,13 @@ using WalkCallback = std::int32_t (*)(const char* path, const FindData* data,
 // sub-folder walk, or WALK_DONE when there was none.
 // A path that would not fit kMaxPath is never cut: such a file is neither backed up nor
 // handed to the callback, and such a sub-folder is skipped with WALK_SEARCH_FAILED as its
-// result. A sub-folder that is the backups folder, or a folder already on the walk's path
-// (reached again through a link), still gets its callback but is not entered; walking the
-// backups folder itself visits nothing. list.txt is closed when the outermost call returns.
+// result. A sub-folder that is the backups folder, a folder this walk has already entered
+// (reached again through a link), or a folder on a pseudo file system (proc, sysfs, devtmpfs
+// and the like; see DirectorySearch::OnPseudoFileSystem) still gets its callback but is not
+// entered; walking the backups folder, or a top folder on a pseudo file system, visits
+// nothing. Each folder is thus entered at most once per walk, which bounds the walk by the
+// size of the tree whatever links it holds. list.txt is closed when the outermost call
+// returns.
 std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
                         std::int32_t userData, std::int32_t flags);
 

@@ -10,7 +10,9 @@
 namespace {
 
 int OpenFlagsFor(unsigned flags) {
-  int result = O_CLOEXEC;
+  // Never block in open or read: a FIFO put where a file belongs must not hang the program.
+  // On regular files the flag has no effect.
+  int result = O_CLOEXEC | O_NONBLOCK;
   if (flags & CFile::modeReadWrite) {
     result |= O_RDWR;
   } else if (flags & CFile::modeWrite) {

@@ -24,7 +24,8 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   // False when the file cannot be opened; the object then stays closed. The descriptor is
-  // opened with O_CLOEXEC. An object that is already open is closed first.
+  // opened with O_CLOEXEC and O_NONBLOCK, so that neither the open nor a read ever waits on a
+  // FIFO or device found where a file was expected. An object that is already open is closed first.
   bool Open(const std::string& path, unsigned flags);
   // Harmless on a closed object.
   void Close();

@@ -3,12 +3,16 @@
 #include "platform_files.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -18,6 +22,43 @@ namespace {
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 std::error_code Error(std::errc code) { return std::make_error_code(code); }
+
+// File-system numbers that not every kernel's headers name; they are fixed kernel ABI.
+constexpr unsigned long kConfigfsMagic = 0x62656570UL;
+constexpr unsigned long kFusectlMagic = 0x65735543UL;
+constexpr unsigned long kMqueueMagic = 0x19800202UL;
+constexpr unsigned long kBinfmtMagic = 0x42494e4dUL;
+constexpr unsigned long kRpcPipefsMagic = 0x67596969UL;
+constexpr unsigned long kNfsdMagic = 0x6e667364UL;
+
+// The file-system type name that the mount table gives for a device, or "" when unknown.
+std::string MountTypeOf(std::uint64_t device) {
+  std::FILE* table = std::fopen("/proc/self/mountinfo", "re");
+  if (table == nullptr) return std::string();
+  const std::string wanted = std::to_string(major(static_cast<dev_t>(device))) + ":" +
+                             std::to_string(minor(static_cast<dev_t>(device)));
+  std::string type;
+  char* line = nullptr;
+  std::size_t capacity = 0;
+  while (::getline(&line, &capacity, table) > 0) {
+    // "id parent major:minor root mount-point options [optional...] - type source ..."
+    std::string_view text(line);
+    std::size_t first = text.find(' ');
+    std::size_t second = first == std::string_view::npos ? first : text.find(' ', first + 1);
+    std::size_t third = second == std::string_view::npos ? second : text.find(' ', second + 1);
+    if (third == std::string_view::npos || text.substr(second + 1, third - second - 1) != wanted) {
+      continue;
+    }
+    std::size_t dash = text.find(" - ");
+    if (dash == std::string_view::npos) continue;
+    std::string_view rest = text.substr(dash + 3);
+    type.assign(rest.substr(0, rest.find(' ')));
+    break;
+  }
+  std::free(line);
+  std::fclose(table);
+  return type;
+}
 
 bool MatchesAll(std::string_view pattern) { return pattern == "*.*" || pattern == "*"; }
 
@@ -182,6 +223,41 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
     std::memcpy(data.cFileName, entry->d_name, length);
     data.cFileName[length] = '\0';
     return true;
+  }
+}
+
+bool DirectorySearch::OnPseudoFileSystem() const {
+  if (m_dir == nullptr) return false;
+  struct statfs fs;
+  if (::fstatfs(::dirfd(m_dir), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case HUGETLBFS_MAGIC:
+    case AUTOFS_SUPER_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case TRACEFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case NSFS_MAGIC:
+    case SELINUX_MAGIC:
+    case EFIVARFS_MAGIC:
+    case kConfigfsMagic:
+    case kFusectlMagic:
+    case kMqueueMagic:
+    case kBinfmtMagic:
+    case kRpcPipefsMagic:
+    case kNfsdMagic:
+      return true;
+    case TMPFS_MAGIC:
+      // devtmpfs (/dev) reports tmpfs's number; only the mount table tells them apart.
+      return MountTypeOf(m_device) == "devtmpfs";
+    default:
+      return false;
   }
 }
 

@@ -42,6 +42,11 @@ class DirectorySearch {
   // already being walked or the backups folder.
   std::uint64_t Device() const { return m_device; }
   std::uint64_t Inode() const { return m_inode; }
+  // True when the open folder lies on a file system that holds no user data but the
+  // kernel's own objects (proc, sysfs, devtmpfs, devpts, cgroup, debugfs, tracefs and the
+  // like), whose files are synthetic and some of whose trees never end. tmpfs is not one:
+  // it holds /tmp and users' files. False when closed or when the type cannot be read.
+  bool OnPseudoFileSystem() const;
 
  private:
   bool Fill(FindData& data, std::error_code& ended);
