@@ -84,8 +84,11 @@ void CRestoreListDlg::OnDebug() { WalkEntries(); }
 void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 
 void CRestoreListDlg::LoadRestoreList() {
+  // A list the user may read but not write (read-only, immutable, on a read-only disk) is
+  // still shown: its backups can be restored, and only the rewrite will say it failed.
   if (!BuildBesideProgram(m_szListPath, "/backups/list.txt") ||
-      !m_fileList.Open(m_szListPath, kLoadMode)) {
+      (!m_fileList.Open(m_szListPath, kLoadMode) &&
+       !m_fileList.Open(m_szListPath, CFile::modeRead))) {
     AfxMessageBox("Openning restoration list file failed.");
     return;
   }
@@ -102,8 +105,11 @@ void CRestoreListDlg::LoadRestoreList() {
     m_fileList.Close();
     return;
   }
-  // The text ends at the first zero byte, for both splits alike.
-  contents.resize(std::min(contents.find('\0'), contents.size()));
+  // The text ends at the first zero byte, for both splits alike. What follows it is kept
+  // aside and written back unchanged by a rewrite, so that no entry in it is lost.
+  const std::size_t zero = std::min(contents.find('\0'), contents.size());
+  std::string tail = contents.substr(zero);
+  contents.resize(zero);
   m_strListText = std::move(contents);
 
   if (m_strListText.find(';') == std::string::npos) {
@@ -112,6 +118,7 @@ void CRestoreListDlg::LoadRestoreList() {
     return;
   }
 
+  m_strUnreadTail = std::move(tail);
   m_entries.clear();
   SplitIntoEntries();
 
@@ -180,6 +187,7 @@ void CRestoreListDlg::SaveRestoreList() {
     text += cstr;
     text += ';';
   }
+  text += m_strUnreadTail;
 
   // Written whole beside the old list and renamed over it: an interrupted rewrite leaves the
   // previous list as it was.

@@ -52,9 +52,9 @@ class CRestoreListDlg : public CDialog {
   void LoadRestoreList();
   // Fills m_entries from m_strListText, each entry added at the head.
   void SplitIntoEntries();
-  // Replaces list.txt with the entries of m_entries, head to tail, as a whole: the new list
-  // is written beside it and renamed over it, so a failure leaves the previous list intact.
-  // A failure is shown to the user.
+  // Replaces list.txt with the entries of m_entries, head to tail, then the unread tail of
+  // the last load, as a whole: the new list is written beside it and renamed over it, so a
+  // failure leaves the previous list intact. A failure is shown to the user.
   void SaveRestoreList();
   // Walks m_entries without changing anything.
   void WalkEntries();
@@ -66,6 +66,9 @@ class CRestoreListDlg : public CDialog {
 
   CListBox m_lbEntries;
   std::string m_strListText;
+  // The bytes of the last load from its first zero byte on: no entry is read from them, and
+  // every rewrite puts them back after the entries.
+  std::string m_strUnreadTail;
   std::list<std::string> m_entries;
   CFile m_fileList;
   char m_szListPath[kMaxPath] = {};
