@@ -16,7 +16,7 @@ const ResourceRegistration kIconRegistration(kIcon);
 
 TEST(ResourceRegistry, FindsWhatWasRegisteredByIdAndNothingElse) {
   ASSERT_EQ(FindDialogTemplate(9401), &kTemplate);
-  EXPECT_EQ(FindDialogTemplate(9401)->title, "Registered");
+  EXPECT_STREQ(FindDialogTemplate(9401)->title, "Registered");
   EXPECT_EQ(FindDialogTemplate(9402), nullptr);
   EXPECT_EQ(LoadStringResource(9403), "&About Quillmar...");
   EXPECT_EQ(LoadStringResource(9401), "");

@@ -21,21 +21,21 @@ std::vector<int> Ids(const DialogTemplate& t) {
 TEST(ShellResources, TheMainDialogTemplateHasItsControlsInTabOrder) {
   const DialogTemplate* t = FindDialogTemplate(IDD_QUILLMAR_DIALOG);
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->title, "Quillmar");
+  EXPECT_STREQ(t->title, "Quillmar");
   EXPECT_EQ(t->style, 0x90C800C8u);
   EXPECT_EQ(t->exStyle, 0x00040000u);
   EXPECT_EQ(t->cx, 191);
   EXPECT_EQ(t->cy, 87);
-  EXPECT_EQ(t->font.name, "MS Shell Dlg");
+  EXPECT_STREQ(t->font.name, "MS Shell Dlg");
   EXPECT_EQ(t->font.pointSize, 8);
   EXPECT_EQ(Ids(*t), (std::vector<int>{1001, 1002, -1, -1, 1003, 1000, 1004, 1005}));
   EXPECT_EQ(t->controls[0].cls, ControlClass::Edit);
-  EXPECT_EQ(t->controls[1].text, "Quillmar!");
-  EXPECT_EQ(t->controls[2].text, "Directory:");
-  EXPECT_EQ(t->controls[3].text, "Files:");
-  EXPECT_EQ(t->controls[4].text, "..");
-  EXPECT_EQ(t->controls[6].text, "?");
-  EXPECT_EQ(t->controls[7].text, "Restore Files");
+  EXPECT_STREQ(t->controls[1].text, "Quillmar!");
+  EXPECT_STREQ(t->controls[2].text, "Directory:");
+  EXPECT_STREQ(t->controls[3].text, "Files:");
+  EXPECT_STREQ(t->controls[4].text, "..");
+  EXPECT_STREQ(t->controls[6].text, "?");
+  EXPECT_STREQ(t->controls[7].text, "Restore Files");
   const ControlTemplate& help = t->controls[6];
   EXPECT_EQ((std::vector<int>{help.x, help.y, help.cx, help.cy}),
             (std::vector<int>{173, 68, 11, 11}));
@@ -50,14 +50,14 @@ TEST(ShellResources, TheMainDialogTemplateHasItsControlsInTabOrder) {
 TEST(ShellResources, TheAboutTemplateShowsTheIconAndHasOkAsDefaultButton) {
   const DialogTemplate* t = FindDialogTemplate(IDD_ABOUTBOX);
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->title, "About Quillmar");
+  EXPECT_STREQ(t->title, "About Quillmar");
   EXPECT_EQ(t->style, 0x80C800C8u);
   EXPECT_EQ(t->cx, 235);
   EXPECT_EQ(t->cy, 55);
   ASSERT_EQ(t->controls.size(), 4u);
   EXPECT_EQ(t->controls[0].style & 0x1F, SS_ICON);
   EXPECT_EQ(t->controls[0].iconResource, IDR_MAINFRAME);
-  EXPECT_EQ(t->controls[1].text, "Quillmar Version 1.0");
+  EXPECT_STREQ(t->controls[1].text, "Quillmar Version 1.0");
   EXPECT_EQ(t->controls[3].id, IDOK);
   EXPECT_EQ(t->controls[3].style, 0x50030001u);
   EXPECT_EQ(CAboutDlg().TemplateId(), IDD_ABOUTBOX);
