@@ -82,12 +82,19 @@ class FdGuard {
   int m_fd;
 };
 
-// Copies the whole of in (from its start) to out, preferring in-kernel copies.
+// Copies the whole of in (from its start) to out, preferring in-kernel copies. Once the
+// size the file had when opened has been copied, the copy is complete: asking again only to
+// hear "end of file" would cost one more call per file.
 std::error_code CopyContents(int in, int out, off_t sizeHint) {
+  off_t remaining = sizeHint;
   bool tryKernel = sizeHint > 0;
   while (tryKernel) {
     ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-    if (n > 0) continue;
+    if (n > 0) {
+      remaining -= n;
+      if (remaining <= 0) return {};
+      continue;
+    }
     if (n == 0) return {};
     if (errno == EINTR) continue;
     // Not supported between these two files: the methods below carry on from here.
@@ -99,7 +106,11 @@ std::error_code CopyContents(int in, int out, off_t sizeHint) {
   bool trySendfile = sizeHint > 0;
   while (trySendfile) {
     ssize_t n = ::sendfile(out, in, nullptr, 1 << 30);
-    if (n > 0) continue;
+    if (n > 0) {
+      remaining -= n;
+      if (remaining <= 0) return {};
+      continue;
+    }
     if (n == 0) return {};
     if (errno == EINTR) continue;
     if (errno != EINVAL && errno != ENOSYS) return LastError();
