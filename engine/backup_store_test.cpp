@@ -3,8 +3,6 @@
 #include "engine/backup_store.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 
 #include "engine/folder_walk.h"
 #include "engine/test_tree.h"
+#include "framework/test_support/file_size_limit.h"
 
 namespace {
 
@@ -237,18 +236,13 @@ TEST_F(BackupStoreTest, RecordCutShortByTheFileSizeLimitIsTakenBack) {
   tree.Write("prog/backups/list.txt", earlier);
   tree.MakeDir("D");
   tree.Write("D/a", "");
-  struct rlimit old;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct sigaction ignore = {}, previous = {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
-  // Room for a few bytes of the record only: the write stops part way.
-  struct rlimit tight = old;
-  tight.rlim_cur = earlier.size() + 4;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-  std::int32_t result = Walk("D");
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  ::sigaction(SIGXFSZ, &previous, nullptr);
+  std::int32_t result;
+  {
+    // Room for a few bytes of the record only: the write stops part way.
+    FileSizeLimit limit(earlier.size() + 4);
+    ASSERT_TRUE(limit.ok());
+    result = Walk("D");
+  }
   EXPECT_EQ(result, WALK_DONE);
   EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
   EXPECT_EQ(List(), earlier);

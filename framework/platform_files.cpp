@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 #include "path_parts.h"
@@ -82,39 +83,43 @@ class FdGuard {
   int m_fd;
 };
 
+// Repeats one in-kernel copy call (it returns bytes copied, 0 at the end, -1 on failure)
+// until the size the file had when opened is copied or the file ends. Returns false, with
+// error empty, when the call reports one of the "not here" codes, so the next method takes
+// over from where this one stopped.
+template <class Call>
+bool CopyInKernel(Call call, off_t& remaining, std::error_code& error,
+                  std::initializer_list<int> unsupported) {
+  for (;;) {
+    ssize_t n = call();
+    if (n > 0) {
+      remaining -= n;
+      if (remaining <= 0) return true;
+      continue;
+    }
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    for (int code : unsupported) {
+      if (errno == code) return false;
+    }
+    error = LastError();
+    return true;
+  }
+}
+
 // Copies the whole of in (from its start) to out, preferring in-kernel copies. Once the
 // size the file had when opened has been copied, the copy is complete: asking again only to
 // hear "end of file" would cost one more call per file.
 std::error_code CopyContents(int in, int out, off_t sizeHint) {
   off_t remaining = sizeHint;
-  bool tryKernel = sizeHint > 0;
-  while (tryKernel) {
-    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-    if (n > 0) {
-      remaining -= n;
-      if (remaining <= 0) return {};
-      continue;
+  std::error_code error;
+  if (sizeHint > 0) {
+    auto copyFileRange = [&] { return ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0); };
+    if (CopyInKernel(copyFileRange, remaining, error, {EXDEV, ENOSYS, EINVAL, EOPNOTSUPP})) {
+      return error;
     }
-    if (n == 0) return {};
-    if (errno == EINTR) continue;
-    // Not supported between these two files: the methods below carry on from here.
-    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-      return LastError();
-    }
-    tryKernel = false;
-  }
-  bool trySendfile = sizeHint > 0;
-  while (trySendfile) {
-    ssize_t n = ::sendfile(out, in, nullptr, 1 << 30);
-    if (n > 0) {
-      remaining -= n;
-      if (remaining <= 0) return {};
-      continue;
-    }
-    if (n == 0) return {};
-    if (errno == EINTR) continue;
-    if (errno != EINVAL && errno != ENOSYS) return LastError();
-    trySendfile = false;
+    auto sendFile = [&] { return ::sendfile(out, in, nullptr, 1 << 30); };
+    if (CopyInKernel(sendFile, remaining, error, {EINVAL, ENOSYS})) return error;
   }
   // Files whose size says nothing (empty or synthetic) and file systems without the calls
   // above: plain reads until the end.

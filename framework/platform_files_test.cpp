@@ -5,9 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +17,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "framework/test_support/file_size_limit.h"
 
 namespace {
 
@@ -258,18 +258,13 @@ TEST_F(PlatformFilesTest, FailedCopyLeavesThePreviousDestination) {
 TEST_F(PlatformFilesTest, CopyCutShortPartWayKeepsThePreviousDestination) {
   Put("dst", "previous good copy");
   Put("src", std::string(200000, 's'));
-  struct rlimit old;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct sigaction ignore = {}, previous = {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
-  // Files may grow to 100000 bytes only: the copy fails half way through.
-  struct rlimit tight = old;
-  tight.rlim_cur = 100000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-  std::error_code result = CopyFileReplacing(P("src").c_str(), P("dst").c_str(), false);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  ::sigaction(SIGXFSZ, &previous, nullptr);
+  std::error_code result;
+  {
+    // Files may grow to 100000 bytes only: the copy fails half way through.
+    FileSizeLimit limit(100000);
+    ASSERT_TRUE(limit.ok());
+    result = CopyFileReplacing(P("src").c_str(), P("dst").c_str(), false);
+  }
   EXPECT_EQ(result, std::make_error_code(std::errc::file_too_large));
   EXPECT_EQ(Get("dst"), "previous good copy");
   EXPECT_EQ(Names(""), (std::vector<std::string>{"dst", "src"}));
@@ -295,17 +290,12 @@ TEST_F(PlatformFilesTest, WriteReplacingThatFailsLeavesThePreviousFileWhole) {
   EXPECT_EQ(WriteFileReplacing(P("gone/list").c_str(), "new;"),
             std::make_error_code(std::errc::no_such_file_or_directory));
   // A write cut short by the file-size limit: the old contents stay, no temporary is left.
-  struct rlimit old;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct sigaction ignore = {}, previous = {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
-  struct rlimit tight = old;
-  tight.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-  std::error_code result = WriteFileReplacing(P("list").c_str(), std::string(5000, 'x'));
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  ::sigaction(SIGXFSZ, &previous, nullptr);
+  std::error_code result;
+  {
+    FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.ok());
+    result = WriteFileReplacing(P("list").c_str(), std::string(5000, 'x'));
+  }
   EXPECT_EQ(result, std::make_error_code(std::errc::file_too_large));
   EXPECT_EQ(Get("list"), "old;");
   EXPECT_EQ(Names(""), (std::vector<std::string>{"list"}));

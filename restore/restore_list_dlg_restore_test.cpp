@@ -233,7 +233,11 @@ TEST_F(RestoreListDlgTest, FailedRewriteLeavesThePreviousListWholeAndSaysSo) {
   WriteFile(BackupOf("a.txt"), "alpha");
   CRestoreListDlg dialog;
   std::unique_ptr<FileSizeLimit> limit;
-  m_backend.Then([&] { limit = std::make_unique<FileSizeLimit>(100); })
+  m_backend
+      .Then([&] {
+        limit = std::make_unique<FileSizeLimit>(100);
+        EXPECT_TRUE(limit->ok());
+      })
       .Pick(IDC_LIST_ENTRIES, 0)
       .Click(IDC_RESTORE)
       .Then([&] {
@@ -262,7 +266,10 @@ TEST_F(RestoreListDlgTest, FailedOverwriteLeavesTheExistingFileWhole) {
   CRestoreListDlg dialog;
   std::unique_ptr<FileSizeLimit> limit;
   m_backend.Pick(IDC_LIST_ENTRIES, 0)
-      .Then([&] { limit = std::make_unique<FileSizeLimit>(1024); })
+      .Then([&] {
+        limit = std::make_unique<FileSizeLimit>(1024);
+        EXPECT_TRUE(limit->ok());
+      })
       .Click(IDC_RESTORE)
       .Answer(IDYES)
       .Then([&] { limit.reset(); });

@@ -5,10 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +18,7 @@
 #include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
+#include "framework/test_support/file_size_limit.h"
 #include "restore/restore_list_dlg.h"
 
 namespace restore_test {
@@ -31,27 +30,6 @@ inline constexpr const char* kOpenFailed = "Openning restoration list file faile
 inline constexpr const char* kNothingToRestore = "There are no files to restore";
 inline constexpr const char* kInvalid = "Error: List file is invalied(no ';' marks)";
 inline constexpr const char* kOverwrite = "File already exists. Overwrite it?";
-
-// Lowers the largest file this process may write, so that a write fails part-way as on a
-// full disk; restores the limit and the signal's handling on destruction.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_saved);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = m_saved;
-    lowered.rlim_cur = bytes;
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_saved);
-    std::signal(SIGXFSZ, m_oldHandler);
-  }
-
- private:
-  rlimit m_saved{};
-  void (*m_oldHandler)(int) = nullptr;
-};
 
 class RestoreListDlgTest : public ::testing::Test {
  protected:
