@@ -23,12 +23,7 @@ wait_for_count Quillmar 1
 main=$(windows_named Quillmar)
 point_into "$main"
 
-# The Files box has the focus. Directory first (three tabs on), then back to Files: a Files
-# change reads both boxes, which is how a typed directory reaches the walk.
-xdotool key Tab Tab Tab
-xdotool type --delay 30 "$data"
-xdotool key shift+Tab shift+Tab shift+Tab
-xdotool type --delay 30 '*.txt'
+type_directory_and_pattern "$data" '*.txt'
 # Tab to "Quillmar!" and press it with Enter.
 xdotool key Tab Return
 wait_for_count Quillmar 2

@@ -30,10 +30,7 @@ start_program "$program"
 wait_for_count Quillmar 1
 main=$(windows_named Quillmar)
 point_into "$main"
-xdotool key Tab Tab Tab
-xdotool type --delay 20 "$docs"
-xdotool key shift+Tab shift+Tab shift+Tab
-xdotool type --delay 20 '*.txt'
+type_directory_and_pattern "$docs" '*.txt'
 sleep 0.3
 capture "$main" main_dialog
 

@@ -95,3 +95,13 @@ wait_for_exit() {
   app_pid=""
   return "$status"
 }
+
+# Types a directory and a pattern into the main dialog, whose Files box has the focus: the
+# directory first (three tabs on), then back to Files, since a change of the Files box reads
+# both boxes and that is how a typed directory reaches the walk.
+type_directory_and_pattern() {
+  xdotool key Tab Tab Tab
+  xdotool type --delay 30 "$1"
+  xdotool key shift+Tab shift+Tab shift+Tab
+  xdotool type --delay 30 "$2"
+}
