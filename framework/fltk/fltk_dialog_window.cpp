@@ -34,7 +34,12 @@ class ListWidget : public Fl_Multi_Browser {
     if (event == FL_KEYBOARD && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
       return 0;
     }
-    return Fl_Multi_Browser::handle(event);
+    // The arrow keys move the focus line without a callback of their own; the focus line is
+    // the caret that Restore acts on, so the dialog must hear of every move.
+    const int before = value();
+    const int handled = Fl_Multi_Browser::handle(event);
+    if (event == FL_KEYBOARD && value() != before) do_callback();
+    return handled;
   }
 };
 
