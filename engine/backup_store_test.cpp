@@ -211,23 +211,27 @@ TEST_F(BackupStoreTest, ListThatCannotBeReopenedGivesTwoMessagesAndTheCopyStays)
   EXPECT_FALSE(g_fileList.IsOpen());
 }
 
-TEST_F(BackupStoreTest, ListThatRefusesWritesGivesTheWriteMessage) {
+TEST_F(BackupStoreTest, ListThatIsNotAPlainFileCannotBeOpened) {
+  // A device (through a link) and a FIFO in the list's place: neither is written to nor
+  // waited on; each gives the messages of a list that cannot be opened, and the copy is made.
   tree.MakeDir("prog/backups");
-  ASSERT_EQ(::symlink("/dev/full", tree.Path("prog/backups/list.txt").c_str()), 0);
   tree.MakeDir("D");
   tree.Write("D/a", "a");
-  EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
-  EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
-}
-
-TEST_F(BackupStoreTest, ListWhereNoEndCanBeFoundIsNotWrittenTo) {
-  tree.MakeDir("prog/backups");
-  ASSERT_EQ(::mkfifo(tree.Path("prog/backups/list.txt").c_str(), 0644), 0);
-  tree.MakeDir("D");
-  tree.Write("D/a", "a");
-  EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(Texts(), std::vector<std::string>{kWriteFailed});
+  for (const bool fifo : {false, true}) {
+    SCOPED_TRACE(fifo ? "FIFO" : "device");
+    const std::string list = tree.Path("prog/backups/list.txt");
+    ::unlink(list.c_str());
+    if (fifo) {
+      ASSERT_EQ(::mkfifo(list.c_str(), 0644), 0);
+    } else {
+      ASSERT_EQ(::symlink("/dev/full", list.c_str()), 0);
+    }
+    backend.ClearMessages();
+    EXPECT_EQ(Walk("D"), WALK_DONE);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{kOpenFailed, kCreateFailed, kOpenFailed, kWriteFailed}));
+    EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
+  }
 }
 
 TEST_F(BackupStoreTest, RecordCutShortByTheFileSizeLimitIsTakenBack) {

@@ -12,7 +12,7 @@ namespace {
 int OpenFlagsFor(unsigned flags) {
   // Never block in open or read: a FIFO put where a file belongs must not hang the program.
   // On regular files the flag has no effect.
-  int result = O_CLOEXEC | O_NONBLOCK;
+  int result = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   if (flags & CFile::modeReadWrite) {
     result |= O_RDWR;
   } else if (flags & CFile::modeWrite) {
@@ -38,6 +38,20 @@ bool CFile::Open(const std::string& path, unsigned flags) {
     fd = ::open(path.c_str(), OpenFlagsFor(flags), 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
+  // The program's files are plain files: a folder, FIFO or device put in a file's place
+  // would read as empty or never end, so it counts as a file that cannot be opened.
+  struct stat st;
+  int refused = 0;
+  if (::fstat(fd, &st) != 0) {
+    refused = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  }
+  if (refused != 0) {
+    ::close(fd);
+    errno = refused;
+    return false;
+  }
   m_hFile = fd;
   return true;
 }

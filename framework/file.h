@@ -23,9 +23,11 @@ class CFile {
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
-  // False when the file cannot be opened; the object then stays closed. The descriptor is
+  // False when the file cannot be opened, or is not a regular file (a folder, FIFO, socket or
+  // device of that name); the object then stays closed and errno says why. The descriptor is
   // opened with O_CLOEXEC and O_NONBLOCK, so that neither the open nor a read ever waits on a
-  // FIFO or device found where a file was expected. An object that is already open is closed first.
+  // FIFO or device found where a file was expected. An object that is already open is closed
+  // first.
   bool Open(const std::string& path, unsigned flags);
   // Harmless on a closed object.
   void Close();

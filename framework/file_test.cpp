@@ -69,6 +69,24 @@ TEST_F(FileTest, OpenWithoutCreateNeedsAnExistingFile) {
   EXPECT_NE(::access(m_path.c_str(), F_OK), 0);
 }
 
+TEST_F(FileTest, OnlyRegularFilesOpen) {
+  const int before = OpenDescriptors();
+  CFile file;
+  // A folder, a FIFO with no writer and a device in the list's place: each is refused at
+  // once, whatever the mode, and leaves no descriptor behind.
+  ASSERT_EQ(::mkdir(m_path.c_str(), 0777), 0);
+  EXPECT_FALSE(file.Open(m_path, CFile::modeRead));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_FALSE(file.Open(m_path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
+  ASSERT_EQ(::rmdir(m_path.c_str()), 0);
+  ASSERT_EQ(::mkfifo(m_path.c_str(), 0666), 0);
+  EXPECT_FALSE(file.Open(m_path, CFile::modeRead));
+  EXPECT_FALSE(file.Open(m_path, CFile::modeNoTruncate | CFile::modeReadWrite));
+  EXPECT_FALSE(file.Open("/dev/null", CFile::modeRead));
+  EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
 TEST_F(FileTest, CreateKeepsContentOnlyWithNoTruncate) {
   Put("kept");
   {

@@ -162,6 +162,14 @@ TEST_F(RestoreListDlgTest, BackupsFolderRemovedWhileOpenGivesMessagesAndChangesN
   ExpectCleanScript();
 }
 
+TEST_F(RestoreListDlgTest, ListThatIsAFolderCannotBeOpened) {
+  ASSERT_EQ(::mkdir(ListPath().c_str(), 0777), 0);
+  CRestoreListDlg dialog;
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{kOpenFailed});
+  EXPECT_TRUE(EntriesOf(dialog).empty());
+}
+
 TEST_F(RestoreListDlgTest, ListThatIsAPipeDoesNotHangTheDialog) {
   ASSERT_EQ(::mkfifo(ListPath().c_str(), 0666), 0);
   // In a child, so that a dialog stuck reading the pipe fails this test instead of hanging it.
@@ -172,7 +180,7 @@ TEST_F(RestoreListDlgTest, ListThatIsAPipeDoesNotHangTheDialog) {
     CRestoreListDlg dialog;
     dialog.DoModal();
     const Texts texts = m_backend.MessageTexts();
-    ::_exit(texts == Texts{kNothingToRestore} || texts == Texts{kOpenFailed} ? 0 : 1);
+    ::_exit(texts == Texts{kOpenFailed} ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
