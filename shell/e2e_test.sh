@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
-# xdotool. Backs up two files, restores one of them, checks the disk at every step, and ends
-# the program both with Escape and with Enter in an edit box.
+# xdotool. Backs up two files, restores one of them, checks the disk at every step, ends the
+# program both with Escape and with Enter in an edit box, and backs up a folder whose path was
+# typed into the folder browser.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -101,4 +102,40 @@ point_at "$main" $((53 + 48)) "$main_w" 18 "$main_h" click
 xdotool key Return
 wait_for_exit || fail "the program ended with status $?"
 
-echo "PASS: backed up, restored one entry, ended by Escape and by Enter"
+# Third run: the folder comes from the browser behind "..", its path typed key by key (a box
+# that completes names as they are typed garbles such a path).
+picked="$session_dir/picked"
+mkdir -p "$picked/inner"
+printf 'delta\n' >"$picked/d.txt"
+printf 'epsilon\n' >"$picked/inner/e.txt"
+printf 'zeta\n' >"$picked/f.dat"
+start_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
+wait_for_count "Select a file:" 1
+point_into "$(windows_named "Select a file:")"
+xdotool type --delay 30 "$picked"
+xdotool key Return
+wait_for_count "Select a file:" 0
+# Into the Files box; its change reads the Directory box the browser filled.
+point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
+xdotool type --delay 30 '*.txt'
+xdotool key Tab Return
+wait_for_count Quillmar 2
+point_into "$(other_window_named Quillmar "$main")"
+xdotool key Return
+wait_for_count Quillmar 1
+[[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
+  "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
+  fail "the folder typed into the browser was not backed up: $(ls -A "$backups" 2>&1)"
+[[ ! -e "$backups/f.datBACKUP" ]] || fail "f.dat was backed up although the Files box said *.txt"
+list=$(cat "$backups/list.txt")
+for entry in "$picked/d.txt;" "$picked/inner//e.txt;"; do
+  [[ "$list" == *"$entry"* ]] || fail "list.txt lacks $entry: $list"
+done
+point_into "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+
+echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed folder"

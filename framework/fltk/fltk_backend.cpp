@@ -83,7 +83,7 @@ int FltkBackend::MessageBox(const std::string& text, const std::string& caption,
 }
 
 std::optional<std::string> FltkBackend::BrowseForPath(const std::string& title) {
-  return BrowseWithFileChooser(title, m_fontPixels);
+  return RunFolderBrowser(*this, title);
 }
 
 int FltkBackend::GetSystemMetrics(int index) const {
