@@ -5,8 +5,14 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "framework/folder_handle.h"
 #include "framework/message_box.h"
 #include "framework/path_parts.h"
+#include "store/copy_origin.h"
+#include "store/list_append.h"
+#include "store/list_records.h"
+#include "store/store_flush.h"
+#include "store/store_layout.h"
 
 char g_szProgramDir[kMaxPath] = "";
 char g_szBackupPath[kMaxPath] = "";
@@ -18,13 +24,15 @@ CFile g_fileList;
 
 namespace {
 
-constexpr const char* kBackupsFolder = "backups/";
-constexpr const char* kListName = "list.txt";
-constexpr const char* kBackupSuffix = "BACKUP";
-
 // Only within a run may the program folder be reused from one folder to the next.
 bool s_runActive = false;
 bool s_programDirKnown = false;
+// The backups folder, ending with a separator, as the last preparation found it.
+std::string s_storeFolder;
+// Held open for the length of a run: its lock guards every record, and it is what the run's
+// flush goes through.
+FolderHandle s_store;
+bool s_storeWritten = false;
 
 // Concatenates parts into destination; on overflow leaves it empty and returns false, so a
 // cut path can never name some other file.
@@ -50,34 +58,53 @@ void LoadProgramDir() {
   RemoveFileSpec(g_szProgramDir);
 }
 
+// Once per run, when the backups folder is first there: opens it for the lock and the flush,
+// and clears away what writers killed before they finished left in it.
+void OpenStore() {
+  if (s_store.IsOpen() || g_szBackupPath[0] == '\0') return;
+  if (s_store.Open(g_szBackupPath)) return;
+  RemoveAbandonedTemporaries(g_szBackupPath, IsStoreTemporary);
+}
+
 }  // namespace
 
 void BeginBackupRun() {
   s_runActive = true;
   s_programDirKnown = false;
+  s_storeWritten = false;
 }
 
 void EndBackupRun() {
   s_runActive = false;
   s_programDirKnown = false;
   g_fileList.Close();
+  // Only once everything is on disk may the user take the originals as safe to delete.
+  if (s_storeWritten && s_store.IsOpen()) {
+    if (std::error_code error = FlushStore(s_store)) {
+      AfxMessageBox("Writing the backups to disk failed: " + ErrorText(error));
+    }
+  }
+  s_store.Close();
+  s_storeWritten = false;
 }
 
 void PrepareBackupStore() {
   if (!s_programDirKnown) {
     LoadProgramDir();
+    s_storeFolder = g_szProgramDir[0] != '\0' ? StoreFolderPath() : std::string();
     s_programDirKnown = s_runActive;
   }
   // An unknown program folder must not turn into the root's "/backups/".
-  bool known = g_szProgramDir[0] != '\0';
-  bool folderFits = known && Join(g_szBackupPath, {g_szProgramDir, "/", kBackupsFolder});
-  bool listFits = folderFits && Join(g_szListPath, {g_szBackupPath, kListName});
+  bool folderFits = !s_storeFolder.empty() && Join(g_szBackupPath, {s_storeFolder});
+  bool listFits = folderFits && Join(g_szListPath, {g_szBackupPath, kListFileName});
   if (!folderFits) g_szBackupPath[0] = '\0';
   if (!listFits) g_szListPath[0] = '\0';
-  if (folderFits) CreateFolder(g_szBackupPath);
+  if (folderFits) {
+    CreateFolder(g_szBackupPath);
+    if (s_runActive) OpenStore();
+  }
   if (!g_fileList.IsOpen()) {
-    if (!listFits || !g_fileList.Open(g_szListPath, CFile::modeCreate | CFile::modeNoTruncate |
-                                                        CFile::modeReadWrite)) {
+    if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
       AfxMessageBox("Openning restoration list file failed.");
     }
   }
@@ -86,12 +113,12 @@ void PrepareBackupStore() {
 }
 
 bool BuildBackupPath(const char* name) {
-  if (g_szProgramDir[0] == '\0') {
+  if (g_szProgramDir[0] == '\0' || s_storeFolder.empty()) {
     // No backups folder to copy into; the copy then fails and says so.
     g_szBackupPath[0] = '\0';
     return true;
   }
-  return Join(g_szBackupPath, {g_szProgramDir, "/", kBackupsFolder, name, kBackupSuffix});
+  return Join(g_szBackupPath, {s_storeFolder, name, kCopySuffix});
 }
 
 bool PassesBackupFilter(const char* name) {
@@ -100,37 +127,31 @@ bool PassesBackupFilter(const char* name) {
 }
 
 bool BackupCurrentFile() {
-  if (g_szBackupPath[0] == '\0' ||
-      CopyFileReplacing(g_szFilePath, g_szBackupPath, /*failIfExists=*/false)) {
+  if (g_szBackupPath[0] == '\0' || MakeCopyWithOrigin(g_szFilePath, g_szBackupPath)) {
     // Recording the path anyway would point the list at a copy that is missing or that
     // belongs to another file of the same name.
     AfxMessageBox("CopyFile failed.");
     return false;
   }
+  s_storeWritten = true;
   g_strRecord.assign(g_szFilePath);
   // The list has no escaping: a ";" inside a path would split its record into two bogus
   // entries, and restoring either would write to a path that was never backed up. The copy
   // is kept; only the record is refused, and said so.
-  if (g_strRecord.find(';') != std::string::npos) {
+  if (!IsRecordable(g_strRecord)) {
     AfxMessageBox("Failed writting to backup text file");
-    g_fileList.Close();
     return false;
   }
-  if (!g_fileList.IsOpen() &&
-      !g_fileList.Open(g_szListPath, CFile::modeNoTruncate | CFile::modeReadWrite)) {
+  if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
     AfxMessageBox("Openning restoration list file failed.");
+    AfxMessageBox("Failed writting to backup text file");
+    return false;
   }
   // Path and separator go out in one write, so a record is never left without its ";".
-  bool written = false;
-  std::int64_t end = g_fileList.SeekToEnd();
-  if (end >= 0) {
-    g_strRecord.push_back(';');
-    written = g_fileList.Write(g_strRecord.data(), g_strRecord.size());
-    g_strRecord.pop_back();
-    // Take back a partial record, which would glue itself to the next one.
-    if (!written) g_fileList.SetLength(static_cast<std::uint64_t>(end));
-  }
+  g_strRecord.push_back(kRecordEnd);
+  const bool written = !AppendRecord(g_fileList, g_szListPath, s_store, g_strRecord);
+  g_strRecord.pop_back();
+  if (!written && !g_fileList.IsOpen()) AfxMessageBox("Openning restoration list file failed.");
   if (!written) AfxMessageBox("Failed writting to backup text file");
-  g_fileList.Close();
   return written;
 }

@@ -26,14 +26,17 @@ void PrepareBackupStore();
 bool BuildBackupPath(const char* name);
 // True when the file named name is to be backed up under the current g_strFilter.
 bool PassesBackupFilter(const char* name);
-// Copies g_szFilePath to g_szBackupPath and appends its record to list.txt. A path whose copy
-// could not be made is not recorded, nor is a path holding ";", which the list cannot hold
-// (its copy is kept, and the failed record is shown). Every failure is shown in a message box.
-// Returns true when the copy was made and its record written.
+// Copies g_szFilePath to g_szBackupPath, with its origin, and appends its record to
+// list.txt under the store's lock, at the list's true end. A path whose copy could not be
+// made is not recorded, nor is a path holding ";", which the list cannot hold (its copy is
+// kept, and the failed record is shown). Every failure is shown in a message box. Returns
+// true when the copy was made and its record written.
 bool BackupCurrentFile();
 
 // Brackets one top-level walk. Within it the program folder is looked up once, since it
-// cannot change while the walk runs. EndBackupRun closes list.txt, so no descriptor outlives
-// the walk (another open could then replace the file under it).
+// cannot change while the walk runs, list.txt stays open, and leftovers of killed writers
+// are cleared from the backups folder once. EndBackupRun flushes every copy and record of
+// the run to disk, once (a failed flush is shown), and closes list.txt, so no descriptor
+// outlives the walk.
 void BeginBackupRun();
 void EndBackupRun();

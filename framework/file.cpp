@@ -20,6 +20,7 @@ int OpenFlagsFor(unsigned flags) {
   } else {
     result |= O_RDONLY;
   }
+  if (flags & CFile::modeAppend) result |= O_APPEND;
   if (flags & CFile::modeCreate) {
     result |= O_CREAT;
     if (!(flags & CFile::modeNoTruncate)) result |= O_TRUNC;
@@ -61,6 +62,14 @@ void CFile::Close() {
   // The descriptor is gone after close(2) even when it reports an error, so never retry.
   ::close(m_hFile);
   m_hFile = hFileNull;
+}
+
+bool CFile::GetStatus(CFileStatus& status) const {
+  struct stat st;
+  if (m_hFile == hFileNull || ::fstat(m_hFile, &st) != 0) return false;
+  status.m_size = static_cast<std::uint64_t>(st.st_size);
+  status.m_named = st.st_nlink != 0;
+  return true;
 }
 
 std::uint64_t CFile::GetLength() const {

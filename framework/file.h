@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+struct CFileStatus {
+  std::uint64_t m_size = 0;
+  bool m_named = false;
+};
+
 class CFile {
  public:
   // Open-mode bits. modeCreate without modeNoTruncate empties an existing file.
@@ -15,6 +20,8 @@ class CFile {
     shareDenyNone = 0x0040,
     modeCreate = 0x1000,
     modeNoTruncate = 0x2000,
+    // Every write lands at the end the file has at that moment, whoever else writes to it.
+    modeAppend = 0x10000,
   };
   static constexpr int hFileNull = -1;
 
@@ -32,6 +39,9 @@ class CFile {
   // Harmless on a closed object.
   void Close();
   bool IsOpen() const { return m_hFile != hFileNull; }
+  // The open file's length and whether it still has a name: a file removed, or replaced by
+  // another put in its place, since it was opened has none. False when closed or unknown.
+  bool GetStatus(CFileStatus& status) const;
 
   // Length in bytes, or 0 when closed or unknown.
   std::uint64_t GetLength() const;

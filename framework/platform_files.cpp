@@ -1,19 +1,22 @@
 // Platform file services over POSIX: folder search, the program's path, folder creation,
-// the all-or-nothing file copy and error texts.
+// the all-or-nothing file copy and rewrite, their notes and leftovers, and error texts.
 #include "platform_files.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <initializer_list>
 #include <string_view>
 
@@ -143,8 +146,8 @@ std::error_code CopyContents(int in, int out, off_t sizeHint) {
   }
 }
 
-// A mkostemp template in the folder of path: "folder/.name.XXXXXX". False when it would not
-// fit a path buffer.
+// "folder/.name.XXXXXX": a hidden name beside path for a file on its way there. False when
+// it would not fit a path buffer.
 bool TemporaryNameBeside(std::string_view path, std::string& temp) {
   std::size_t slash = path.rfind(kPathSeparator);
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -157,22 +160,135 @@ bool TemporaryNameBeside(std::string_view path, std::string& temp) {
   return temp.size() < kMaxPath;
 }
 
-// Gives the finished temporary file the destination's name.
-std::error_code Publish(const char* temp, const char* destination, bool failIfExists) {
-  if (!failIfExists) {
-    if (::rename(temp, destination) != 0) return LastError();
+// The folder part of path, for opening an unnamed file in it.
+std::string FolderOf(std::string_view path) {
+  std::size_t slash = path.rfind(kPathSeparator);
+  if (slash == std::string_view::npos) return ".";
+  if (slash == 0) return "/";
+  return std::string(path.substr(0, slash));
+}
+
+// The process's file-creation mask, read once: the program never changes it.
+mode_t CreationMask() {
+  static const mode_t mask = [] {
+    mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
+  return mask;
+}
+
+// Fills the XXXXXX at the end of a template with letters and digits.
+void FillRandomSuffix(std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
+                               static_cast<std::uint64_t>(::time(nullptr));
+  for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    name[i] = kLetters[(state >> 33) % (sizeof kLetters - 1)];
+  }
+}
+
+// A file on its way to its destination. Where the file system allows, it has no name at all
+// until it is complete (O_TMPFILE), so a process killed while writing it leaves nothing
+// behind. Elsewhere it is a hidden name beside the destination, locked for as long as it is
+// written so that RemoveAbandonedTemporaries can tell it from the leftover of a dead process.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  ~PendingFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_name.empty()) ::unlink(m_name.c_str());
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  // mode is the permission the finished file must have.
+  std::error_code Create(std::string_view destination, mode_t mode) {
+    m_fd = ::open(FolderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (m_fd < 0) {
+      if (errno != EOPNOTSUPP && errno != EISDIR) return LastError();
+      return CreateNamed(destination, mode);
+    }
+    // Only bits the creation mask took away need setting again.
+    if ((mode & CreationMask()) != 0 && ::fchmod(m_fd, mode) != 0) return LastError();
     return {};
   }
-  if (::renameat2(AT_FDCWD, temp, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return {};
-  if (errno == EEXIST) return Error(std::errc::file_exists);
-  if (errno != EINVAL && errno != ENOSYS) return LastError();
-  // File systems without RENAME_NOREPLACE: a hard link cannot replace either.
-  if (::link(temp, destination) != 0) {
-    return errno == EEXIST ? Error(std::errc::file_exists) : LastError();
+  int fd() const { return m_fd; }
+
+  // Gives the finished file the destination's name: never when something has it already
+  // with failIfExists, otherwise replacing it in one step.
+  std::error_code Publish(const char* destination, bool failIfExists) {
+    if (!m_name.empty()) {
+      std::error_code error = PublishNamed(m_name.c_str(), destination, failIfExists);
+      if (!error) m_name.clear();
+      return error;
+    }
+    std::error_code error = LinkAs(destination);
+    if (!error || failIfExists || error != std::errc::file_exists) return error;
+    // A name cannot be linked over another, so the file takes a hidden name first and is
+    // renamed over the old one. Another instance tidying the folder may take that name away
+    // between the two steps; the file itself is still ours and is linked again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      std::string temp;
+      if (!TemporaryNameBeside(destination, temp)) return Error(std::errc::filename_too_long);
+      FillRandomSuffix(temp);
+      if ((error = LinkAs(temp.c_str()))) {
+        if (error == std::errc::file_exists) continue;
+        return error;
+      }
+      if (::rename(temp.c_str(), destination) == 0) return {};
+      error = LastError();
+      if (errno != ENOENT) {
+        ::unlink(temp.c_str());
+        return error;
+      }
+    }
+    return error;
   }
-  ::unlink(temp);
-  return {};
-}
+
+ private:
+  std::error_code CreateNamed(std::string_view destination, mode_t mode) {
+    std::string temp;
+    if (!TemporaryNameBeside(destination, temp)) return Error(std::errc::filename_too_long);
+    m_fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (m_fd < 0) return LastError();
+    m_name = std::move(temp);
+    if (::flock(m_fd, LOCK_EX) != 0 || ::fchmod(m_fd, mode) != 0) return LastError();
+    return {};
+  }
+
+  std::error_code LinkAs(const char* name) const {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", m_fd);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) return {};
+    if (errno == EEXIST) return Error(std::errc::file_exists);
+    std::error_code error = LastError();
+    // Without /proc, only a process allowed to link any open file may do it this way.
+    if (::linkat(m_fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return {};
+    return errno == EEXIST ? Error(std::errc::file_exists) : error;
+  }
+
+  static std::error_code PublishNamed(const char* temp, const char* destination,
+                                      bool failIfExists) {
+    if (!failIfExists) {
+      if (::rename(temp, destination) != 0) return LastError();
+      return {};
+    }
+    if (::renameat2(AT_FDCWD, temp, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return {};
+    if (errno == EEXIST) return Error(std::errc::file_exists);
+    if (errno != EINVAL && errno != ENOSYS) return LastError();
+    // File systems without RENAME_NOREPLACE: a hard link cannot replace either.
+    if (::link(temp, destination) != 0) {
+      return errno == EEXIST ? Error(std::errc::file_exists) : LastError();
+    }
+    ::unlink(temp);
+    return {};
+  }
+
+  int m_fd = -1;
+  std::string m_name;  // the hidden name while there is one
+};
 
 }  // namespace
 
@@ -303,7 +419,8 @@ std::error_code CreateFolder(const char* path) {
   return LastError();
 }
 
-std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists) {
+std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
+                                  const FileNote* note) {
   // Look before opening: opening a device or FIFO can block or act on the device.
   struct stat st;
   if (::stat(source, &st) != 0) return LastError();
@@ -320,21 +437,27 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
   if (::fstat(in.get(), &st) != 0) return LastError();
   if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
 
-  std::string temp;
-  if (!TemporaryNameBeside(destination, temp)) return Error(std::errc::filename_too_long);
-
-  FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
-  if (out.get() < 0) return LastError();
-  std::error_code error = CopyContents(in.get(), out.get(), st.st_size);
+  PendingFile out;
   // Permission bits only: a copy made by another user must not carry set-id bits.
-  if (!error && ::fchmod(out.get(), st.st_mode & 0777) != 0) error = LastError();
-  if (!error) {
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.get(), times) != 0) error = LastError();
+  if (std::error_code error = out.Create(destination, st.st_mode & 0777)) return error;
+  if (std::error_code error = CopyContents(in.get(), out.fd(), st.st_size)) return error;
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (::futimens(out.fd(), times) != 0) return LastError();
+  if (note != nullptr) {
+    // A note is extra knowledge, not part of the copy: a file system without extended
+    // attributes still gets the copy.
+    const std::string attribute = std::string("user.") + note->name;
+    ::fsetxattr(out.fd(), attribute.c_str(), note->value.data(), note->value.size(), 0);
   }
-  if (!error) error = Publish(temp.c_str(), destination, failIfExists);
-  if (error) ::unlink(temp.c_str());
-  return error;
+  return out.Publish(destination, failIfExists);
+}
+
+std::optional<std::string> ReadFileNote(const char* path, const char* name) {
+  const std::string attribute = std::string("user.") + name;
+  char value[kMaxPath];
+  ssize_t n = ::getxattr(path, attribute.c_str(), value, sizeof value);
+  if (n < 0) return std::nullopt;
+  return std::string(value, static_cast<std::size_t>(n));
 }
 
 std::error_code WriteFileReplacing(const char* path, std::string_view contents) {
@@ -343,23 +466,37 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
     FdGuard existing(::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
     if (existing.get() < 0 || ::fstat(existing.get(), &st) != 0) return LastError();
   }
-  std::string temp;
-  if (!TemporaryNameBeside(path, temp)) return Error(std::errc::filename_too_long);
-  FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
-  if (out.get() < 0) return LastError();
-  std::error_code error;
-  for (std::size_t done = 0; !error && done < contents.size();) {
-    ssize_t w = ::write(out.get(), contents.data() + done, contents.size() - done);
-    if (w < 0 && errno != EINTR) error = LastError();
+  // The replacement keeps the permissions the file had.
+  PendingFile out;
+  if (std::error_code error = out.Create(path, st.st_mode & 0777)) return error;
+  for (std::size_t done = 0; done < contents.size();) {
+    ssize_t w = ::write(out.fd(), contents.data() + done, contents.size() - done);
+    if (w < 0 && errno != EINTR) return LastError();
     if (w > 0) done += static_cast<std::size_t>(w);
   }
-  // On disk before the rename, so the name never points at a half-written file.
-  if (!error && ::fsync(out.get()) != 0) error = LastError();
-  // The replacement keeps the permissions the file had.
-  if (!error && ::fchmod(out.get(), st.st_mode & 0777) != 0) error = LastError();
-  if (!error && ::rename(temp.c_str(), path) != 0) error = LastError();
-  if (error) ::unlink(temp.c_str());
-  return error;
+  // On disk before it takes the name, so the name never points at a half-written file.
+  if (::fsync(out.fd()) != 0) return LastError();
+  return out.Publish(path, /*failIfExists=*/false);
+}
+
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name)) {
+  DIR* dir = ::opendir(folder);
+  if (dir == nullptr) return;
+  while (struct dirent* entry = ::readdir(dir)) {
+    if (!isTemporary(entry->d_name)) continue;
+    FdGuard file(::openat(::dirfd(dir), entry->d_name,
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened, named;
+    if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) continue;
+    // Its writer holds the lock for as long as it lives.
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    // Remove only the file that was looked at, not one that took its name meanwhile.
+    if (::fstatat(::dirfd(dir), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
 }
 
 std::string ErrorText(std::error_code code) { return code.message(); }

@@ -6,6 +6,7 @@
 #include <limits.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -67,20 +68,39 @@ void SetProgramPathForTesting(const std::string& executablePath);
 // std::errc::file_exists.
 std::error_code CreateFolder(const char* path);
 
-// Copies a regular file (or a link to one) byte for byte, keeping its mode bits and its
-// modification time. The copy is written under a temporary name in the destination's folder
-// and takes the destination's name only once complete, so a failed copy leaves whatever was
-// there before untouched. With failIfExists an existing destination gives
-// std::errc::file_exists and is left alone; otherwise it is replaced. A source that is not a
-// regular file (folder, FIFO, socket, device) is refused without being opened for reading
-// in a way that could block.
-std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists);
+// A short text kept with a file by the file system (an extended attribute on Linux), apart
+// from its contents: a copy's notes go with it without changing what it holds.
+struct FileNote {
+  const char* name;
+  std::string_view value;
+};
 
-// Replaces the file at path with contents as one step: they are written to a temporary file
-// beside it, flushed to disk and renamed over it, so an interrupted or failed write leaves
-// the previous file whole. A file that exists but cannot be opened for writing (or a folder
-// that is gone) is refused and left as it is.
+// Copies a regular file (or a link to one) byte for byte, keeping its mode bits and its
+// modification time. The copy takes the destination's name only once complete, so a failed
+// copy leaves whatever was there before untouched; a process killed while copying leaves no
+// part of it behind (where the file system cannot hold a nameless file, a hidden locked one
+// beside the destination, see RemoveAbandonedTemporaries). With failIfExists an existing
+// destination gives std::errc::file_exists and is left alone; otherwise it is replaced. A
+// source that is not a regular file (folder, FIFO, socket, device) is refused without being
+// opened for reading in a way that could block. A note, when given, is attached to the copy
+// before it appears, where the file system can hold notes; where it cannot, the copy is made
+// without it.
+std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
+                                  const FileNote* note = nullptr);
+
+// The note of that name on the file at path, or nothing when it has none or cannot be read.
+std::optional<std::string> ReadFileNote(const char* path, const char* name);
+
+// Replaces the file at path with contents as one step: they are written to a file with no
+// name yet (or a hidden locked one), flushed to disk and put in its place, so an interrupted
+// or failed write leaves the previous file whole. A file that exists but cannot be opened for
+// writing (or a folder that is gone) is refused and left as it is.
 std::error_code WriteFileReplacing(const char* path, std::string_view contents);
+
+// Removes the files of folder whose names isTemporary accepts and that no living process is
+// still writing: the leftovers of copies and rewrites cut short by a killed process on a file
+// system where they had to carry a name.
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name));
 
 // The platform's text for an error code, for showing to the user.
 std::string ErrorText(std::error_code code);

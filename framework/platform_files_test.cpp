@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -299,6 +300,32 @@ TEST_F(PlatformFilesTest, WriteReplacingThatFailsLeavesThePreviousFileWhole) {
   EXPECT_EQ(result, std::make_error_code(std::errc::file_too_large));
   EXPECT_EQ(Get("list"), "old;");
   EXPECT_EQ(Names(""), (std::vector<std::string>{"list"}));
+}
+
+TEST_F(PlatformFilesTest, AbandonedTemporariesGoWhileLiveOnesStay) {
+  Put(".dead.Ab12Cd", "left by a killed writer");
+  Put(".live.Xy34Zw", "still being written");
+  Put(".kept", "not a temporary");
+  Put("plain", "not a temporary");
+  const int writer = ::open(P(".live.Xy34Zw").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+  RemoveAbandonedTemporaries(P("").c_str(), [](std::string_view name) {
+    return name.starts_with(".") && name != "." && name != ".." && name != ".kept";
+  });
+  ::close(writer);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{".kept", ".live.Xy34Zw", "plain"}));
+}
+
+TEST_F(PlatformFilesTest, NotesTravelWithTheCopyAndOnlyWithIt) {
+  Put("src", "contents");
+  const FileNote origin{"test.origin", "/where/it/came/from"};
+  ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("noted").c_str(), false, &origin));
+  ASSERT_FALSE(CopyFileReplacing(P("noted").c_str(), P("plain").c_str(), false));
+  EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), "/where/it/came/from");
+  EXPECT_EQ(ReadFileNote(P("plain").c_str(), "test.origin"), std::nullopt);
+  EXPECT_EQ(ReadFileNote(P("src").c_str(), "test.origin"), std::nullopt);
+  EXPECT_EQ(Get("noted"), "contents");
 }
 
 TEST(ErrorTextTest, GivesThePlatformText) {

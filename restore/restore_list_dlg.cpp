@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
+#include "framework/folder_handle.h"
 #include "framework/message_box.h"
-#include "framework/path_parts.h"
 #include "framework/resources.h"
 #include "restore/restore_list_template.h"
+#include "store/copy_origin.h"
+#include "store/list_records.h"
+#include "store/list_rewrite.h"
+#include "store/store_layout.h"
 
 namespace {
 
@@ -17,37 +22,21 @@ const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
 constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate;
 
-// The program folder followed by tail, into a kMaxPath buffer. False (and an empty buffer)
-// when the path does not fit.
-bool BuildBesideProgram(char* buffer, std::string_view tail) {
+// The store folder's path followed by name, into a kMaxPath buffer. False (and an empty
+// buffer) when the path does not fit or the store cannot be found.
+bool BuildInStore(char* buffer, std::string_view name) {
   std::memset(buffer, 0, kMaxPath);
-  const std::string program = GetProgramPath();
-  if (program.size() >= kMaxPath) return false;
-  std::memcpy(buffer, program.data(), program.size());
-  RemoveFileSpec(buffer);
-  const std::size_t folderLength = std::strlen(buffer);
-  if (folderLength + tail.size() >= kMaxPath) {
-    buffer[0] = '\0';
-    return false;
-  }
-  std::memcpy(buffer + folderLength, tail.data(), tail.size());
+  const std::string folder = StoreFolderPath();
+  if (folder.empty() || folder.size() + name.size() >= kMaxPath) return false;
+  std::memcpy(buffer, folder.data(), folder.size());
+  std::memcpy(buffer + folder.size(), name.data(), name.size());
   return true;
 }
 
-// Calls take(entry) for every entry of a list text: the runs between ";" separators, and
-// the text after the last separator when there is any, so that nothing is lost on a rewrite.
-template <class Take>
-void ForEachEntry(const std::string& text, Take take) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find(';', start);
-    if (end == std::string::npos) {
-      take(std::string_view(text).substr(start));
-      return;
-    }
-    take(std::string_view(text).substr(start, end - start));
-    start = end + 1;
-  }
+// The question before restoring a copy that another file of the same name filled last.
+std::string OtherOriginQuestion(const std::string& origin, const std::string& dat) {
+  return "The backup copy of this file was last taken from another file:\n" + origin +
+         "\nRestore that file's contents to\n" + dat + "?";
 }
 
 }  // namespace
@@ -86,7 +75,7 @@ void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 void CRestoreListDlg::LoadRestoreList() {
   // A list the user may read but not write (read-only, immutable, on a read-only disk) is
   // still shown: its backups can be restored, and only the rewrite will say it failed.
-  if (!BuildBesideProgram(m_szListPath, "/backups/list.txt") ||
+  if (!BuildInStore(m_szListPath, kListFileName) ||
       (!m_fileList.Open(m_szListPath, kLoadMode) &&
        !m_fileList.Open(m_szListPath, CFile::modeRead))) {
     AfxMessageBox("Openning restoration list file failed.");
@@ -105,12 +94,10 @@ void CRestoreListDlg::LoadRestoreList() {
     m_fileList.Close();
     return;
   }
-  // The text ends at the first zero byte, for both splits alike. What follows it is kept
-  // aside and written back unchanged by a rewrite, so that no entry in it is lost.
-  const std::size_t zero = std::min(contents.find('\0'), contents.size());
-  std::string tail = contents.substr(zero);
-  contents.resize(zero);
-  m_strListText = std::move(contents);
+  // The text ends at the first zero byte, for both splits alike; a rewrite writes back what
+  // follows it unchanged, so that no entry in it is lost.
+  ListContents parts = SplitListContents(contents);
+  m_strListText = std::move(parts.text);
 
   if (m_strListText.find(';') == std::string::npos) {
     AfxMessageBox("Error: List file is invalied(no ';' marks)");
@@ -118,7 +105,7 @@ void CRestoreListDlg::LoadRestoreList() {
     return;
   }
 
-  m_strUnreadTail = std::move(tail);
+  m_listOnDisk.Loaded(contents);
   m_entries.clear();
   SplitIntoEntries();
 
@@ -140,17 +127,21 @@ void CRestoreListDlg::OnRestore() {
   const std::string dat = m_lbEntries.GetText(selection);
 
   char srcfile[kMaxPath];
-  const std::string backupName = "/backups/" + std::string(FindFileName(dat)) + "BACKUP";
-  if (!BuildBesideProgram(srcfile, backupName)) {
+  if (!BuildInStore(srcfile, CopyNameFor(dat))) {
     MessageBox(ErrorText(std::make_error_code(std::errc::filename_too_long)), "Error",
                MB_ICONINFORMATION);
     return;
+  }
+  // Files of the same name share one copy: say so before putting another file's contents
+  // at this path.
+  if (const std::optional<std::string> origin = CopyOrigin(srcfile); origin && *origin != dat) {
+    if (AfxMessageBox(OtherOriginQuestion(*origin, dat), MB_YESNO) != IDYES) return;
   }
 
   const std::error_code first = CopyFileReplacing(srcfile, dat.c_str(), true);
   if (!first) {
     RemoveRestoredEntry(dat);
-    AfxMessageBox("File Restored");
+    ReportRestored(dat, "File Restored");
     return;
   }
   if (first == std::errc::file_exists) {
@@ -160,11 +151,20 @@ void CRestoreListDlg::OnRestore() {
       return;
     }
     RemoveRestoredEntry(dat);
-    AfxMessageBox("File Restored.");
+    ReportRestored(dat, "File Restored.");
     return;
   }
   const std::string strerr = ErrorText(first);
   MessageBox(strerr, "Error", MB_ICONINFORMATION);
+}
+
+void CRestoreListDlg::ReportRestored(const std::string& dat, const char* restored) {
+  // "Restored" must mean the file would survive a power cut that came right after.
+  if (const std::error_code error = FlushFileSystemOf(dat.c_str())) {
+    AfxMessageBox("Writing the restored file to disk failed: " + ErrorText(error));
+    return;
+  }
+  AfxMessageBox(restored);
 }
 
 void CRestoreListDlg::RemoveRestoredEntry(const std::string& dat) {
@@ -176,25 +176,30 @@ void CRestoreListDlg::RemoveRestoredEntry(const std::string& dat) {
   m_entries.erase(pos);
   const int item = m_lbEntries.FindStringExact(0, dat);
   if (item != LB_ERR) m_lbEntries.DeleteString(item);
-  SaveRestoreList();
+  SaveRestoreList(dat);
 }
 
-void CRestoreListDlg::SaveRestoreList() {
+void CRestoreListDlg::SaveRestoreList(const std::string& restored) {
   if (m_fileList.IsOpen()) m_fileList.Close();
-
-  std::string text;
-  for (const std::string& cstr : m_entries) {
-    text += cstr;
-    text += ';';
+  if (m_szListPath[0] == '\0') {
+    AfxMessageBox("Rewriting the restoration list failed: " +
+                  ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+    return;
   }
-  text += m_strUnreadTail;
-
-  // Written whole beside the old list and renamed over it: an interrupted rewrite leaves the
-  // previous list as it was.
-  const std::error_code failure = m_szListPath[0] == '\0'
-                                      ? std::make_error_code(std::errc::no_such_file_or_directory)
-                                      : WriteFileReplacing(m_szListPath, text);
-  if (failure) AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
+  // Under the store's lock, from the list as it is now: records other instances appended
+  // since the load stay, and only the restored entry goes.
+  std::string written;
+  const std::error_code failure =
+      RewriteList(m_szListPath, [&](std::string current) -> std::optional<std::string> {
+        std::optional<std::string> text = m_listOnDisk.Compose(current, restored);
+        if (text) written = *text;
+        return text;
+      });
+  if (failure) {
+    AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
+    return;
+  }
+  m_listOnDisk.Written(written);
 }
 
 void CRestoreListDlg::WalkEntries() {

@@ -17,6 +17,7 @@
 #include "framework/file.h"
 #include "framework/list_box.h"
 #include "framework/platform_files.h"
+#include "restore/list_on_disk.h"
 
 inline constexpr int IDD_RESTORELIST = 129;
 inline constexpr int IDC_LIST_ENTRIES = 1004;
@@ -52,24 +53,25 @@ class CRestoreListDlg : public CDialog {
   void LoadRestoreList();
   // Fills m_entries from m_strListText, each entry added at the head.
   void SplitIntoEntries();
-  // Replaces list.txt with the entries of m_entries, head to tail, then the unread tail of
-  // the last load, as a whole: the new list is written beside it and renamed over it, so a
-  // failure leaves the previous list intact. A failure is shown to the user.
-  void SaveRestoreList();
+  // Rewrites list.txt without the restored entry, under the store's lock and from the list
+  // as it is now: the entries of m_entries, head to tail, after whatever other instances
+  // appended since the load, then the unread tail of the last load. The new list replaces
+  // the old one in one step, so a failure leaves it intact; a failure is shown to the user.
+  void SaveRestoreList(const std::string& restored);
   // Walks m_entries without changing anything.
   void WalkEntries();
   // The removal after a successful copy of the backup of dat.
   void RemoveRestoredEntry(const std::string& dat);
+  // Shows restored once dat is on disk, or why it is not.
+  void ReportRestored(const std::string& dat, const char* restored);
 
   static const MessageMapEntry kMessageEntries[];
   static const MessageMap messageMap;
 
   CListBox m_lbEntries;
   std::string m_strListText;
-  // The bytes of the last load from its first zero byte on: no entry is read from them, and
-  // every rewrite puts them back after the entries.
-  std::string m_strUnreadTail;
   std::list<std::string> m_entries;
+  ListOnDisk m_listOnDisk;
   CFile m_fileList;
   char m_szListPath[kMaxPath] = {};
 };

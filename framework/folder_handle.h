@@ -1,0 +1,51 @@
+// An open folder: the lock that every process of the program honours before it changes what
+// the folder holds, and the flush of the file system the folder lives on.
+#pragma once
+
+#include <system_error>
+
+class FolderHandle {
+ public:
+  FolderHandle() = default;
+  ~FolderHandle();
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+
+  // Opens the folder at path; an open handle is closed first. On failure stays closed.
+  std::error_code Open(const char* path);
+  // Releases the lock, if held, with the folder.
+  void Close();
+  bool IsOpen() const { return m_fd >= 0; }
+
+  // Waits until no other holder of this folder's lock, in this process or another, has it,
+  // then takes it. The lock is advisory: it keeps out only those who ask for it too.
+  std::error_code Lock();
+  void Unlock();
+
+  // Writes everything of the folder's file system that is still in memory to the disk, the
+  // files of other programs included; returns when it is there.
+  std::error_code FlushFileSystem();
+
+ private:
+  int m_fd = -1;
+};
+
+// Flushes the file system that holds path (a file or a folder) to the disk.
+std::error_code FlushFileSystemOf(const char* path);
+
+// Holds a folder's lock for the length of a scope.
+class FolderLockScope {
+ public:
+  explicit FolderLockScope(FolderHandle& folder) : m_folder(folder), m_error(folder.Lock()) {}
+  ~FolderLockScope() {
+    if (!m_error) m_folder.Unlock();
+  }
+  FolderLockScope(const FolderLockScope&) = delete;
+  FolderLockScope& operator=(const FolderLockScope&) = delete;
+  // Why the lock could not be taken, or empty when it is held.
+  std::error_code error() const { return m_error; }
+
+ private:
+  FolderHandle& m_folder;
+  std::error_code m_error;
+};

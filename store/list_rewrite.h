@@ -1,0 +1,19 @@
+// Rewriting list.txt while other instances of the program may append to it or rewrite it.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <system_error>
+
+// Takes the store's lock on the folder of the list at listPath, reads the list whole as it
+// is now, and replaces it with what compose makes of those contents; compose returns nothing
+// to leave the list as it is. The new list is put in place in one step and is on disk when
+// this returns.
+// The lock is released before returning; nothing that waits on the user may run inside
+// compose. On failure returns why, and the list is as it was.
+std::error_code RewriteList(const std::string& listPath,
+                            const std::function<std::optional<std::string>(std::string)>& compose);
+
+// The whole contents of the file at path, or the error that stopped the read.
+std::error_code ReadWholeList(const std::string& path, std::string& contents);

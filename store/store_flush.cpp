@@ -1,0 +1,15 @@
+// FlushStore with its test observer.
+#include "store/store_flush.h"
+
+namespace {
+
+void (*s_observer)() = nullptr;
+
+}  // namespace
+
+std::error_code FlushStore(FolderHandle& store) {
+  if (s_observer != nullptr) s_observer();
+  return store.FlushFileSystem();
+}
+
+void SetStoreFlushObserverForTesting(void (*observer)()) { s_observer = observer; }

@@ -1,0 +1,39 @@
+// The store's names: where it lives, what a copy is called, and which names in it are
+// leftovers that a later clean may clear away.
+#include "store/store_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/platform_files.h"
+
+namespace {
+
+TEST(StoreLayoutTest, TheStoreLivesBesideTheProgram) {
+  SetProgramPathForTesting("/opt/tools/quillmar");
+  EXPECT_EQ(StoreFolderPath(), "/opt/tools/backups/");
+  SetProgramPathForTesting("quillmar");  // no folder to put it in
+  EXPECT_EQ(StoreFolderPath(), "");
+  SetProgramPathForTesting("");
+}
+
+TEST(StoreLayoutTest, CopiesAreNamedAfterTheFileNameAlone) {
+  EXPECT_EQ(CopyNameFor("/home/me/docs//a.txt"), "a.txtBACKUP");
+  EXPECT_EQ(CopyNameFor("/srv/.bashrc"), ".bashrcBACKUP");
+  EXPECT_EQ(CopyNameFor("noext"), "noextBACKUP");
+}
+
+TEST(StoreLayoutTest, OnlyHiddenNamesThatNoCopyCanHaveAreLeftovers) {
+  const struct {
+    const char* name;
+    bool leftover;
+  } cases[] = {
+      {".a.txtBACKUP.Ab12Cd", true},  // a copy on its way
+      {".list.txt.x1Y2z3", true},     // a rewrite of the list on its way
+      {".bashrcBACKUP", false},       // the copy of a hidden file
+      {".x.BACKUP", false},           // the copy of a hidden file whose name ends in a dot
+      {"a.txtBACKUP", false},        {"list.txt", false}, {".", false}, {"..", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsStoreTemporary(c.name), c.leftover) << c.name;
+}
+
+}  // namespace
