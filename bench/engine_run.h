@@ -18,6 +18,7 @@ struct EngineRunReport {
   std::uint64_t backedUp = 0;  // files it backed up
   std::uint64_t messages = 0;  // message boxes shown
   std::int32_t result = 0;     // WalkFolder's result
+  double flushSeconds = 0;     // the end-of-walk flush to disk, 0 when there was none
   std::string firstMessage;    // text of the first message box, if any
 };
 

@@ -47,6 +47,7 @@ TEST_F(EngineRunTest, CleanCopiesAndRecordsEveryTxtFile) {
   EXPECT_EQ(report.messages, 0u) << report.firstMessage;
   EXPECT_EQ(report.visited, m_census.all.files);
   EXPECT_EQ(report.backedUp, m_census.txt.files);
+  EXPECT_GT(report.flushSeconds, 0.0);  // the clean ends with its flush to disk
 
   FileTally copies;
   ASSERT_FALSE(TallyFolder(program + "/backups", "txtBACKUP", copies));
@@ -63,6 +64,7 @@ TEST_F(EngineRunTest, AFilterThatPassesNothingOnlyWalks) {
   EXPECT_EQ(report.result, 0);
   EXPECT_EQ(report.visited, m_census.all.files);
   EXPECT_EQ(report.backedUp, 0u);
+  EXPECT_EQ(report.flushSeconds, 0.0);  // nothing written, nothing to flush
   FileTally copies;
   ASSERT_FALSE(TallyFolder(program + "/backups", "BACKUP", copies));
   EXPECT_EQ(copies.files, 0u);
@@ -93,11 +95,12 @@ TEST_F(EngineRunTest, AMissingTreeIsReportedNotHidden) {
 
 TEST(ParseEngineReport, ReadsTheLineAndTheFirstMessage) {
   EngineRunReport report;
-  ASSERT_TRUE(ParseEngineReport("12 4 2 -1\nCopyFile failed.", report));
+  ASSERT_TRUE(ParseEngineReport("12 4 2 -1 0.250000\nCopyFile failed.", report));
   EXPECT_EQ(report.visited, 12u);
   EXPECT_EQ(report.backedUp, 4u);
   EXPECT_EQ(report.messages, 2u);
   EXPECT_EQ(report.result, -1);
+  EXPECT_EQ(report.flushSeconds, 0.25);
   EXPECT_EQ(report.firstMessage, "CopyFile failed.");
   EXPECT_FALSE(ParseEngineReport("", report));
   EXPECT_FALSE(ParseEngineReport("12 4\n", report));

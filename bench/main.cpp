@@ -175,8 +175,9 @@ int main(int argc, char** argv) {
   RemoveTree(scratch);
 
   std::printf(
-      "Clean walk (filter *.txt) against find -exec cp -p; walk alone (filter "
-      "*.nomatch) against find.\nMedians of %d runs (%d for large) after one warm-up; "
+      "Clean walk (filter *.txt) without its closing flush to disk against find -exec cp -p,\n"
+      "and whole against find -exec cp -p followed by sync; walk alone (filter *.nomatch)\n"
+      "against find. Medians of %d runs (%d for large) after one warm-up; "
       "ratio = tool / the baseline below it; %ld CPUs.\n\n",
       options.runs, options.largeRuns, ::sysconf(_SC_NPROCESSORS_ONLN));
   PrintTreeTable(stdout, treeRows);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 #include "bench/engine_run.h"
@@ -28,6 +29,8 @@ struct Tool {
   std::function<std::error_code(int round)> prepare;
   std::function<RunOutcome()> run;
   std::vector<double> seconds;
+  // For the clean: each run's time without its closing flush to disk.
+  std::vector<double> secondsBeforeFlush;
   double peakRssMiB = 0;
   RunOutcome last;
 };
@@ -88,6 +91,12 @@ std::vector<std::string> CopyBaselineCommand(const std::string& tree, const std:
   return {"sh", "-c", "find \"$1\" -name '*.txt' -exec cp -p -t \"$2\" {} +", "sh", tree, dest};
 }
 
+std::vector<std::string> DurableCopyBaselineCommand(const std::string& tree,
+                                                    const std::string& dest) {
+  return {"sh", "-c", "find \"$1\" -name '*.txt' -exec cp -p -t \"$2\" {} + && sync",
+          "sh", tree, dest};
+}
+
 std::vector<std::string> WalkBaselineCommand(const std::string& tree) {
   return {"sh", "-c", "find \"$1\" >/dev/null", "sh", tree};
 }
@@ -106,7 +115,10 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
   EngineJob clean{setup.tree, "", "*.txt", "*.txt"};
   EngineJob walk{setup.tree, "", "*.nomatch", "*.nomatch"};
   std::string copies;
+  std::string durableCopies;
 
+  // The clean ends with a flush to disk that cp does not make: its runs are compared twice,
+  // without the flush against cp, and whole against cp followed by sync.
   std::vector<Tool> tools;
   tools.emplace_back(
       "quillmar clean *.txt",
@@ -117,6 +129,10 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
       [&](int round) { return EmptyFolder(copies = outputFolder("copies", round)); },
       [&] { return RunProgram(CopyBaselineCommand(setup.tree, copies)); });
   tools.emplace_back(
+      "find -exec cp; sync",
+      [&](int round) { return EmptyFolder(durableCopies = outputFolder("synced", round)); },
+      [&] { return RunProgram(DurableCopyBaselineCommand(setup.tree, durableCopies)); });
+  tools.emplace_back(
       "quillmar walk alone",
       [&](int round) { return EmptyFolder(walk.programFolder = outputFolder("walk", round)); },
       [&] { return RunInChild([&](int fd) { return CleanInChild(walk, fd); }); });
@@ -125,12 +141,14 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
       [&] { return RunProgram(WalkBaselineCommand(setup.tree)); });
 
   // Round 0 warms the caches and is not counted. The tools take turns within each round so
-  // that a slow spell of the machine falls on all of them, and each tool and its baseline
-  // swap places from one round to the next: file creation here gets cheaper as the inodes
-  // freed before the benchmark age, which would otherwise always favour the second.
+  // that a slow spell of the machine falls on all of them, and each group of a tool and its
+  // baselines runs in reverse from one round to the next: file creation here gets cheaper as
+  // the inodes freed before the benchmark age, which would otherwise always favour the last.
+  static constexpr std::size_t kForward[] = {0, 1, 2, 3, 4};
+  static constexpr std::size_t kBackward[] = {2, 1, 0, 4, 3};
   for (int round = 0; round <= setup.runs; ++round) {
     for (std::size_t turn = 0; turn < tools.size(); ++turn) {
-      Tool& tool = tools[round % 2 == 1 ? turn ^ 1 : turn];
+      Tool& tool = tools[round % 2 == 1 ? kBackward[turn] : kForward[turn]];
       if (std::error_code error = tool.prepare(round)) {
         failure = setup.shape + ", " + tool.name + ": cannot prepare the run: " + error.message();
         return {};
@@ -151,18 +169,36 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
       }
       if (round > 0) {
         tool.seconds.push_back(outcome.seconds);
+        EngineRunReport report;
+        if (ParseEngineReport(outcome.report, report)) {
+          tool.secondsBeforeFlush.push_back(outcome.seconds - report.flushSeconds);
+        }
         tool.peakRssMiB = std::max(tool.peakRssMiB, outcome.peakRssMiB);
       }
       tool.last = std::move(outcome);
     }
   }
 
-  std::vector<ToolRow> rows(tools.size());
-  for (std::size_t i = 0; i < tools.size(); ++i) {
+  // Rows: the clean without its flush, cp; the clean whole, cp and sync; walk alone, find.
+  const Tool& cleanTool = tools[0];
+  const struct {
+    const Tool* tool;
+    const char* name;
+    const std::vector<double>* seconds;
+  } picks[] = {
+      {&cleanTool, "quillmar clean, unflushed", &cleanTool.secondsBeforeFlush},
+      {&tools[1], nullptr, &tools[1].seconds},
+      {&cleanTool, "quillmar clean *.txt", &cleanTool.seconds},
+      {&tools[2], nullptr, &tools[2].seconds},
+      {&tools[3], nullptr, &tools[3].seconds},
+      {&tools[4], nullptr, &tools[4].seconds},
+  };
+  std::vector<ToolRow> rows(std::size(picks));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     rows[i].shape = setup.shape;
-    rows[i].tool = tools[i].name;
-    rows[i].medianSeconds = Median(tools[i].seconds);
-    rows[i].peakRssMiB = tools[i].peakRssMiB;
+    rows[i].tool = picks[i].name != nullptr ? picks[i].name : picks[i].tool->name;
+    rows[i].medianSeconds = Median(*picks[i].seconds);
+    rows[i].peakRssMiB = picks[i].tool->peakRssMiB;
     rows[i].baseline = i % 2 == 1;
   }
   for (std::size_t i = 0; i < rows.size(); i += 2) {
@@ -171,17 +207,20 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
   }
 
   // What the last round left behind stands for every round: each started from nothing.
-  CheckEngineRow(rows[0], tools[0].last, setup.census, clean.programFolder, true);
-  FileTally copied;
-  if (std::error_code error = TallyFolder(copies, "", copied)) {
-    rows[1].problems.push_back(setup.shape + ": cannot read the copies: " + error.message());
+  CheckEngineRow(rows[0], cleanTool.last, setup.census, clean.programFolder, true);
+  CheckEngineRow(rows[2], cleanTool.last, setup.census, clean.programFolder, true);
+  for (const auto& [row, folder] : {std::pair{1, copies}, std::pair{3, durableCopies}}) {
+    FileTally copied;
+    if (std::error_code error = TallyFolder(folder, "", copied)) {
+      rows[row].problems.push_back(setup.shape + ": cannot read the copies: " + error.message());
+    }
+    rows[row].visited = setup.census.all.files;
+    rows[row].backedUp = copied.files;
+    rows[row].bytes = copied.bytes;
+    Expect(rows[row], "files copied", copied.files, setup.census.txt.files);
+    Expect(rows[row], "bytes copied", copied.bytes, setup.census.txt.bytes);
   }
-  rows[1].visited = setup.census.all.files;
-  rows[1].backedUp = copied.files;
-  rows[1].bytes = copied.bytes;
-  Expect(rows[1], "files copied", copied.files, setup.census.txt.files);
-  Expect(rows[1], "bytes copied", copied.bytes, setup.census.txt.bytes);
-  CheckEngineRow(rows[2], tools[2].last, setup.census, walk.programFolder, false);
-  rows[3].visited = setup.census.all.files;
+  CheckEngineRow(rows[4], tools[3].last, setup.census, walk.programFolder, false);
+  rows[5].visited = setup.census.all.files;
   return rows;
 }

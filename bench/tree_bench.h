@@ -34,12 +34,15 @@ struct ShapeBenchSetup {
   bool verbose = false;  // print every run's time to standard error
 };
 
-// The four rows, in the order: clean, its baseline, walk alone, its baseline. Returns an empty
-// vector and sets failure when a run could not be made at all. Each copying run writes into
-// scratch/<tool>-<round> when the tree has more than 100 .txt files, else into
-// scratch/<tool>, emptied before each run.
+// The six rows, in the order: the clean without its closing flush to disk and cp; the whole
+// clean and cp followed by sync; the walk alone and find. Each even row's ratio is to the
+// baseline below it. Returns an empty vector and sets failure when a run could not be made at
+// all. Each copying run writes into scratch/<tool>-<round> when the tree has more than 100
+// .txt files, else into scratch/<tool>, emptied before each run.
 std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failure);
 
-// The shell command lines of the two baselines, for the benchmark's own documentation.
+// The shell command lines of the baselines, for the benchmark's own documentation.
 std::vector<std::string> CopyBaselineCommand(const std::string& tree, const std::string& dest);
+std::vector<std::string> DurableCopyBaselineCommand(const std::string& tree,
+                                                    const std::string& dest);
 std::vector<std::string> WalkBaselineCommand(const std::string& tree);

@@ -20,7 +20,7 @@ std::set<std::string> Entries(const std::string& folder) {
   return names;
 }
 
-TEST(BenchShape, FourCheckedRowsAndCleanScratch) {
+TEST(BenchShape, SixCheckedRowsAndCleanScratch) {
   TempFolder temp;
   ASSERT_FALSE(temp.Path().empty());
   ShapeBenchSetup setup;
@@ -33,7 +33,7 @@ TEST(BenchShape, FourCheckedRowsAndCleanScratch) {
 
   std::string failure;
   const std::vector<ToolRow> rows = BenchShape(setup, failure);
-  ASSERT_EQ(rows.size(), 4u) << failure;
+  ASSERT_EQ(rows.size(), 6u) << failure;
   for (const ToolRow& row : rows) {
     EXPECT_TRUE(row.problems.empty()) << row.problems.front();
     EXPECT_EQ(row.shape, "tiny");
@@ -41,22 +41,22 @@ TEST(BenchShape, FourCheckedRowsAndCleanScratch) {
     EXPECT_GT(row.medianSeconds, 0.0) << row.tool;
     EXPECT_GT(row.peakRssMiB, 0.0) << row.tool;
   }
-  EXPECT_FALSE(rows[0].baseline);
-  EXPECT_TRUE(rows[1].baseline);
-  EXPECT_FALSE(rows[2].baseline);
-  EXPECT_TRUE(rows[3].baseline);
-  EXPECT_EQ(rows[0].backedUp, setup.census.txt.files);
-  EXPECT_EQ(rows[0].bytes, setup.census.txt.bytes);
-  EXPECT_EQ(rows[1].backedUp, setup.census.txt.files);
-  EXPECT_EQ(rows[1].bytes, setup.census.txt.bytes);
-  EXPECT_EQ(rows[2].backedUp, 0u);
-  EXPECT_FALSE(rows[3].backedUp.has_value());
-  EXPECT_DOUBLE_EQ(rows[0].ratio, rows[0].medianSeconds / rows[1].medianSeconds);
-  EXPECT_DOUBLE_EQ(rows[2].ratio, rows[2].medianSeconds / rows[3].medianSeconds);
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].baseline, i % 2 == 1) << i;
+  for (std::size_t i : {0, 1, 2, 3}) {
+    EXPECT_EQ(rows[i].backedUp, setup.census.txt.files) << rows[i].tool;
+    EXPECT_EQ(rows[i].bytes, setup.census.txt.bytes) << rows[i].tool;
+  }
+  EXPECT_EQ(rows[4].backedUp, 0u);
+  EXPECT_FALSE(rows[5].backedUp.has_value());
+  for (std::size_t i : {0, 2, 4}) {
+    EXPECT_DOUBLE_EQ(rows[i].ratio, rows[i].medianSeconds / rows[i + 1].medianSeconds);
+  }
   EXPECT_DOUBLE_EQ(rows[1].ratio, 1.0);
+  // The same runs of the clean, once without the flush that ends them.
+  EXPECT_LE(rows[0].medianSeconds, rows[2].medianSeconds);
 
   // Few copies per run: one output folder per tool, emptied before each run.
-  EXPECT_EQ(Entries(setup.scratch), (std::set<std::string>{"clean", "copies", "walk"}));
+  EXPECT_EQ(Entries(setup.scratch), (std::set<std::string>{"clean", "copies", "synced", "walk"}));
 }
 
 TEST(BenchShape, ManyCopiesPerRunGetAFolderPerRound) {
@@ -73,10 +73,11 @@ TEST(BenchShape, ManyCopiesPerRunGetAFolderPerRound) {
 
   std::string failure;
   const std::vector<ToolRow> rows = BenchShape(setup, failure);
-  ASSERT_EQ(rows.size(), 4u) << failure;
+  ASSERT_EQ(rows.size(), 6u) << failure;
   for (const ToolRow& row : rows) EXPECT_TRUE(row.problems.empty()) << row.problems.front();
-  EXPECT_EQ(Entries(setup.scratch), (std::set<std::string>{"clean-0", "clean-1", "copies-0",
-                                                           "copies-1", "walk-0", "walk-1"}));
+  EXPECT_EQ(Entries(setup.scratch),
+            (std::set<std::string>{"clean-0", "clean-1", "copies-0", "copies-1", "synced-0",
+                                   "synced-1", "walk-0", "walk-1"}));
   // The warm-up round copied everything too.
   FileTally warmUp;
   ASSERT_FALSE(TallyFolder(setup.scratch + "/copies-0", "", warmUp));

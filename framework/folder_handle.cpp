@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace {
 
@@ -46,8 +47,19 @@ std::error_code FolderHandle::FlushFileSystem() {
 }
 
 std::error_code FlushFileSystemOf(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return LastError();
+  int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    // A file the user may write but not read (mode 0200) still has a folder to go through.
+    std::string folder(path);
+    const std::size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
+  if (fd < 0) {
+    // Nothing to name the file system by: flush them all.
+    ::sync();
+    return {};
+  }
   const std::error_code error = ::syncfs(fd) == 0 ? std::error_code() : LastError();
   ::close(fd);
   return error;

@@ -30,7 +30,8 @@ class FolderHandle {
   int m_fd = -1;
 };
 
-// Flushes the file system that holds path (a file or a folder) to the disk.
+// Flushes the file system that holds path (a file or a folder) to the disk; when neither path
+// nor its folder can be opened to name it, every file system.
 std::error_code FlushFileSystemOf(const char* path);
 
 // Holds a folder's lock for the length of a scope.

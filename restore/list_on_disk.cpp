@@ -1,4 +1,5 @@
-// ListOnDisk: merges what other instances did to list.txt into the dialog's own rewrite.
+// ListOnDisk: merges what other instances did to list.txt into the dialog's own rewrite. The
+// entries are parsed only when a rewrite needs them, so a load costs no second copy of them.
 #include "restore/list_on_disk.h"
 
 #include <algorithm>
@@ -6,42 +7,60 @@
 
 #include "store/list_records.h"
 
-void ListOnDisk::Loaded(const std::string& contents) {
-  m_known = contents;
+namespace {
+
+// The entries of contents, each added at the head of order (so in reverse), or at its tail.
+// Returns the bytes from the first zero byte on, behind which no entry is read.
+std::string AddEntries(const std::string& contents, std::list<std::string>& order, bool atHead,
+                       std::size_t* count = nullptr) {
   ListContents parts = SplitListContents(contents);
-  m_order.clear();
-  ForEachEntry(parts.text, [this](std::string_view entry) { m_order.emplace_front(entry); });
-  m_appended = 0;
-  m_tail = std::move(parts.tail);
+  ForEachEntry(parts.text, [&](std::string_view entry) {
+    if (atHead) {
+      order.emplace_front(entry);
+    } else {
+      order.emplace_back(entry);
+    }
+    if (count != nullptr) ++*count;
+  });
+  return std::move(parts.tail);
 }
 
-void ListOnDisk::TakeAppended(const std::string& appended) {
-  // Behind a zero byte no entry is read, so what lands there stays part of the tail.
-  if (!m_tail.empty()) {
-    m_tail += appended;
-    return;
-  }
-  ListContents parts = SplitListContents(appended);
-  ForEachEntry(parts.text, [this](std::string_view entry) {
-    m_order.emplace_front(entry);
-    ++m_appended;
-  });
-  m_tail = std::move(parts.tail);
+}  // namespace
+
+void ListOnDisk::Loaded(std::string contents) {
+  m_known = std::move(contents);
+  m_reversed = true;
+  m_appended = 0;
+}
+
+void ListOnDisk::Written(std::string text) {
+  m_known = std::move(text);
+  m_reversed = false;
 }
 
 std::optional<std::string> ListOnDisk::Compose(const std::string& current,
                                                const std::string& restored) {
+  std::list<std::string> order;
+  std::string tail;
   if (current.starts_with(m_known)) {
-    TakeAppended(current.substr(m_known.size()));
+    tail = AddEntries(m_known, order, m_reversed);
+    const std::string appended = current.substr(m_known.size());
+    // Behind a zero byte no entry is read, so what lands there stays part of the tail.
+    if (!tail.empty()) {
+      tail += appended;
+    } else {
+      tail = AddEntries(appended, order, /*atHead=*/true, &m_appended);
+    }
   } else {
     Loaded(current);
+    tail = AddEntries(current, order, /*atHead=*/true);
   }
-  const auto own = std::next(m_order.begin(), static_cast<std::ptrdiff_t>(m_appended));
-  const auto found = std::find(own, m_order.end(), restored);
-  if (found == m_order.end()) return std::nullopt;
-  m_order.erase(found);
+  const auto own = std::next(order.begin(), static_cast<std::ptrdiff_t>(m_appended));
+  const auto found = std::find(own, order.end(), restored);
+  if (found == order.end()) return std::nullopt;
+  order.erase(found);
   std::string text;
-  for (const std::string& entry : m_order) text += RecordOf(entry);
-  text += m_tail;
+  for (const std::string& entry : order) text += RecordOf(entry);
+  text += tail;
   return text;
 }

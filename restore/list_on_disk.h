@@ -9,7 +9,7 @@
 class ListOnDisk {
  public:
   // The whole contents the dialog just loaded.
-  void Loaded(const std::string& contents);
+  void Loaded(std::string contents);
 
   // What list.txt must hold once the occurrence of restored that the dialog dropped is gone,
   // given what the file holds now. Entries go out in the order of the dialog's own list,
@@ -20,16 +20,13 @@ class ListOnDisk {
   std::optional<std::string> Compose(const std::string& current, const std::string& restored);
 
   // Records that the text Compose made is now the file.
-  void Written(const std::string& text) { m_known = text; }
+  void Written(std::string text);
 
  private:
-  void TakeAppended(const std::string& appended);
-
   std::string m_known;  // the file's contents as last read or written here
-  // The entries in the order the next rewrite writes them.
-  std::list<std::string> m_order;
-  // How many entries at the head of m_order came from other instances since the load: the
-  // dialog's list has none of them, so no restore removes one.
+  // True while m_known is a load, whose entries the next rewrite writes in reverse.
+  bool m_reversed = true;
+  // How many entries at the head of the next rewrite came from other instances since the
+  // load: the dialog's list has none of them, so no restore removes one.
   std::size_t m_appended = 0;
-  std::string m_tail;  // the bytes from the first zero byte on, written back last
 };

@@ -105,7 +105,7 @@ void CRestoreListDlg::LoadRestoreList() {
     return;
   }
 
-  m_listOnDisk.Loaded(contents);
+  m_listOnDisk.Loaded(std::move(contents));
   m_entries.clear();
   SplitIntoEntries();
 
@@ -199,7 +199,7 @@ void CRestoreListDlg::SaveRestoreList(const std::string& restored) {
     AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
     return;
   }
-  m_listOnDisk.Written(written);
+  m_listOnDisk.Written(std::move(written));
 }
 
 void CRestoreListDlg::WalkEntries() {
