@@ -77,35 +77,31 @@ class StoreLocationTest : public ::testing::Test {
   SavedVariable m_home{"HOME"};
 };
 
-struct LocationCase {
-  const char* what;
-  std::optional<std::string> dataHome;  // under the temporary root unless it starts with '/'
-  std::optional<std::string> home;      // likewise; nullopt: unset
-  const char* expected;                 // under the temporary root; "" for no location
-};
-
 TEST_F(StoreLocationTest, AnInstalledCopyKeepsItsBackupsInTheUsersDataFolder) {
   Install("usr");
-  const LocationCase cases[] = {
-      {"XDG_DATA_HOME given", "data", "home", "data/quillmar/backups/"},
-      {"separators after XDG_DATA_HOME", "data//", "home", "data/quillmar/backups/"},
-      {"XDG_DATA_HOME unset", std::nullopt, "home", "home/.local/share/quillmar/backups/"},
-      {"XDG_DATA_HOME empty", "", "home", "home/.local/share/quillmar/backups/"},
-      {"XDG_DATA_HOME relative", "relative/data", "home", "home/.local/share/quillmar/backups/"},
-      {"neither variable", std::nullopt, std::nullopt, ""},
-      {"HOME relative", std::nullopt, "relative/home", ""},
+  // "@" stands for the temporary root; nullopt leaves the variable unset.
+  const struct {
+    std::optional<std::string> dataHome, home;
+    std::string expected;  // "" for no location
+  } cases[] = {
+      {"@/data", "@/home", "@/data/quillmar/backups/"},
+      {"@/data//", "@/home", "@/data/quillmar/backups/"},
+      {std::nullopt, "@/home", "@/home/.local/share/quillmar/backups/"},
+      {"", "@/home", "@/home/.local/share/quillmar/backups/"},
+      {"relative/data", "@/home", "@/home/.local/share/quillmar/backups/"},
+      {std::nullopt, std::nullopt, ""},
+      {std::nullopt, "relative/home", ""},
   };
-  auto absolute = [&](const std::optional<std::string>& value) -> std::optional<std::string> {
-    // Relative and empty values are passed as they are; the others live under the root.
-    if (!value || value->empty() || value->rfind("relative", 0) == 0) return value;
-    return Path(*value);
+  auto rooted = [&](std::optional<std::string> value) {
+    if (value && value->rfind('@', 0) == 0) value->replace(0, 1, m_root);
+    return value;
   };
-  for (const LocationCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetOrUnset("XDG_DATA_HOME", absolute(c.dataHome));
-    SetOrUnset("HOME", absolute(c.home));
-    const std::string expected = *c.expected ? Path(c.expected) : "";
-    EXPECT_EQ(LocationFor("usr/bin/quillmar"), expected);
+  for (const auto& c : cases) {
+    SCOPED_TRACE("XDG_DATA_HOME=" + c.dataHome.value_or("(unset)") +
+                 " HOME=" + c.home.value_or("(unset)"));
+    SetOrUnset("XDG_DATA_HOME", rooted(c.dataHome));
+    SetOrUnset("HOME", rooted(c.home));
+    EXPECT_EQ(LocationFor("usr/bin/quillmar"), *rooted(c.expected));
   }
 }
 
