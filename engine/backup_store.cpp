@@ -13,6 +13,7 @@
 #include "store/list_records.h"
 #include "store/store_flush.h"
 #include "store/store_layout.h"
+#include "store/store_location.h"
 
 char g_szProgramDir[kMaxPath] = "";
 char g_szBackupPath[kMaxPath] = "";
@@ -91,7 +92,7 @@ void EndBackupRun() {
 void PrepareBackupStore() {
   if (!s_programDirKnown) {
     LoadProgramDir();
-    s_storeFolder = g_szProgramDir[0] != '\0' ? StoreFolderPath() : std::string();
+    s_storeFolder = g_szProgramDir[0] != '\0' ? BackupsFolderPath() : std::string();
     s_programDirKnown = s_runActive;
   }
   // An unknown program folder must not turn into the root's "/backups/".
@@ -100,7 +101,7 @@ void PrepareBackupStore() {
   if (!folderFits) g_szBackupPath[0] = '\0';
   if (!listFits) g_szListPath[0] = '\0';
   if (folderFits) {
-    CreateFolder(g_szBackupPath);
+    CreateBackupsFolder(g_szBackupPath);
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {

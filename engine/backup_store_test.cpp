@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -279,6 +280,30 @@ TEST_F(BackupStoreTest, UnknownProgramFolderNeverUsesTheRootFolder) {
   ASSERT_TRUE(BuildBackupPath("f"));
   EXPECT_FALSE(BackupCurrentFile());
   EXPECT_EQ(Texts(), std::vector<std::string>{kCopyFailed});
+}
+
+TEST_F(BackupStoreTest, InstalledCopyKeepsItsStoreInTheUsersDataFolder) {
+  // PREFIX/bin/quillmar with PREFIX/share/quillmar/ beside it: an installed copy.
+  for (const char* folder : {"usr", "usr/bin", "usr/share", "usr/share/quillmar", "D"}) {
+    tree.MakeDir(folder);
+  }
+  tree.Write("D/a.txt", "a");
+  SetProgramPathForTesting(tree.Path("usr/bin/quillmar"));
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  ::setenv("XDG_DATA_HOME", tree.Path("home/data").c_str(), 1);
+  const std::int32_t result = Walk("D");
+  if (saved != nullptr) {
+    ::setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_DATA_HOME");
+  }
+  EXPECT_EQ(result, WALK_DONE);
+  EXPECT_TRUE(backend.Messages().empty());
+  // The data folder's missing parents were made along the way.
+  EXPECT_EQ(tree.Read("home/data/quillmar/backups/list.txt"), tree.Path("D/a.txt") + ";");
+  EXPECT_EQ(tree.Read("home/data/quillmar/backups/a.txtBACKUP"), "a");
+  EXPECT_FALSE(tree.Exists("usr/bin/backups"));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 #include "store/store_layout.h"
+#include "store/store_location.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile:
 // buffer) when the path does not fit or the store cannot be found.
 bool BuildInStore(char* buffer, std::string_view name) {
   std::memset(buffer, 0, kMaxPath);
-  const std::string folder = StoreFolderPath();
+  const std::string folder = BackupsFolderPath();
   if (folder.empty() || folder.size() + name.size() >= kMaxPath) return false;
   std::memcpy(buffer, folder.data(), folder.size());
   std::memcpy(buffer + folder.size(), name.data(), name.size());

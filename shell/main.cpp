@@ -1,13 +1,23 @@
-// The program's entry: opens the desktop window backend, then hands over to the application
-// object, whose main dialog is the program's whole life. Reads no argument.
+// The program's entry: answers --version and --help without a display, otherwise opens the
+// desktop window backend and hands over to the application object, whose main dialog is the
+// program's whole life.
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "command_line.h"
 #include "framework/fltk/fltk_backend.h"
 #include "main_app.h"
 
-int main() {
+int main(int argc, char** argv) {
+  std::string out;
+  std::string err;
+  const CommandLineOutcome outcome =
+      ReadCommandLine({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, out, err);
+  std::fputs(out.c_str(), stdout);
+  std::fputs(err.c_str(), stderr);
+  if (!outcome.runProgram) return outcome.exitCode;
+
   std::string reason;
   std::unique_ptr<FltkBackend> backend = FltkBackend::Open(&reason);
   if (!backend) {

@@ -1,27 +1,60 @@
 #!/usr/bin/env bash
-# Without a display the program says so in one line on standard error and exits non-zero.
-# Usage: no_display_test.sh PATH-TO-QUILLMAR
+# Without a display the program says so in one line on standard error and exits non-zero;
+# --version and --help answer without one, and any other argument is refused with the usage.
+# Usage: no_display_test.sh PATH-TO-QUILLMAR VERSION
 set -uo pipefail
 program=$1
+version=$2
 dir=$(mktemp -d /tmp/quillmar-nodisplay-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 
-check() {
+fail() {
+  echo "FAIL ($1): $2" >&2
+  echo "standard output: $(cat "$dir/out")" >&2
+  echo "standard error: $(cat "$dir/err")" >&2
+  exit 1
+}
+
+# Runs the program without a display; sets status.
+run() {
+  env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$program" "$@" >"$dir/out" 2>"$dir/err"
+  status=$?
+}
+
+check_no_display() {
   local label=$1
   shift
   env "$@" timeout 10 "$program" >"$dir/out" 2>"$dir/err"
   local status=$?
-  if ((status == 0 || status >= 124)); then
-    echo "FAIL ($label): exit status $status" >&2
-    exit 1
-  fi
+  ((status == 0 || status >= 124)) && fail "$label" "exit status $status"
   if [[ $(wc -l <"$dir/err") -ne 1 ]] || ! grep -q '^quillmar: cannot open the display: ' "$dir/err"; then
-    echo "FAIL ($label): standard error was: $(cat "$dir/err")" >&2
-    exit 1
+    fail "$label" "not the one line about the display"
   fi
-  [[ -s "$dir/out" ]] && { echo "FAIL ($label): wrote to standard output" >&2; exit 1; }
+  [[ -s "$dir/out" ]] && fail "$label" "wrote to standard output"
   echo "ok ($label): $(cat "$dir/err")"
 }
 
-check "no DISPLAY" -u DISPLAY
-check "no server" DISPLAY=:4095
+check_no_display "no DISPLAY" -u DISPLAY
+check_no_display "no server" DISPLAY=:4095
+
+run --version
+((status == 0)) || fail "--version" "exit status $status"
+[[ $(cat "$dir/out") == "quillmar $version" && ! -s "$dir/err" ]] || fail "--version" "not the version"
+echo "ok (--version): $(cat "$dir/out")"
+
+run --help
+((status == 0)) || fail "--help" "exit status $status"
+grep -qx 'Usage: quillmar \[--help | --version\]' "$dir/out" || fail "--help" "no usage"
+grep -qF "This copy's backups folder: $(dirname "$(readlink -f "$program")")/backups/" "$dir/out" ||
+  fail "--help" "not this copy's backups folder"
+[[ -s "$dir/err" ]] && fail "--help" "wrote to standard error"
+echo "ok (--help): $(wc -l <"$dir/out") lines"
+
+for bad in --verbose -v --help=yes file.txt; do
+  run "$bad"
+  ((status == 2)) || fail "$bad" "exit status $status"
+  [[ $(head -n 1 "$dir/err") == "quillmar: unrecognized argument '$bad'" ]] || fail "$bad" "no error line"
+  [[ $(tail -n +2 "$dir/err") == "Usage: quillmar [--help | --version]" ]] || fail "$bad" "no usage"
+  [[ -s "$dir/out" ]] && fail "$bad" "wrote to standard output"
+  echo "ok ($bad): exit 2, $(head -n 1 "$dir/err")"
+done

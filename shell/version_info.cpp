@@ -1,9 +1,11 @@
-// The version record 1.0.0.1.
+// The version record, its numbers taken from the project's one version.
 #include "version_info.h"
 
+#include "version_number.h"
+
 const VersionRecord kVersionRecord{
-    {1, 0, 0, 1},
-    {1, 0, 0, 1},
+    kVersionNumbers,
+    kVersionNumbers,
     0x3F,
     0x1,
     0x4,
@@ -13,12 +15,12 @@ const VersionRecord kVersionRecord{
     {
         "Quillmar authors",
         "Quillmar: backs up the files you choose",
-        "1.0.0.1",
+        kVersionText,
         "Quillmar.exe",
         "Free to use at your own risk",
         "Quillmar.exe",
         "Quillmar",
-        "1.0.0.1",
+        kVersionText,
     },
     0x0409,
     1252,

@@ -2,17 +2,6 @@
 #include "store/store_layout.h"
 
 #include "framework/path_parts.h"
-#include "framework/platform_files.h"
-
-std::string StoreFolderPath() {
-  std::string folder = GetProgramPath();
-  const std::size_t slash = folder.rfind(kPathSeparator);
-  if (slash == std::string::npos) return std::string();
-  folder.resize(slash + 1);
-  folder += "backups";
-  folder += kPathSeparator;
-  return folder;
-}
 
 std::string CopyNameFor(std::string_view recordedPath) {
   std::string name(FindFileName(recordedPath));

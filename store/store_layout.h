@@ -1,5 +1,5 @@
-// Where the backup store lives and what its names are: the backups folder beside the
-// executable, list.txt in it, and one copy per file name, named name + "BACKUP".
+// What the names in the backup store are: list.txt, and one copy per file name, named
+// name + "BACKUP" (where the store itself lives: store_location.h).
 #pragma once
 
 #include <string>
@@ -7,10 +7,6 @@
 
 inline constexpr std::string_view kListFileName = "list.txt";
 inline constexpr std::string_view kCopySuffix = "BACKUP";
-
-// The backups folder of the running program, ending with a separator; empty when the
-// program's own path is unknown (a store at the root's "/backups/" would be nobody's).
-std::string StoreFolderPath();
 
 // The name, within the backups folder, of the copy of a recorded path: its file-name part
 // followed by "BACKUP". Files of the same name share it.

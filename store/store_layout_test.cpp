@@ -1,20 +1,10 @@
-// The store's names: where it lives, what a copy is called, and which names in it are
-// leftovers that a later clean may clear away.
+// The store's names: what a copy is called, and which names in it are leftovers that a later
+// clean may clear away.
 #include "store/store_layout.h"
 
 #include <gtest/gtest.h>
 
-#include "framework/platform_files.h"
-
 namespace {
-
-TEST(StoreLayoutTest, TheStoreLivesBesideTheProgram) {
-  SetProgramPathForTesting("/opt/tools/quillmar");
-  EXPECT_EQ(StoreFolderPath(), "/opt/tools/backups/");
-  SetProgramPathForTesting("quillmar");  // no folder to put it in
-  EXPECT_EQ(StoreFolderPath(), "");
-  SetProgramPathForTesting("");
-}
 
 TEST(StoreLayoutTest, CopiesAreNamedAfterTheFileNameAlone) {
   EXPECT_EQ(CopyNameFor("/home/me/docs//a.txt"), "a.txtBACKUP");
