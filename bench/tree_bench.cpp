@@ -141,14 +141,15 @@ std::vector<ToolRow> BenchShape(const ShapeBenchSetup& setup, std::string& failu
       [&] { return RunProgram(WalkBaselineCommand(setup.tree)); });
 
   // Round 0 warms the caches and is not counted. The tools take turns within each round so
-  // that a slow spell of the machine falls on all of them, and each group of a tool and its
-  // baselines runs in reverse from one round to the next: file creation here gets cheaper as
-  // the inodes freed before the benchmark age, which would otherwise always favour the last.
-  static constexpr std::size_t kForward[] = {0, 1, 2, 3, 4};
-  static constexpr std::size_t kBackward[] = {2, 1, 0, 4, 3};
+  // that a slow spell of the machine falls on all of them, and the tools of each group take
+  // turns at going first from one round to the next: on this machine the first copy of a
+  // round is often far slower than the next, which would otherwise always favour the others.
+  constexpr std::size_t kCopying = 3;  // the clean and its two baselines; then walk and find
   for (int round = 0; round <= setup.runs; ++round) {
     for (std::size_t turn = 0; turn < tools.size(); ++turn) {
-      Tool& tool = tools[round % 2 == 1 ? kBackward[turn] : kForward[turn]];
+      const std::size_t shift = static_cast<std::size_t>(round);
+      Tool& tool = tools[turn < kCopying ? (turn + shift) % kCopying
+                                         : kCopying + (turn - kCopying + shift) % 2];
       if (std::error_code error = tool.prepare(round)) {
         failure = setup.shape + ", " + tool.name + ": cannot prepare the run: " + error.message();
         return {};
