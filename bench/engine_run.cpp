@@ -13,8 +13,9 @@
 
 namespace {
 
-void KeepLatest(const WalkProgress& progress, void* context) {
+bool KeepLatest(const WalkProgress& progress, void* context) {
   *static_cast<WalkProgress*>(context) = progress;
+  return true;
 }
 
 }  // namespace
