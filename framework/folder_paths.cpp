@@ -17,8 +17,12 @@ std::error_code LastError() { return std::error_code(errno, std::generic_categor
 
 }  // namespace
 
+bool IsAbsolutePath(const std::string& path) {
+  return !path.empty() && path.front() == kPathSeparator;
+}
+
 std::error_code MakeAbsolute(std::string& path) {
-  if (!path.empty() && path.front() == kPathSeparator) return {};
+  if (IsAbsolutePath(path)) return {};
   std::vector<char> buffer(256);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
     if (errno != ERANGE) return LastError();

@@ -6,6 +6,9 @@
 #include <string>
 #include <system_error>
 
+// True when path names the same item whatever the current folder is.
+bool IsAbsolutePath(const std::string& path);
+
 // Puts a relative path after the current folder, so that it names the same item whatever
 // folder the program runs in later; an absolute path is left as it is. The parts of the path
 // are kept as they were typed. On failure (the current folder cannot be read) returns the

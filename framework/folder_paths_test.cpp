@@ -52,9 +52,13 @@ TEST_F(FolderPathsTest, ARelativePathGoesAfterTheCurrentFolderAsTypedAnAbsoluteO
   };
   for (const auto& c : cases) {
     std::string path = c.typed;
+    EXPECT_EQ(IsAbsolutePath(path), path == c.expected) << c.typed;
     EXPECT_FALSE(MakeAbsolute(path)) << c.typed;
     EXPECT_EQ(path, c.expected) << c.typed;
+    EXPECT_TRUE(IsAbsolutePath(path)) << c.typed;
   }
+  EXPECT_FALSE(IsAbsolutePath(""));
+  EXPECT_FALSE(IsAbsolutePath("\n/etc"));
 }
 
 TEST_F(FolderPathsTest, AtTheRootNoSeparatorIsDoubled) {
