@@ -24,7 +24,6 @@ std::string WalkProgressTitle(const std::string& restingTitle, const WalkProgres
 
 WalkProgressDisplay::WalkProgressDisplay(DialogWindow& window, std::string restingTitle, Now now)
     : m_window(window), m_restingTitle(std::move(restingTitle)), m_now(std::move(now)) {
-  m_lastShown = m_now();
   SetWalkProgressObserver(OnProgress, this);
 }
 

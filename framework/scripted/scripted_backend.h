@@ -41,8 +41,8 @@ class ScriptedBackend : public WindowBackend {
   // Moves the list box's caret (and selection) to index, raising LBN_SELCHANGE.
   ScriptedBackend& Pick(int id, int index);
   // A moving key in the list box: the caret moves as CaretAfterListKey says, with as many
-  // rows in view as the control's height holds lines of its 8-point font, raising
-  // LBN_SELCHANGE.
+  // rows in view as the control's height holds lines of its 8-point font. The selection
+  // stays, so nothing is raised.
   ScriptedBackend& PressListKey(int id, ListKey key);
   // Answers the message box that is open when this action is taken.
   ScriptedBackend& Answer(int button);
