@@ -186,8 +186,8 @@ bool ScriptedWindow::PressListKey(int id, ListKey key) {
   for (const ControlTemplate& c : m_template.controls) {
     if (c.id == id && c.cls == ControlClass::ListBox) pageRows = c.cy / 8;
   }
+  // Only the caret moves; with the selection unchanged, no LBN_SELCHANGE is raised.
   list->caret = CaretAfterListKey(key, list->caret, static_cast<int>(list->items.size()), pageRows);
-  SendCommand(LBN_SELCHANGE, id);
   return true;
 }
 
