@@ -27,7 +27,11 @@ fail() {
 # Starts Xvfb on a display number it picks itself (so parallel runs never collide).
 start_xvfb() {
   local fdfile="$session_dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >"$session_dir/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets whenever its last client leaves, which here is
+  # after every xdotool call and every run of the program, and a program starting meanwhile
+  # can find no server to talk to.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" \
+    >"$session_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do
     [[ -s "$fdfile" ]] && break
@@ -104,7 +108,9 @@ wait_for_exit() {
 # Waits until window $1 is no longer mapped; fails after 10 seconds.
 wait_gone() {
   for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -qx "$1" || return 0
+    # grep without -q reads all of its input: quitting early would end xdotool with SIGPIPE,
+    # which pipefail would take for "not found".
+    xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -x "$1" >/dev/null || return 0
     sleep 0.1
   done
   fail "window $1 is still open"
