@@ -15,8 +15,9 @@
 
 namespace {
 
-void KeepLatest(const WalkProgress& progress, void* context) {
+bool KeepLatest(const WalkProgress& progress, void* context) {
   *static_cast<WalkProgress*>(context) = progress;
+  return true;
 }
 
 // When the end-of-walk flush began: everything after it is the cost of durability.

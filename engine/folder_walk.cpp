@@ -109,8 +109,9 @@ bool PassOver(const WalkRun& run, FolderId id) {
   return run.walked.count(id) != 0;
 }
 
-void ReportProgress(const WalkRun& run) {
-  if (run.observer != nullptr) run.observer(run.progress, run.observerContext);
+// False when the observer asks the walk to stop.
+bool ReportProgress(const WalkRun& run) {
+  return run.observer == nullptr || run.observer(run.progress, run.observerContext);
 }
 
 // Steps 2 to 5 of the bounded copy, shared by both operations.
@@ -200,10 +201,12 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
           g_szFilePath[dirLength] = kPathSeparator;
           std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
           ++run.progress.filesVisited;
-          if (PassesBackupFilter(name) && BackupCurrentFile()) ++run.progress.filesBackedUp;
+          if (PassesBackupFilter(name)) {
+            ++(BackupCurrentFile() ? run.progress.filesBackedUp : run.progress.filesFailed);
+          }
           bool stop =
               MatchesWildcard(g_szFilePath, pattern) && callback(g_szFilePath, &wfd, userData) == 0;
-          ReportProgress(run);
+          if (!ReportProgress(run)) stop = true;
           if (stop) {
             result = WALK_STOPPED;
             break;

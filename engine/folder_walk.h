@@ -49,11 +49,14 @@ std::int32_t CopyBounded(char* destination, std::size_t capacity, const char* so
 std::int32_t AppendBounded(char* destination, std::size_t capacity, const char* source);
 
 // Progress of the walk in hand, for a user interface that shows it. The observer is called
-// after every file the walk handles; it must not start another walk.
+// after every file the walk handles; it must not start another walk. It returns false to
+// stop the walk after that file, which then ends with WALK_STOPPED as when the callback
+// answers 0.
 struct WalkProgress {
   std::uint64_t filesVisited = 0;
   std::uint64_t filesBackedUp = 0;
+  std::uint64_t filesFailed = 0;  // passed the filter, but no copy or no record was made
 };
-using WalkProgressObserver = void (*)(const WalkProgress& progress, void* context);
+using WalkProgressObserver = bool (*)(const WalkProgress& progress, void* context);
 // Null removes the observer. Counts restart at every top-level walk.
 void SetWalkProgressObserver(WalkProgressObserver observer, void* context);

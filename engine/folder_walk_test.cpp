@@ -408,10 +408,13 @@ TEST_F(WalkTest, TopFolderTooLongToSearchFailsAtOnce) {
 
 struct ProgressLog {
   std::vector<WalkProgress> calls;
+  std::size_t stopAfter = 0;  // the observer asks to stop at this call; 0 never
 };
 
-void LogProgress(const WalkProgress& progress, void* context) {
-  static_cast<ProgressLog*>(context)->calls.push_back(progress);
+bool LogProgress(const WalkProgress& progress, void* context) {
+  auto* log = static_cast<ProgressLog*>(context);
+  log->calls.push_back(progress);
+  return log->calls.size() != log->stopAfter;
 }
 
 TEST_F(WalkTest, ProgressObserverCountsFilesOfEachWalk) {
@@ -431,6 +434,44 @@ TEST_F(WalkTest, ProgressObserverCountsFilesOfEachWalk) {
   log.calls.clear();
   EXPECT_EQ(Walk(tree.Path("D"), 3), WALK_DONE);
   EXPECT_TRUE(log.calls.empty());
+}
+
+TEST_F(WalkTest, AnObserverThatAsksToStopEndsTheWalkAfterTheFileInHandWithItsRecord) {
+  tree.MakeDir("D");
+  tree.MakeDir("D/S");
+  for (int i = 0; i < 5; ++i) {
+    tree.Write("D/top" + std::to_string(i), "t");
+    tree.Write("D/S/sub" + std::to_string(i), "s");
+  }
+  ProgressLog log;
+  log.stopAfter = 7;
+  SetWalkProgressObserver(LogProgress, &log);
+  const int before = test_tree::OpenDescriptorCount();
+  EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES | WALK_FOLDERS), WALK_STOPPED);
+  EXPECT_EQ(test_tree::OpenDescriptorCount(), before);
+  ASSERT_EQ(log.calls.size(), 7u);
+  EXPECT_EQ(log.calls.back().filesVisited, 7u);
+  EXPECT_EQ(log.calls.back().filesBackedUp, 7u);
+  // The seventh file was backed up and recorded before the walk ended; nothing came after it.
+  const std::vector<std::string> records = Records(List());
+  ASSERT_EQ(records.size(), 7u);
+  EXPECT_EQ(Backups().size(), 8u);  // seven copies and list.txt
+  EXPECT_EQ(recorder.paths.back(), records.back());
+}
+
+TEST_F(WalkTest, ACopyThatFailsIsCountedAsFailedNotBackedUp) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  tree.Write("D/b", "b");
+  ASSERT_EQ(::mkfifo(tree.Path("D/pipe").c_str(), 0644), 0);
+  ProgressLog log;
+  SetWalkProgressObserver(LogProgress, &log);
+  EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES), WALK_DONE);
+  ASSERT_FALSE(log.calls.empty());
+  EXPECT_EQ(log.calls.back().filesVisited, 3u);
+  EXPECT_EQ(log.calls.back().filesBackedUp, 2u);
+  EXPECT_EQ(log.calls.back().filesFailed, 1u);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"CopyFile failed."});
 }
 
 TEST(PrintFoundPathTest, PrintsThePathAndALineFeedAndGoesOn) {

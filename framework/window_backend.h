@@ -73,14 +73,18 @@ class WindowBackend {
                                                            MessageTarget& target) = 0;
   // Modal message box; returns IDOK, IDCANCEL, IDYES or IDNO.
   virtual int MessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
-  // A browser that lists folders and files and lets the user type a name. Returns the full
-  // path of the chosen item, or nothing when cancelled.
-  virtual std::optional<std::string> BrowseForPath(const std::string& title) = 0;
+  // A browser that lists folders and files and lets the user type a name, opened at
+  // startFolder (the full path of a folder, chosen by the caller). Returns the full path of
+  // the chosen item, or nothing when cancelled.
+  virtual std::optional<std::string> BrowseForPath(const std::string& title,
+                                                   const std::string& startFolder) = 0;
   // SM_CXICON, SM_CYICON.
   virtual int GetSystemMetrics(int index) const = 0;
-  // Lets the windows repaint during long work on the user-interface thread, without taking
-  // any user input.
-  virtual void KeepResponsive() = 0;
+  // Lets the windows repaint during long work on the user-interface thread. Every user input
+  // is dropped, except that Escape or a window's close box is taken as a request to stop the
+  // work: returns true when such a request came since the last call. What stopping means,
+  // and whether to ask first, is the caller's.
+  virtual bool KeepResponsive() = 0;
 };
 
 // The backend must outlive every dialog run on it. Passing null uninstalls.

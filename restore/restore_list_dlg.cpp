@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "framework/folder_handle.h"
+#include "framework/folder_paths.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "restore/restore_list_template.h"
@@ -139,6 +140,16 @@ void CRestoreListDlg::OnRestore() {
     if (AfxMessageBox(OtherOriginQuestion(*origin, dat), MB_YESNO) != IDYES) return;
   }
 
+  // A restore after a clean-up may find the file's folders gone: they are made again, but
+  // only for a backup copy that is there to restore, so a failed restore leaves none behind,
+  // and only on an absolute path: a relative record (written by an older program, or an
+  // editor's line break glued to its front) names no fixed place.
+  if (IsAbsolutePath(dat) && IsRegularFile(srcfile)) {
+    if (const std::error_code failure = CreateParentFolders(dat)) {
+      MessageBox(ErrorText(failure), "Error", MB_ICONINFORMATION);
+      return;
+    }
+  }
   const std::error_code first = CopyFileReplacing(srcfile, dat.c_str(), true);
   if (!first) {
     RemoveRestoredEntry(dat);

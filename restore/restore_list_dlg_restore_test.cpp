@@ -302,5 +302,81 @@ TEST_F(RestoreListDlgTest, ListBoxStaysInStepWithEntriesWhenTextsShareAPrefixOrD
   }
 }
 
+TEST_F(RestoreListDlgTest, ARestoreMakesTheFoldersACleanUpRemovedWithTheUsersPermissions) {
+  const std::string r = Data("gone/deeper//r.txt");
+  WriteList(ListOf({r}));
+  WriteFile(BackupOf("r.txt"), "restored");
+  const mode_t previousMask = umask(027);
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE);
+  dialog.DoModal();
+  umask(previousMask);
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{"File Restored"});
+  EXPECT_EQ(ReadFile(r), "restored");
+  for (const char* folder : {"gone", "gone/deeper"}) {
+    EXPECT_EQ(fs::status(Data(folder)).permissions(),
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec)
+        << folder;
+  }
+  EXPECT_EQ(ReadFile(ListPath()), "");
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, AFailedRestoreLeavesNoFolderBehind) {
+  WriteFile(Data("plain"), "a file where a folder should be");
+  WriteFile(BackupOf("p.txt"), "p");
+  const struct {
+    std::string entry;
+    std::errc reason;
+    const char* mustNotExist;
+  } cases[] = {
+      // No backup copy: nothing to restore, so no folder is made for it.
+      {Data("gone/n.txt"), std::errc::no_such_file_or_directory, "gone"},
+      {Data("plain/sub/p.txt"), std::errc::not_a_directory, "plain/sub"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    const std::string list = ListOf({c.entry});
+    WriteList(list);
+    m_backend.ClearMessages();
+    CRestoreListDlg dialog;
+    m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE);
+    dialog.DoModal();
+    ASSERT_EQ(m_backend.Messages().size(), 1u);
+    EXPECT_EQ(m_backend.Messages()[0].text, ErrorText(std::make_error_code(c.reason)));
+    EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
+    EXPECT_FALSE(fs::exists(Data(c.mustNotExist)));
+    EXPECT_EQ(ReadFile(ListPath()), list);
+  }
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, RestoreActsOnTheEntryTheListKeysMovedTheCaretTo) {
+  Texts entries;
+  for (int i = 0; i < 30; ++i) {
+    const std::string name = "e" + std::to_string(i);
+    entries.push_back(Data(name));
+    WriteFile(BackupOf(name), name);
+  }
+  WriteList(ListOf(entries));
+  CRestoreListDlg dialog;
+  // End goes to the last entry; once it is restored there is no caret, and Home then goes to
+  // the first; a page (the 93-unit list holds 11 rows) moves ten entries on.
+  m_backend.Pick(IDC_LIST_ENTRIES, 3)
+      .PressListKey(IDC_LIST_ENTRIES, ListKey::End)
+      .Click(IDC_RESTORE)
+      .PressListKey(IDC_LIST_ENTRIES, ListKey::Home)
+      .Click(IDC_RESTORE)
+      .PressListKey(IDC_LIST_ENTRIES, ListKey::Home)
+      .PressListKey(IDC_LIST_ENTRIES, ListKey::PageDown)
+      .Click(IDC_RESTORE);
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", "File Restored", "File Restored"}));
+  for (const char* name : {"e29", "e0", "e11"}) EXPECT_EQ(ReadFile(Data(name)), name);
+  EXPECT_EQ(dialog.Entries().size(), 27u);
+  EXPECT_FALSE(fs::exists(Data("e3")));
+  ExpectCleanScript();
+}
+
 }  // namespace
 }  // namespace restore_test

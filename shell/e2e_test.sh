@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
-# xdotool. Backs up two files, restores one of them, checks the disk at every step, ends the
-# program both with Escape and with Enter in an edit box, and backs up a folder whose path was
-# typed into the folder browser.
+# xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
+# in the title, restores one of them, checks the disk at every step, ends the program both
+# with Escape and with Enter in an edit box, backs up a folder whose path was typed into the
+# folder browser, restores the entries that End and Home move to in a long list, and stops a
+# long walk with Escape.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -12,7 +14,33 @@ source "$(dirname "$0")/xvfb_session.sh"
 main_w=191 main_h=87     # template 102
 list_w=186 list_h=138    # template 129
 
+# Answers with Enter every message box that comes up beside the main window $1 within three
+# seconds, stopping once $2 were answered; fails when none came.
+answer_boxes() {
+  local answered=0 box
+  for _ in $(seq 30); do
+    box=$(other_window_named Quillmar "$1")
+    if [[ -n "$box" ]]; then
+      point_into "$box"
+      xdotool key Return
+      answered=$((answered + 1))
+      sleep 0.3
+    elif ((answered >= $2)); then
+      break
+    else
+      sleep 0.1
+    fi
+  done
+  ((answered >= 1)) || fail "no message box came up"
+}
+
 start_xvfb
+# The tree of the fifth run: 12,000 files, enough for a walk that lasts seconds.
+big="$session_dir/big"
+for d in $(seq 1 120); do
+  mkdir -p "$big/d$d"
+  for f in $(seq 1 100); do printf 'x' >"$big/d$d/f${d}_$f"; done
+done
 data="$session_dir/data"
 mkdir -p "$data/sub"
 printf 'alpha\n' >"$data/a.txt"
@@ -27,10 +55,11 @@ point_into "$main"
 type_directory_and_pattern "$data" '*.txt'
 # Tab to "Quillmar!" and press it with Enter.
 xdotool key Tab Return
-wait_for_count Quillmar 2
-point_into "$(other_window_named Quillmar "$main")"
+box=$(wait_for_box "$main")
+point_into "$box"
 xdotool key Return   # OK, the default answer to "Click OK to clean files."
-wait_for_count Quillmar 1
+wait_gone "$box"
+wait_for_title "$main" "Quillmar - 3 files visited, 2 backed up, 0 failed" >/dev/null
 
 backups="$session_dir/app/backups"
 [[ -f "$backups/a.txtBACKUP" && -f "$backups/c.txtBACKUP" ]] || fail "backups missing: $(ls -A "$backups" 2>&1)"
@@ -59,21 +88,7 @@ point_at "$restore" 60 "$list_w" 12 "$list_h" click
 xdotool key Down
 point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
 # Answer every box the restore raises (replace the changed file? Yes; then the report: OK).
-answered=0
-for _ in $(seq 30); do
-  box=$(other_window_named Quillmar "$main")
-  if [[ -n "$box" ]]; then
-    point_into "$box"
-    xdotool key Return
-    answered=$((answered + 1))
-    sleep 0.3
-  elif ((answered >= 2)); then
-    break
-  else
-    sleep 0.1
-  fi
-done
-((answered >= 1)) || fail "the restore asked nothing and reported nothing"
+answer_boxes "$main" 2
 
 list=$(cat "$backups/list.txt")
 [[ "$list" == "$first;" ]] || fail "after restoring $second, list.txt is: $list"
@@ -122,10 +137,10 @@ wait_for_count "Select a file:" 0
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'
 xdotool key Tab Return
-wait_for_count Quillmar 2
-point_into "$(other_window_named Quillmar "$main")"
+box=$(wait_for_box "$main")
+point_into "$box"
 xdotool key Return
-wait_for_count Quillmar 1
+wait_gone "$box"
 [[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
   "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
   fail "the folder typed into the browser was not backed up: $(ls -A "$backups" 2>&1)"
@@ -138,4 +153,83 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
-echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed folder"
+# Fourth run: a list longer than the list box. After a click on the first entry, End moves
+# the focus rectangle to the last entry and Restore acts on it; after a click on an entry in
+# the middle, Home moves it to the first, out of view until then, and Restore acts on that.
+# Each original is gone, so each restore only reports.
+rm -rf "$backups"
+long="$session_dir/long"
+mkdir -p "$long"
+for i in $(seq -w 1 30); do printf '%s\n' "$i" >"$long/n$i.txt"; done
+start_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+point_into "$main"
+type_directory_and_pattern "$long" '*.txt'
+xdotool key Tab Return
+box=$(wait_for_box "$main")
+point_into "$box"
+xdotool key Return
+wait_gone "$box"
+list=$(cat "$backups/list.txt")
+IFS=';' read -r -a records <<<"$list"
+((${#records[@]} == 30)) || fail "expected 30 records, list.txt is: $list"
+rm -f "$long"/*.txt
+point_at "$main" 265 $((main_w * 2)) 66 "$main_h" click
+wait_for_count "Restoration List" 1
+restore=$(windows_named "Restoration List")
+point_at "$restore" 60 "$list_w" 12 "$list_h" click
+xdotool key End
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_boxes "$main" 1
+last=${records[29]}
+[[ -f "$last" ]] || fail "End then Restore did not restore the last entry $last: $(ls "$long")"
+(($(ls "$long" | wc -l) == 1)) || fail "End then Restore restored more than $last: $(ls "$long")"
+# The list now shows its end; a click on an entry in view, then Home.
+point_at "$restore" 60 "$list_w" 50 "$list_h" click
+xdotool key Home
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_boxes "$main" 1
+first=${records[0]}
+[[ -f "$first" ]] || fail "Home then Restore did not restore the first entry $first: $(ls "$long")"
+(($(ls "$long" | wc -l) == 2)) || fail "Home then Restore restored something else: $(ls "$long")"
+point_into "$restore"
+xdotool key Escape
+wait_for_count "Restoration List" 0
+point_into "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+
+# Fifth run: Escape during a long walk asks "Stop the clean?"; Enter (Yes) stops it after the
+# file in hand, every file backed up so far is recorded, and the title says it stopped.
+rm -rf "$backups"
+start_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+point_into "$main"
+type_directory_and_pattern "$big" ''
+xdotool key Tab Return
+box=$(wait_for_box "$main")
+point_into "$box"
+xdotool key Return
+wait_gone "$box"
+point_into "$main"
+xdotool key Escape
+box=$(wait_for_box "$main")
+point_into "$box"
+xdotool key Return   # Yes, the default answer
+wait_gone "$box"
+title=$(wait_for_title "$main" "Quillmar - stopped: *")
+kill -0 "$app_pid" || fail "the program ended instead of stopping the walk"
+copies=$(find "$backups" -name '*BACKUP' | wc -l)
+recorded=$(tr -cd ';' <"$backups/list.txt" | wc -c)
+((copies > 0 && copies < 12000)) || fail "the stopped walk made $copies copies of 12000 files"
+((recorded == copies)) || fail "$copies copies but $recorded records after the stop"
+[[ "$title" == "Quillmar - stopped: $copies files visited, $copies backed up, 0 failed" ]] ||
+  fail "the title \"$title\" does not count the $copies copies"
+point_into "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+
+echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed" \
+  "folder, restored the entries End and Home moved to, stopped a long walk"

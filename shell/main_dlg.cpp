@@ -1,6 +1,6 @@
 // The main dialog's handlers: browse, the Files box feeding the backup filter, clean with its
-// confirmation and progress, the help text, the restoration list, About and the minimised
-// icon.
+// confirmation, folder check, progress, stop question and summary, the help text, the
+// restoration list, About and the minimised icon.
 #include "main_dlg.h"
 
 #include <optional>
@@ -8,7 +8,10 @@
 #include "about_dlg.h"
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
+#include "framework/folder_paths.h"
 #include "framework/message_box.h"
+#include "framework/path_parts.h"
+#include "framework/platform_files.h"
 #include "framework/resources.h"
 #include "resource_ids.h"
 #include "restore/restore_list_dlg.h"
@@ -25,6 +28,26 @@ const char* const kHelpText =
     "folder-so you can restore them if you need.)\n"
     "To remove all the file from the directories, keep Files box blank.";
 
+namespace {
+
+// Where the browser opens: the folder the Directory box names, when there is one.
+std::string BrowserStartFolder(std::string typed) {
+  if (!IsFolder(typed) || MakeAbsolute(typed)) return HomeFolder();
+  return typed;
+}
+
+// Why the walk could not search directory, the way the walk itself would start there (an
+// empty directory is the root folder); no error when it can.
+std::error_code FolderSearchFailure(const std::string& directory) {
+  const std::string searchPath = directory + kPathSeparator + "*.*";
+  if (searchPath.size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
+  DirectorySearch search;
+  FindData data;
+  return search.Start(searchPath.c_str(), data);
+}
+
+}  // namespace
+
 CMainDlg::CMainDlg() : CDialog(IDD_QUILLMAR_DIALOG), m_hAppIcon(LoadIconResource(IDR_MAINFRAME)) {}
 
 CMainDlg::~CMainDlg() = default;
@@ -36,6 +59,7 @@ const MessageMap* CMainDlg::GetMessageMap() const {
       message_map::QueryDragIcon<&CMainDlg::OnQueryDragIcon>(),
       message_map::Command<&CMainDlg::OnBrowse>(BN_CLICKED, IDC_BROWSE),
       message_map::Command<&CMainDlg::OnFilesChange>(EN_CHANGE, IDC_FILES),
+      message_map::Command<&CMainDlg::OnDirectoryChange>(EN_CHANGE, IDC_DIRECTORY),
       message_map::Command<&CMainDlg::OnClean>(BN_CLICKED, IDC_CLEAN),
       message_map::Command<&CMainDlg::OnHelpText>(BN_CLICKED, IDC_HELPTEXT),
       message_map::Command<&CMainDlg::OnRestoreFiles>(BN_CLICKED, IDC_RESTOREFILES),
@@ -95,10 +119,11 @@ void CMainDlg::OnPaint() {
 const Icon* CMainDlg::OnQueryDragIcon() { return m_hAppIcon; }
 
 void CMainDlg::OnBrowse() {
-  // Cancelling the browser keeps the directory the dialog already had.
-  if (std::optional<std::string> filepath =
-          CurrentWindowBackend().BrowseForPath("Select a file:")) {
+  UpdateData(true);
+  if (std::optional<std::string> filepath = CurrentWindowBackend().BrowseForPath(
+          "Select a file:", BrowserStartFolder(m_strDirectory))) {
     m_strDirectory = *filepath;
+    ShowRestingTitle();
   }
   UpdateData(false);
 }
@@ -106,18 +131,40 @@ void CMainDlg::OnBrowse() {
 void CMainDlg::OnFilesChange() {
   UpdateData(true);
   g_strFilter = m_strFiles;
+  ShowRestingTitle();
 }
 
+void CMainDlg::OnDirectoryChange() { ShowRestingTitle(); }
+
 void CMainDlg::OnClean() {
+  // The walk takes the folder and the pattern the boxes show, whatever was typed last.
+  UpdateData(true);
+  g_strFilter = m_strFiles;
+  ShowRestingTitle();
+  // A relative folder would be recorded relative, and restored later into whatever folder
+  // the program then runs in. Empty stays empty: the walk starts at the root folder.
+  std::error_code failure =
+      m_strDirectory.empty() ? std::error_code() : MakeAbsolute(m_strDirectory);
   UpdateData(false);
-  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) == IDOK) {
-    std::optional<WalkProgressDisplay> progress;
-    if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
-    WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
-               WALK_FILES | WALK_FOLDERS);
-  } else {
+  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
     AfxMessageBox("Aborted.");
+    return;
   }
+  if (!failure) failure = FolderSearchFailure(m_strDirectory);
+  if (failure) {
+    const std::string shown =
+        m_strDirectory.empty() ? std::string(1, kPathSeparator) : m_strDirectory;
+    AfxMessageBox("Searching the folder \"" + shown + "\" failed: " + ErrorText(failure));
+    return;
+  }
+  std::optional<WalkProgressDisplay> progress;
+  if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
+  WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
+             WALK_FILES | WALK_FOLDERS);
+}
+
+void CMainDlg::ShowRestingTitle() {
+  if (Window() != nullptr) Window()->SetTitle(MainDlgTemplate().title);
 }
 
 void CMainDlg::OnHelpText() { AfxMessageBox(kHelpText); }

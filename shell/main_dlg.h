@@ -25,11 +25,18 @@ class CMainDlg : public CDialog {
   // Minimised: draws the icon centred in the client area; otherwise the default painting.
   void OnPaint();
   const Icon* OnQueryDragIcon();
+  // Opens the browser at the Directory box's folder (the home folder when the box names
+  // none); a cancelled browser leaves both boxes as they are.
   void OnBrowse();
   // Every change of the Files box reads both boxes and sets the backup filter.
   void OnFilesChange();
-  // Writes the members into the boxes (without reading them), asks, then walks.
+  // A change of the Directory box only puts the resting title back.
+  void OnDirectoryChange();
+  // Reads both boxes, makes a relative folder absolute, asks, checks that the folder can be
+  // searched (saying why not), then walks with its progress, stop question and summary.
   void OnClean();
+  // Replaces the summary of the last walk, once the boxes no longer show what it walked.
+  void ShowRestingTitle();
   void OnHelpText();
   void OnRestoreFiles();
 

@@ -4,10 +4,16 @@
 #include "main_dlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "engine/backup_store.h"
+#include "framework/folder_paths.h"
+#include "framework/platform_files.h"
 #include "framework/resources.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
@@ -32,6 +38,7 @@ class MainDlgTest : public ::testing::Test {
   }
   void TearDown() override {
     g_strFilter.clear();
+    std::filesystem::current_path(startFolder);
     EXPECT_TRUE(backend.Problems().empty()) << backend.Problems().front();
     EXPECT_EQ(backend.PendingActions(), 0u);
   }
@@ -52,9 +59,15 @@ class MainDlgTest : public ::testing::Test {
     return *window;
   }
 
+  // The title the main dialog shows once the queued actions before this one are done.
+  void TitleThen(std::string& title) {
+    backend.Then([&] { title = Active().Title(); });
+  }
+
   ShellTestFolder folder;
   ScriptedBackend backend;
   std::string printed;
+  const std::filesystem::path startFolder = std::filesystem::current_path();
 };
 
 TEST_F(MainDlgTest, OpensWithEmptyBoxesTheAboutEntryAndTheAppIcon) {
@@ -102,19 +115,42 @@ TEST_F(MainDlgTest, BrowseThenCleanWithAnUntouchedFilesBoxWalksTheBrowsedFolderW
   EXPECT_EQ(printed, "");
 }
 
-TEST_F(MainDlgTest, ADirectoryTypedWithoutAFilesChangeRevertsOnCleanAndIsNotWalked) {
+TEST_F(MainDlgTest, AFolderTypedAfterThePatternIsTheOneWalkedWithThatPattern) {
   backend.SetBrowseResult(folder.Path("data"));
   backend.Click(IDC_BROWSE)
+      .Type(IDC_FILES, "*.txt")
       .Type(IDC_DIRECTORY, folder.Path("other"))
       .Click(IDC_CLEAN)
       .Answer(IDOK)
-      .Then([&] { EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("data")); });
+      .Then([&] { EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("other")); });
   Run();
 
-  const std::vector<std::string> names = folder.BackupNames();
-  EXPECT_EQ(names, (std::vector<std::string>{"a.txtBACKUP", "b.datBACKUP", "c.txtBACKUP"}));
-  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")).find(folder.Path("other")),
+  EXPECT_EQ(folder.BackupNames(), (std::vector<std::string>{"x.txtBACKUP"}));
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")),
+            folder.Path("other") + "/x.txt;");
+}
+
+TEST_F(MainDlgTest, ATypedFolderWithTheFilesBoxLeftBlankBacksUpEveryFileOfThatFolderOnly) {
+  backend.Type(IDC_DIRECTORY, folder.Path("other")).Click(IDC_CLEAN).Answer(IDOK);
+  Run();
+
+  EXPECT_EQ(g_strFilter, "");
+  EXPECT_EQ(folder.BackupNames(), (std::vector<std::string>{"x.txtBACKUP", "y.datBACKUP"}));
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")).find(folder.Path("data")),
             std::string::npos);
+}
+
+TEST_F(MainDlgTest, TheFilterFollowsTheFilesBoxAsShownWhenCleanIsPressed) {
+  // A pattern set by a keystroke, then replaced without a change notification of its own
+  // reaching the filter first, must not outlive what the box shows.
+  backend.Type(IDC_DIRECTORY, folder.Path("other"))
+      .Type(IDC_FILES, "*.dat")
+      .Then([&] { Active().SetItemText(IDC_FILES, "*.txt"); })
+      .Click(IDC_CLEAN)
+      .Answer(IDOK);
+  Run();
+  EXPECT_EQ(g_strFilter, "*.txt");
+  EXPECT_EQ(folder.BackupNames(), (std::vector<std::string>{"x.txtBACKUP"}));
 }
 
 TEST_F(MainDlgTest, ADirectoryTypedBeforeAFilesChangeIsTheOneWalked) {
@@ -161,18 +197,41 @@ TEST_F(MainDlgTest, CancelAtTheQuestionSaysAbortedAndWalksNothing) {
   EXPECT_EQ(printed, "");
 }
 
-TEST_F(MainDlgTest, CancelledBrowserKeepsTheDirectoryAndRewritesBothBoxesFromTheMembers) {
+TEST_F(MainDlgTest, ACancelledBrowserLeavesBothBoxesAsTheyAre) {
   backend.SetBrowseResult(folder.Path("data"));
   backend.Click(IDC_BROWSE)
       .Type(IDC_FILES, "*.dat")
-      .Then([&] { backend.SetBrowseResult(std::nullopt); })
-      .Type(IDC_DIRECTORY, "typed but never read")
+      .Type(IDC_DIRECTORY, folder.Path("other"))
       .Click(IDC_BROWSE)
       .Then([&] {
-        EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("data"));
+        EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), folder.Path("other"));
         EXPECT_EQ(Active().GetItemText(IDC_FILES), "*.dat");
+      })
+      .Type(IDC_DIRECTORY, "typed, then the browser cancelled")
+      .Click(IDC_BROWSE)
+      .Then([&] {
+        EXPECT_EQ(Active().GetItemText(IDC_DIRECTORY), "typed, then the browser cancelled");
       });
   Run();
+}
+
+TEST_F(MainDlgTest, TheBrowserOpensAtTheDirectoryBoxsFolderOrElseAtHome) {
+  std::filesystem::current_path(folder.Path(""));
+  const std::string home = HomeFolder();
+  const struct {
+    std::string typed, start;
+  } cases[] = {
+      {folder.Path("other"), folder.Path("other")},
+      {"data/sub", folder.Path("data/sub")},  // relative to the current folder
+      {"", home},
+      {folder.Path("missing"), home},
+      {folder.Path("data/a.txt"), home},  // a file is not a folder to open
+  };
+  for (const auto& c : cases) backend.Type(IDC_DIRECTORY, c.typed).Click(IDC_BROWSE);
+  Run();
+  std::vector<std::string> expected;
+  for (const auto& c : cases) expected.push_back(c.start);
+  EXPECT_EQ(backend.BrowseStartFolders(), expected);
 }
 
 TEST_F(MainDlgTest, TheHelpTextHasItsExactWordsOnFourLines) {
@@ -288,13 +347,143 @@ TEST_F(MainDlgTest, RestoreFilesRunsTheRestorationListAndLeavesTheMainDialogAsIt
   EXPECT_EQ(g_strFilter, "*.txt");
 }
 
-TEST_F(MainDlgTest, AfterTheWalkTheTitleIsQuillmarAgain) {
-  backend.SetBrowseResult(folder.Path("data"));
-  std::string title;
-  backend.Click(IDC_BROWSE).Click(IDC_CLEAN).Answer(IDOK).Then([&] { title = Active().Title(); });
+TEST_F(MainDlgTest, AfterAWalkTheTitleKeepsItsSummaryUntilTheNextEditOrClean) {
+  std::string afterAll, afterFilesEdit, afterNoMatch, afterDirectoryEdit, afterCancel;
+  backend.Type(IDC_DIRECTORY, folder.Path("data")).Click(IDC_CLEAN).Answer(IDOK);
+  TitleThen(afterAll);
+  backend.Type(IDC_FILES, "txt");
+  TitleThen(afterFilesEdit);
+  // "txt" has no extension, so it backs up only files without one: none here.
+  backend.Click(IDC_CLEAN).Answer(IDOK);
+  TitleThen(afterNoMatch);
+  backend.Type(IDC_DIRECTORY, folder.Path("other"));
+  TitleThen(afterDirectoryEdit);
+  backend.Click(IDC_CLEAN).Answer(IDOK).Type(IDC_FILES, "").Click(IDC_CLEAN).Answer(IDCANCEL);
+  TitleThen(afterCancel);
   Run();
+  EXPECT_EQ(afterAll, "Quillmar - 3 files visited, 3 backed up, 0 failed");
+  EXPECT_EQ(afterFilesEdit, "Quillmar");
+  EXPECT_EQ(afterNoMatch, "Quillmar - 3 files visited, 0 backed up, 0 failed");
+  EXPECT_EQ(afterDirectoryEdit, "Quillmar");
+  EXPECT_EQ(afterCancel, "Quillmar");
+}
+
+TEST_F(MainDlgTest, ACopyThatFailsIsCountedInTheSummary) {
+  ASSERT_EQ(::mkfifo(folder.Path("other/pipe").c_str(), 0644), 0);
+  std::string title;
+  backend.Type(IDC_DIRECTORY, folder.Path("other")).Click(IDC_CLEAN).Answer(IDOK);
+  TitleThen(title);
+  Run();
+  EXPECT_EQ(title, "Quillmar - 3 files visited, 2 backed up, 1 failed");
+}
+
+TEST_F(MainDlgTest, EscapeOrTheCloseBoxDuringAWalkAsksWhetherToStopIt) {
+  const struct {
+    const char* how;
+    bool close;
+    int answer;
+    std::size_t backedUp;
+    std::string title;
+  } cases[] = {
+      {"Escape, Yes", false, IDYES, 1, "Quillmar - stopped: 1 file visited, 1 backed up, 0 failed"},
+      {"close box, Yes", true, IDYES, 1,
+       "Quillmar - stopped: 1 file visited, 1 backed up, 0 failed"},
+      {"Escape, No", false, IDNO, 3, "Quillmar - 3 files visited, 3 backed up, 0 failed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    ShellTestFolder fresh;  // a backups folder of its own
+    fresh.MakeDir("data");
+    for (const char* name : {"a", "b", "c"}) fresh.Write(std::string("data/") + name, name);
+    std::string title;
+    bool stillOpen = false;
+    backend.Type(IDC_DIRECTORY, fresh.Path("data")).Click(IDC_CLEAN).Answer(IDOK);
+    (c.close ? backend.Close() : backend.Escape()).Answer(c.answer);
+    backend.Then([&] {
+      title = Active().Title();
+      stillOpen = Active().Template().id == IDD_QUILLMAR_DIALOG;
+    });
+    Run();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(title, c.title);
+    EXPECT_EQ(backend.MessageTexts(),
+              (std::vector<std::string>{"Click OK to clean files.", "Stop the clean?"}));
+    EXPECT_EQ(backend.Messages().back().style, MB_YESNO);
+    // What was backed up before the stop is recorded, each record with its copy.
+    const std::vector<std::string> copies = fresh.BackupNames();
+    ASSERT_EQ(copies.size(), c.backedUp);
+    const std::string list = ShellTestFolder::Read(fresh.BackupsPath("list.txt"));
+    EXPECT_EQ(std::count(list.begin(), list.end(), ';'), static_cast<long>(c.backedUp));
+    for (const std::string& copy : copies) {
+      const std::string name = copy.substr(0, copy.size() - 6);
+      EXPECT_NE(list.find(fresh.Path("data/" + name) + ";"), std::string::npos) << list;
+    }
+    backend.ClearMessages();
+  }
+  SetProgramPathForTesting(folder.Path("prog/quillmar"));
+}
+
+TEST_F(MainDlgTest, AFolderThatCannotBeSearchedIsNamedWithTheReasonAndNothingIsWalked) {
+  const struct {
+    std::string typed;
+    std::errc reason;
+  } cases[] = {
+      {folder.Path("missing"), std::errc::no_such_file_or_directory},
+      {folder.Path("data/a.txt"), std::errc::not_a_directory},
+      {folder.Path("loop"), std::errc::too_many_symbolic_link_levels},
+  };
+  ASSERT_EQ(::symlink("loop", folder.Path("loop").c_str()), 0);
+  for (const auto& c : cases) backend.Type(IDC_DIRECTORY, c.typed).Click(IDC_CLEAN).Answer(IDOK);
+  std::string title;
+  TitleThen(title);
+  Run();
+  std::vector<std::string> expected;
+  for (const auto& c : cases) {
+    expected.push_back("Click OK to clean files.");
+    expected.push_back("Searching the folder \"" + c.typed +
+                       "\" failed: " + ErrorText(std::make_error_code(c.reason)));
+  }
+  EXPECT_EQ(backend.MessageTexts(), expected);
   EXPECT_EQ(title, "Quillmar");
-  EXPECT_EQ(folder.BackupNames().size(), 3u);
+  EXPECT_FALSE(folder.Exists(folder.Path("prog/backups")));
+}
+
+TEST_F(MainDlgTest, AnUnreadableFolderIsNamedWithTheReason) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  folder.MakeDir("locked");
+  ASSERT_EQ(::chmod(folder.Path("locked").c_str(), 0), 0);
+  backend.Type(IDC_DIRECTORY, folder.Path("locked")).Click(IDC_CLEAN).Answer(IDOK);
+  Run();
+  ::chmod(folder.Path("locked").c_str(), 0755);
+  EXPECT_EQ(backend.MessageTexts().back(),
+            "Searching the folder \"" + folder.Path("locked") +
+                "\" failed: " + ErrorText(std::make_error_code(std::errc::permission_denied)));
+  EXPECT_FALSE(folder.Exists(folder.Path("prog/backups")));
+}
+
+TEST_F(MainDlgTest, ARelativeFolderIsRecordedWholeAndRestoresThereFromAnotherFolder) {
+  std::filesystem::current_path(folder.Path(""));
+  std::string shown;
+  backend.Type(IDC_FILES, "*.txt")
+      .Type(IDC_DIRECTORY, "other")
+      .Click(IDC_CLEAN)
+      .Answer(IDOK)
+      .Then([&] {
+        shown = Active().GetItemText(IDC_DIRECTORY);
+        std::filesystem::remove(folder.Path("other/x.txt"));
+        std::filesystem::current_path(folder.Path("data"));
+      })
+      .Click(IDC_RESTOREFILES)
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Escape();
+  Run();
+  EXPECT_EQ(shown, folder.Path("other"));
+  EXPECT_EQ(ShellTestFolder::Read(folder.BackupsPath("list.txt")), "");
+  EXPECT_EQ(ShellTestFolder::Read(folder.Path("other/x.txt")), "ex");
+  EXPECT_FALSE(folder.Exists(folder.Path("data/other")));
+  EXPECT_EQ(backend.MessageTexts(),
+            (std::vector<std::string>{"Click OK to clean files.", "File Restored"}));
 }
 
 }  // namespace

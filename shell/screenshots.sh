@@ -36,13 +36,12 @@ capture "$main" main_dialog
 
 # The question before the walk.
 xdotool key Tab Return
-wait_for_count Quillmar 2
-box=$(other_window_named Quillmar "$main")
+box=$(wait_for_box "$main")
 sleep 0.3
 capture "$box" message_box
 point_into "$box"
 xdotool key Return
-wait_for_count Quillmar 1
+wait_gone "$box"
 
 # The About box, from the system menu's stand-in (right-click on the dialog's background).
 point_at "$main" 8 191 80 87 click
@@ -70,13 +69,12 @@ wait_for_count "Restoration List" 0
 
 # The help text.
 point_at "$main" 178 191 73 87 click
-wait_for_count Quillmar 2
-help=$(other_window_named Quillmar "$main")
+help=$(wait_for_box "$main")
 sleep 0.3
 capture "$help" help_text
 point_into "$help"
 xdotool key Return
-wait_for_count Quillmar 1
+wait_gone "$help"
 
 point_into "$main"
 xdotool key Escape

@@ -1,6 +1,8 @@
 // WalkProgressDisplay: while a walk runs on the user-interface thread, shows its progress in
 // the window's title and lets the windows repaint, at most every 50 ms so that a walk over
-// many small files is not slowed by the window; puts the resting title back when it ends.
+// many small files is not slowed by the window. Escape or the close box meanwhile ask
+// "Stop the clean?"; Yes ends the walk after the file in hand. When the walk ends, the title
+// keeps its summary.
 #pragma once
 
 #include <chrono>
@@ -10,8 +12,10 @@
 #include "engine/folder_walk.h"
 #include "framework/window_backend.h"
 
-// "Quillmar - 1234 files visited, 56 backed up" for a resting title "Quillmar".
-std::string WalkProgressTitle(const std::string& restingTitle, const WalkProgress& progress);
+// "Quillmar - 1234 files visited, 56 backed up, 2 failed" for a resting title "Quillmar";
+// "Quillmar - stopped: ..." for a walk the user stopped.
+std::string WalkProgressTitle(const std::string& restingTitle, const WalkProgress& progress,
+                              bool stopped = false);
 
 class WalkProgressDisplay {
  public:
@@ -22,17 +26,21 @@ class WalkProgressDisplay {
   // Becomes the walk's progress observer until destroyed. The window must outlive this
   // object; now is the clock (tests pass their own).
   WalkProgressDisplay(DialogWindow& window, std::string restingTitle, Now now = Clock::now);
-  // Removes the observer and gives the window back its resting title.
+  // Removes the observer and leaves the summary of the walk in the window's title.
   ~WalkProgressDisplay();
   WalkProgressDisplay(const WalkProgressDisplay&) = delete;
   WalkProgressDisplay& operator=(const WalkProgressDisplay&) = delete;
 
  private:
-  static void OnProgress(const WalkProgress& progress, void* context);
-  void Update(const WalkProgress& progress);
+  static bool OnProgress(const WalkProgress& progress, void* context);
+  // False when the user chose to stop the walk.
+  bool Update(const WalkProgress& progress);
 
   DialogWindow& m_window;
   std::string m_restingTitle;
   Now m_now;
   Clock::time_point m_lastShown;
+  bool m_shownOnce = false;
+  bool m_stopped = false;
+  WalkProgress m_progress;
 };

@@ -27,7 +27,11 @@ fail() {
 # Starts Xvfb on a display number it picks itself (so parallel runs never collide).
 start_xvfb() {
   local fdfile="$session_dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >"$session_dir/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets whenever its last client leaves, which here is
+  # after every xdotool call and every run of the program, and a program starting meanwhile
+  # can find no server to talk to.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" \
+    >"$session_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do
     [[ -s "$fdfile" ]] && break
@@ -58,7 +62,12 @@ wait_for_count() {
     [[ $(windows_named "$name" | wc -l) -eq $count ]] && return 0
     sleep 0.1
   done
-  fail "expected $count window(s) titled '$name', found $(windows_named "$name" | wc -l)"
+  local state="the program is not running ($(cat "$session_dir/app.err" 2>/dev/null))"
+  [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null && state="the program runs"
+  kill -0 "$xvfb_pid" 2>/dev/null || state+="; Xvfb ended: $(tail -n3 "$session_dir/xvfb.log")"
+  fail "expected $count window(s) titled '$name', found $(windows_named "$name" | wc -l);" \
+    "$state; windows: $(xdotool search --onlyvisible --name '.*' getwindowname %@ 2>/dev/null |
+      tr '\n' '|')"
 }
 
 # Prints the id of the one mapped window titled $1 that is not $2 (the newest such window).
@@ -83,6 +92,23 @@ point_at() {
 # Points at the middle of window $1.
 point_into() { point_at "$1" 1 2 1 2; }
 
+# Waits until the title of window $1 matches the pattern $2, and prints it; fails after 20
+# seconds. A clean ends with a flush of its file system to disk, whose length depends on
+# everything else written to that disk lately.
+wait_for_title() {
+  local title=""
+  for _ in $(seq 200); do
+    title=$(xdotool getwindowname "$1")
+    # shellcheck disable=SC2053  # $2 is a pattern on purpose
+    if [[ "$title" == $2 ]]; then
+      printf '%s\n' "$title"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "window $1 is titled \"$title\", not \"$2\""
+}
+
 # Waits for the program to end; fails when it is still running after 10 seconds.
 wait_for_exit() {
   for _ in $(seq 100); do
@@ -96,12 +122,38 @@ wait_for_exit() {
   return "$status"
 }
 
-# Types a directory and a pattern into the main dialog, whose Files box has the focus: the
-# directory first (three tabs on), then back to Files, since a change of the Files box reads
-# both boxes and that is how a typed directory reaches the walk.
+# Waits until window $1 is no longer mapped; fails after 10 seconds.
+wait_gone() {
+  for _ in $(seq 100); do
+    # grep without -q reads all of its input: quitting early would end xdotool with SIGPIPE,
+    # which pipefail would take for "not found".
+    xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -x "$1" >/dev/null || return 0
+    sleep 0.1
+  done
+  fail "window $1 is still open"
+}
+
+# Waits for a message box (titled Quillmar) other than the main window $1 and prints its id;
+# fails after 10 seconds. The main window's own title changes while and after it walks.
+wait_for_box() {
+  local box
+  for _ in $(seq 100); do
+    box=$(other_window_named Quillmar "$1")
+    if [[ -n "$box" ]]; then
+      echo "$box"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "no message box appeared"
+}
+
+# Types a pattern and a directory into the main dialog, whose Files box has the focus: the
+# pattern first, then the directory (three tabs on), then back to the Files box. The clean
+# reads both boxes, whichever was typed last.
 type_directory_and_pattern() {
+  xdotool type --delay 30 "$2"
   xdotool key Tab Tab Tab
   xdotool type --delay 30 "$1"
-  xdotool key shift+Tab shift+Tab shift+Tab
-  xdotool type --delay 30 "$2"
+  xdotool key shift+Tab shift+Tab shift+Tab End
 }

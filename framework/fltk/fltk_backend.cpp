@@ -19,22 +19,31 @@ constexpr int kDialogFontPoints = 8;
 // The size of a full-size icon, as the platform reports it.
 constexpr int kIconPixels = 32;
 
-// Swallows what the user does (mouse, keys, paste, drops, close requests); lets everything
-// else, exposure and redraws above all, through to FLTK's own dispatch.
+// Set while KeepResponsive pumps the events: FLTK's dispatch hook is a plain function, so
+// the stop request it notices has to reach the pump through here.
+bool* g_stopRequested = nullptr;
+
+// Swallows what the user does (mouse, keys, paste, drops), but remembers Escape and close
+// requests as a request to stop; lets everything else, exposure and redraws above all,
+// through to FLTK's own dispatch.
 int DropUserInput(int event, Fl_Window* window) {
   switch (event) {
+    case FL_KEYBOARD:
+      if (Fl::event_key() == FL_Escape) *g_stopRequested = true;
+      return 1;
+    case FL_CLOSE:
+      *g_stopRequested = true;
+      return 1;
     case FL_PUSH:
     case FL_RELEASE:
     case FL_DRAG:
     case FL_MOUSEWHEEL:
-    case FL_KEYBOARD:
     case FL_KEYUP:
     case FL_SHORTCUT:
     case FL_PASTE:
     case FL_DND_ENTER:
     case FL_DND_DRAG:
     case FL_DND_RELEASE:
-    case FL_CLOSE:
       return 1;
     default:
       return Fl::handle_(event, window);
@@ -82,21 +91,26 @@ int FltkBackend::MessageBox(const std::string& text, const std::string& caption,
   return RunFltkMessageBox(*this, text, caption, style);
 }
 
-std::optional<std::string> FltkBackend::BrowseForPath(const std::string& title) {
-  return RunFolderBrowser(*this, title);
+std::optional<std::string> FltkBackend::BrowseForPath(const std::string& title,
+                                                      const std::string& startFolder) {
+  return RunFolderBrowser(*this, title, startFolder);
 }
 
 int FltkBackend::GetSystemMetrics(int index) const {
   return (index == SM_CXICON || index == SM_CYICON) ? kIconPixels : 0;
 }
 
-void FltkBackend::KeepResponsive() {
+bool FltkBackend::KeepResponsive() {
   // Only repaints may happen here: a click or key handled now would start a handler in the
   // middle of the work that called us.
+  bool stopRequested = false;
+  g_stopRequested = &stopRequested;
   const Fl_Event_Dispatch previous = Fl::event_dispatch();
   Fl::event_dispatch(DropUserInput);
   Fl::check();
   Fl::event_dispatch(previous);
+  g_stopRequested = nullptr;
+  return stopRequested;
 }
 
 void FltkBackend::OfferDefaultIcon(const Icon& icon) {

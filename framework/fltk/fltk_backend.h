@@ -24,9 +24,10 @@ class FltkBackend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
-  std::optional<std::string> BrowseForPath(const std::string& title) override;
+  std::optional<std::string> BrowseForPath(const std::string& title,
+                                           const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  void KeepResponsive() override;
+  bool KeepResponsive() override;
 
   const BaseUnits& Units() const { return m_units; }
   int FontPixels() const { return m_fontPixels; }

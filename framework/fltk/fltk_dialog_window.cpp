@@ -13,9 +13,11 @@
 #include <FL/Fl_Return_Button.H>
 
 #include <algorithm>
+#include <optional>
 
 #include "dialog_units.h"
 #include "fltk_backend.h"
+#include "framework/list_box_keys.h"
 #include "framework/resources.h"
 #include "icon_picture.h"
 
@@ -25,25 +27,62 @@ constexpr std::uint32_t kStaticTypeMask = 0x1F;
 constexpr std::uint32_t kStaticRight = 0x02;
 constexpr std::uint32_t kButtonTypeMask = 0x0F;
 
-// A multiple-selection list box that leaves Enter to its dialog, as list boxes do, instead of
-// taking it as a selection key.
+bool IsEnter(int key) { return key == FL_Enter || key == FL_KP_Enter; }
+
+std::optional<ListKey> MovingKey(int key) {
+  switch (key) {
+    case FL_Up:
+      return ListKey::Up;
+    case FL_Down:
+      return ListKey::Down;
+    case FL_Page_Up:
+      return ListKey::PageUp;
+    case FL_Page_Down:
+      return ListKey::PageDown;
+    case FL_Home:
+      return ListKey::Home;
+    case FL_End:
+      return ListKey::End;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A multiple-selection list box that behaves as the platform's: the moving keys move the
+// focus line (the caret that Restore acts on) and scroll it into view, leaving the selection
+// alone; Space toggles the selection at the focus line; a click moves both. FLTK's own
+// browser would let Home, End and the page keys scroll the view and leave the focus line
+// out of sight. Enter is left to the dialog, as list boxes do.
 class ListWidget : public Fl_Multi_Browser {
  public:
   ListWidget(int x, int y, int w, int h) : Fl_Multi_Browser(x, y, w, h) {}
   int handle(int event) override {
-    if (event == FL_KEYBOARD && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
-      return 0;
+    if (event == FL_KEYBOARD) {
+      if (IsEnter(Fl::event_key())) return 0;
+      if (const std::optional<ListKey> key = MovingKey(Fl::event_key())) {
+        MoveFocusLine(*key);
+        return 1;
+      }
     }
-    // The arrow keys move the focus line without a callback of their own; the focus line is
-    // the caret that Restore acts on, so the dialog must hear of every move.
-    const int before = value();
-    const int handled = Fl_Multi_Browser::handle(event);
-    if (event == FL_KEYBOARD && value() != before) do_callback();
-    return handled;
+    return Fl_Multi_Browser::handle(event);
+  }
+
+ private:
+  void MoveFocusLine(ListKey key) {
+    const int caret =
+        CaretAfterListKey(key, value() > 0 ? value() - 1 : LB_ERR, size(), RowsInView());
+    if (caret == LB_ERR) return;
+    const int line = caret + 1;
+    select(line, selected(line));  // the focus line moves; the line keeps its selection
+    make_visible(line);
+  }
+  int RowsInView() const {
+    int x = 0, y = 0, w = 0, h = 0;
+    bbox(x, y, w, h);
+    const int row = incr_height();
+    return row > 0 ? h / row : 1;
   }
 };
-
-bool IsEnter(int key) { return key == FL_Enter || key == FL_KP_Enter; }
 
 }  // namespace
 
@@ -150,7 +189,6 @@ void FltkDialogWindow::BuildControl(const ControlTemplate& control) {
       list->column_char(0);
       list->when(FL_WHEN_CHANGED);
       list->callback(OnListClicked, this);
-      m_listCarets[control.id] = LB_ERR;
       widget = list;
       break;
     }
@@ -257,8 +295,11 @@ int FltkDialogWindow::ListCount(int id) const {
 }
 
 int FltkDialogWindow::ListCaret(int id) const {
-  auto it = m_listCarets.find(id);
-  return it == m_listCarets.end() ? LB_ERR : it->second;
+  // The browser's focus line: the one last clicked or moved to. FLTK forgets it when its item
+  // is removed or the list cleared, so a second Restore never acts on an item nobody chose.
+  const Control* control = FindControl(id, ControlClass::ListBox);
+  const int line = control ? static_cast<Fl_Browser*>(control->widget)->value() : 0;
+  return line > 0 ? line - 1 : LB_ERR;
 }
 
 std::string FltkDialogWindow::ListText(int id, int index) const {
@@ -278,8 +319,6 @@ int FltkDialogWindow::ListInsert(int id, int index, const std::string& text) {
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
   list->insert(index + 1, text.c_str());
-  int& caret = m_listCarets[id];
-  if (caret != LB_ERR && caret >= index) ++caret;
   return index;
 }
 
@@ -289,13 +328,6 @@ int FltkDialogWindow::ListDelete(int id, int index) {
   auto* list = static_cast<Fl_Browser*>(control->widget);
   if (index < 0 || index >= list->size()) return LB_ERR;
   list->remove(index + 1);
-  // The caret goes with its item: nobody has chosen another one yet.
-  int& caret = m_listCarets[id];
-  if (caret == index) {
-    caret = LB_ERR;
-  } else if (caret > index) {
-    --caret;
-  }
   return list->size();
 }
 
@@ -303,7 +335,6 @@ void FltkDialogWindow::ListReset(int id) {
   const Control* control = FindControl(id, ControlClass::ListBox);
   if (control == nullptr) return;
   static_cast<Fl_Browser*>(control->widget)->clear();
-  m_listCarets[id] = LB_ERR;
 }
 
 bool FltkDialogWindow::HasSystemMenu() const { return (m_template.style & WS_SYSMENU) != 0; }
@@ -427,12 +458,7 @@ void FltkDialogWindow::OnEditChanged(Fl_Widget* widget, void* data) {
 
 void FltkDialogWindow::OnListClicked(Fl_Widget* widget, void* data) {
   auto* self = static_cast<FltkDialogWindow*>(data);
-  const Control* control = self->FindWidget(widget);
-  if (control == nullptr) return;
-  // The browser's current line is the one last clicked or moved to: the caret.
-  const int line = static_cast<Fl_Browser*>(widget)->value();
-  self->m_listCarets[control->id] = line > 0 ? line - 1 : LB_ERR;
-  self->Notify(LBN_SELCHANGE, control->id);
+  if (const Control* control = self->FindWidget(widget)) self->Notify(LBN_SELCHANGE, control->id);
 }
 
 void FltkDialogWindow::OnCloseBox(Fl_Widget* /*widget*/, void* data) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,7 +76,6 @@ class FltkDialogWindow : public DialogWindow {
   MessageTarget& m_target;
   std::unique_ptr<Frame> m_frame;
   std::vector<Control> m_controls;
-  std::map<int, int> m_listCarets;  // list-box id -> caret index or LB_ERR
   std::vector<MenuEntry> m_systemMenu;
   std::vector<std::unique_ptr<IconPicture>> m_pictures;  // drawn by statics and DrawIcon
   const Icon* m_bigIcon = nullptr;

@@ -7,8 +7,6 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -36,14 +34,6 @@ std::string ParentFolder(const std::string& folder) {
   const std::size_t slash = trimmed.rfind('/');
   if (slash == std::string::npos || slash == 0) return "/";
   return trimmed.substr(0, slash);
-}
-
-std::string HomeFolder() {
-  const passwd* entry = getpwuid(getuid());
-  if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
-    return Trimmed(entry->pw_dir);
-  }
-  return "/";
 }
 
 bool IsEnter(int key) { return key == FL_Enter || key == FL_KP_Enter; }
@@ -239,9 +229,10 @@ std::string FullChosenPath(const std::string& folder, const std::string& chosen)
   return path;
 }
 
-std::optional<std::string> RunFolderBrowser(FltkBackend& backend, const std::string& title) {
+std::optional<std::string> RunFolderBrowser(FltkBackend& backend, const std::string& title,
+                                            const std::string& startFolder) {
   // A window made while some group is open would become a child of it.
   Fl_Group::current(nullptr);
-  FolderBrowserWindow window(backend, title, HomeFolder());
+  FolderBrowserWindow window(backend, title, startFolder);
   return window.Run();
 }

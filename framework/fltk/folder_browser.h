@@ -8,10 +8,11 @@
 
 class FltkBackend;
 
-// Runs the browser modally, starting in the user's home folder. Returns the full path of the
-// chosen or typed item (no trailing separator), or nothing when the user cancels or leaves
-// the path box empty.
-std::optional<std::string> RunFolderBrowser(FltkBackend& backend, const std::string& title);
+// Runs the browser modally, starting in startFolder (a full path). Returns the full path of
+// the chosen or typed item (no trailing separator), or nothing when the user cancels or
+// leaves the path box empty.
+std::optional<std::string> RunFolderBrowser(FltkBackend& backend, const std::string& title,
+                                            const std::string& startFolder);
 
 // The list shown for folder (with or without a trailing separator): "../" first unless the
 // folder is the root, then the sub-folders and links to folders with a trailing "/", then

@@ -9,9 +9,9 @@
 namespace {
 
 std::string ActionName(int kind) {
-  static const char* const kNames[] = {"Type",       "TypeKeys", "Click",  "Pick",  "Answer",
-                                       "Hide",       "Show",     "Escape", "Enter", "Close",
-                                       "SysCommand", "Minimise", "Then"};
+  static const char* const kNames[] = {"Type",   "TypeKeys",   "Click",    "Pick",   "ListKey",
+                                       "Answer", "Hide",       "Show",     "Escape", "Enter",
+                                       "Close",  "SysCommand", "Minimise", "Then"};
   return kNames[kind];
 }
 
@@ -57,6 +57,10 @@ ScriptedBackend& ScriptedBackend::Click(int id) {
 
 ScriptedBackend& ScriptedBackend::Pick(int id, int index) {
   return Queue(Action{.kind = Action::Pick, .id = id, .value = index});
+}
+
+ScriptedBackend& ScriptedBackend::PressListKey(int id, ListKey key) {
+  return Queue(Action{.kind = Action::ListKey, .id = id, .value = static_cast<int>(key)});
 }
 
 ScriptedBackend& ScriptedBackend::Answer(int button) {
@@ -124,6 +128,9 @@ bool ScriptedBackend::TakeAction(ScriptedWindow& window) {
     case Action::Pick:
       taken = window.PickItem(action.id, action.value);
       break;
+    case Action::ListKey:
+      taken = window.PressListKey(action.id, static_cast<ListKey>(action.value));
+      break;
     case Action::Answer:
       taken = false;  // only a message box can take an answer
       break;
@@ -176,8 +183,18 @@ int ScriptedBackend::MessageBox(const std::string& text, const std::string& capt
   return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
 }
 
-std::optional<std::string> ScriptedBackend::BrowseForPath(const std::string& /*title*/) {
+std::optional<std::string> ScriptedBackend::BrowseForPath(const std::string& /*title*/,
+                                                          const std::string& startFolder) {
+  m_browseStarts.push_back(startFolder);
   return std::exchange(m_browseResult, std::nullopt);
+}
+
+bool ScriptedBackend::KeepResponsive() {
+  if (m_actions.empty()) return false;
+  const Action::Kind next = m_actions.front().kind;
+  if (next != Action::Escape && next != Action::Close) return false;
+  m_actions.pop_front();
+  return true;
 }
 
 int ScriptedBackend::GetSystemMetrics(int index) const {

@@ -5,7 +5,8 @@
 // a message box opened by a handler takes the next action, which must be an Answer (a box
 // with only an OK button answers IDOK by itself when the next action is not an Answer).
 // When the queue runs dry, each open window is closed as by its close box (WM_CLOSE), so
-// every modal run ends.
+// every modal run ends. During long work that keeps the windows responsive, a queued Escape
+// or Close that is the next action is taken as the user's request to stop the work.
 #pragma once
 
 #include <deque>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../list_box_keys.h"
 #include "../window_backend.h"
 
 class ScriptedWindow;
@@ -38,6 +40,10 @@ class ScriptedBackend : public WindowBackend {
   ScriptedBackend& Click(int id);
   // Moves the list box's caret (and selection) to index, raising LBN_SELCHANGE.
   ScriptedBackend& Pick(int id, int index);
+  // A moving key in the list box: the caret moves as CaretAfterListKey says, with as many
+  // rows in view as the control's height holds lines of its 8-point font. The selection
+  // stays, so nothing is raised.
+  ScriptedBackend& PressListKey(int id, ListKey key);
   // Answers the message box that is open when this action is taken.
   ScriptedBackend& Answer(int button);
   ScriptedBackend& Hide();
@@ -52,6 +58,8 @@ class ScriptedBackend : public WindowBackend {
   ScriptedBackend& Then(std::function<void()> check);
   // What the next folder browser returns (nothing: the user cancels).
   ScriptedBackend& SetBrowseResult(std::optional<std::string> path);
+  // The folders the browsers were opened at, in order.
+  const std::vector<std::string>& BrowseStartFolders() const { return m_browseStarts; }
 
   // --- What the test reads back ---
   const std::vector<ShownMessage>& Messages() const { return m_messages; }
@@ -72,9 +80,10 @@ class ScriptedBackend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
-  std::optional<std::string> BrowseForPath(const std::string& title) override;
+  std::optional<std::string> BrowseForPath(const std::string& title,
+                                           const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  void KeepResponsive() override {}
+  bool KeepResponsive() override;
 
  private:
   friend class ScriptedWindow;
@@ -84,6 +93,7 @@ class ScriptedBackend : public WindowBackend {
       Key,
       Click,
       Pick,
+      ListKey,
       Answer,
       Hide,
       Show,
@@ -109,5 +119,6 @@ class ScriptedBackend : public WindowBackend {
   std::vector<std::string> m_problems;
   std::vector<ScriptedWindow*> m_open;  // innermost last
   std::optional<std::string> m_browseResult;
+  std::vector<std::string> m_browseStarts;
   int m_iconSize = 32;
 };

@@ -382,12 +382,28 @@ TEST(ScriptedWindowState, SystemMenuIconsAndMetrics) {
   withoutMenu.DoModal();
 }
 
-TEST(ScriptedBrowser, ReturnsTheSetResultOnce) {
+TEST(ScriptedBrowser, ReturnsTheSetResultOnceAndRecordsWhereEachOpened) {
   ScriptedBackend backend;
-  EXPECT_FALSE(backend.BrowseForPath("Choose").has_value());
+  EXPECT_FALSE(backend.BrowseForPath("Choose", "/home/me").has_value());
   backend.SetBrowseResult("/tmp/chosen");
-  EXPECT_EQ(backend.BrowseForPath("Choose"), std::optional<std::string>("/tmp/chosen"));
-  EXPECT_FALSE(backend.BrowseForPath("Choose").has_value());
+  EXPECT_EQ(backend.BrowseForPath("Choose", "/tmp"), std::optional<std::string>("/tmp/chosen"));
+  EXPECT_FALSE(backend.BrowseForPath("Choose", "/srv").has_value());
+  EXPECT_EQ(backend.BrowseStartFolders(), (std::vector<std::string>{"/home/me", "/tmp", "/srv"}));
+}
+
+TEST(ScriptedLongWork, OnlyANextEscapeOrCloseIsTakenAsAStopRequest) {
+  ScriptedBackend backend;
+  EXPECT_FALSE(backend.KeepResponsive());
+  backend.Click(kAsk).Escape();
+  EXPECT_FALSE(backend.KeepResponsive());  // a click stays for the window
+  EXPECT_EQ(backend.PendingActions(), 2u);
+  backend.ClearActions();
+  backend.Escape().Close().Answer(IDYES);
+  EXPECT_TRUE(backend.KeepResponsive());
+  EXPECT_TRUE(backend.KeepResponsive());
+  EXPECT_FALSE(backend.KeepResponsive());
+  EXPECT_EQ(backend.PendingActions(), 1u);
+  backend.ClearActions();
 }
 
 }  // namespace

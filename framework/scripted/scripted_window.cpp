@@ -178,6 +178,19 @@ bool ScriptedWindow::PickItem(int id, int index) {
   return true;
 }
 
+bool ScriptedWindow::PressListKey(int id, ListKey key) {
+  ListState* list = FindList(id);
+  if (!list) return false;
+  // An 8-point line is 8 dialog units tall.
+  int pageRows = 0;
+  for (const ControlTemplate& c : m_template.controls) {
+    if (c.id == id && c.cls == ControlClass::ListBox) pageRows = c.cy / 8;
+  }
+  // Only the caret moves; with the selection unchanged, no LBN_SELCHANGE is raised.
+  list->caret = CaretAfterListKey(key, list->caret, static_cast<int>(list->items.size()), pageRows);
+  return true;
+}
+
 void ScriptedWindow::ShowWindow(bool show) {
   // Like the real window manager, a window already in the requested state hears nothing.
   if (m_visible == show) return;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../list_box_keys.h"
 #include "../window_backend.h"
 
 class ScriptedBackend;
@@ -66,6 +67,7 @@ class ScriptedWindow : public DialogWindow {
   bool TypeKey(int id, char key);
   bool ClickButton(int id);
   bool PickItem(int id, int index);
+  bool PressListKey(int id, ListKey key);
   void ShowWindow(bool show);
   void PressEscape();
   void PressEnter();

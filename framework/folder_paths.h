@@ -1,0 +1,30 @@
+// Where a path leads, beyond one file: making it absolute, telling a folder from a file, the
+// user's home folder, and creating the folders on the way to a path. Failures come back as
+// std::error_code values; nothing throws.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+// True when path names the same item whatever the current folder is.
+bool IsAbsolutePath(const std::string& path);
+
+// Puts a relative path after the current folder, so that it names the same item whatever
+// folder the program runs in later; an absolute path is left as it is. The parts of the path
+// are kept as they were typed. On failure (the current folder cannot be read) returns the
+// error and leaves path unchanged.
+std::error_code MakeAbsolute(std::string& path);
+
+// True when path names an existing folder, or a link to one.
+bool IsFolder(const std::string& path);
+// True when path names an existing regular file, or a link to one.
+bool IsRegularFile(const std::string& path);
+
+// The user's home folder; the root folder when the platform knows none.
+std::string HomeFolder();
+
+// Creates each missing folder on the way to the folder that holds path (not path itself),
+// with the user's default permissions. Folders already there are left alone. Returns the
+// first failure, for instance when a part of the way is a file; the folders made before it
+// stay.
+std::error_code CreateParentFolders(const std::string& path);
