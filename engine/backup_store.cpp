@@ -18,7 +18,8 @@ CFile g_fileList;
 
 namespace {
 
-constexpr const char* kBackupsFolder = "backups/";
+constexpr char kSeparator[] = {kPathSeparator, '\0'};
+constexpr const char* kBackupsFolder = "backups";
 constexpr const char* kListName = "list.txt";
 constexpr const char* kBackupSuffix = "BACKUP";
 
@@ -70,7 +71,7 @@ void PrepareBackupStore() {
   }
   // An unknown program folder must not turn into the root's "/backups/".
   bool known = g_szProgramDir[0] != '\0';
-  bool folderFits = known && Join(g_szBackupPath, {g_szProgramDir, "/", kBackupsFolder});
+  bool folderFits = known && Join(g_szBackupPath, {g_szProgramDir, kSeparator, kBackupsFolder, kSeparator});
   bool listFits = folderFits && Join(g_szListPath, {g_szBackupPath, kListName});
   if (!folderFits) g_szBackupPath[0] = '\0';
   if (!listFits) g_szListPath[0] = '\0';
@@ -91,7 +92,8 @@ bool BuildBackupPath(const char* name) {
     g_szBackupPath[0] = '\0';
     return true;
   }
-  return Join(g_szBackupPath, {g_szProgramDir, "/", kBackupsFolder, name, kBackupSuffix});
+  return Join(g_szBackupPath,
+              {g_szProgramDir, kSeparator, kBackupsFolder, kSeparator, name, kBackupSuffix});
 }
 
 bool PassesBackupFilter(const char* name) {

@@ -15,6 +15,8 @@ namespace {
 
 const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
+const std::string kBackupsFolder = std::string(1, kPathSeparator) + "backups" + kPathSeparator;
+
 constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate;
 
 // The program folder followed by tail, into a kMaxPath buffer. False (and an empty buffer)
@@ -86,7 +88,7 @@ void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 void CRestoreListDlg::LoadRestoreList() {
   // A list the user may read but not write (read-only, immutable, on a read-only disk) is
   // still shown: its backups can be restored, and only the rewrite will say it failed.
-  if (!BuildBesideProgram(m_szListPath, "/backups/list.txt") ||
+  if (!BuildBesideProgram(m_szListPath, kBackupsFolder + "list.txt") ||
       (!m_fileList.Open(m_szListPath, kLoadMode) &&
        !m_fileList.Open(m_szListPath, CFile::modeRead))) {
     AfxMessageBox("Openning restoration list file failed.");
@@ -140,7 +142,7 @@ void CRestoreListDlg::OnRestore() {
   const std::string dat = m_lbEntries.GetText(selection);
 
   char srcfile[kMaxPath];
-  const std::string backupName = "/backups/" + std::string(FindFileName(dat)) + "BACKUP";
+  const std::string backupName = kBackupsFolder + std::string(FindFileName(dat)) + "BACKUP";
   if (!BuildBesideProgram(srcfile, backupName)) {
     MessageBox(ErrorText(std::make_error_code(std::errc::filename_too_long)), "Error",
                MB_ICONINFORMATION);
