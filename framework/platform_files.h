@@ -4,6 +4,10 @@
 // platform_files_posix.cpp and platform_files_win32.cpp.
 #pragma once
 
+#if defined(_WIN32)
+#include "framework/windows_names.h"
+#endif
+
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -214,8 +214,14 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
 }
 
 std::error_code WriteFileReplacing(const char* path, std::string_view contents) {
+  // Refuse what could not be written in place either: a read-only file, a folder. The
+  // attribute is looked at, not left to the open, which an administrator's rights (and Wine
+  // run as root) let through.
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return ErrorFrom(ERROR_ACCESS_DENIED);
+  }
   {
-    // Refuse what could not be written in place either: a read-only file, a folder.
     HandleGuard existing(::CreateFileA(path, GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

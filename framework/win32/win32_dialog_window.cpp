@@ -63,8 +63,9 @@ INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM w
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
     reinterpret_cast<Win32DialogWindow*>(lParam)->m_hwnd = hwnd;
-    // The framework gives the focus itself once the window is shown.
-    return TRUE;
+    // No focus yet: the modal run gives it once the window is shown, so that nothing is
+    // notified before the dialog's own initialisation.
+    return FALSE;
   }
   auto* self = reinterpret_cast<Win32DialogWindow*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   return self == nullptr ? FALSE : self->OnMessage(message, wParam, lParam);
@@ -73,9 +74,10 @@ INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM w
 INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
-      const UINT code = CommandCode(wParam);
-      if (m_settingText && code == EN_CHANGE) return TRUE;
-      m_target.SendMessage(WM_COMMAND, MakeCommandWParam(code, CommandId(wParam)), lParam);
+      // The program's own change of a control's text is no user's edit.
+      if (m_settingText) return TRUE;
+      m_target.SendMessage(WM_COMMAND, MakeCommandWParam(CommandCode(wParam), CommandId(wParam)),
+                           lParam);
       return TRUE;
     }
     case WM_CLOSE:
