@@ -3,7 +3,7 @@
 # xdotool. Cleans a three-level tree with *.txt and checks list.txt byte for byte with the
 # Windows paths (Z:\...\D\S\\c.txt), the copies and the filter; then, after a fresh start,
 # restores one entry over a changed file, opens About from the system menu and ends with
-# Escape.
+# Escape. Links in the tree lead back to folders already walked, which are not entered again.
 # Usage: e2e_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -euo pipefail
 program=$(realpath "$1")
@@ -18,12 +18,19 @@ list_w=186 list_h=138   # template 129
 activate_main() { point_at "$1" 32 "$main_w" 18 "$main_h" click; }
 
 # Waits for a message box over the main dialog and answers it with Return (OK, or Yes),
-# after a click on its text (a quarter down) gives it the keyboard; then waits for it to go.
+# after a click on its text (a quarter down) gives it the keyboard; then waits for that box
+# to go (another may follow at once).
 answer_box() {
   wait_for_count Quillmar 2
-  point_at "$(other_window_named Quillmar "$main")" 1 2 1 4 click
+  local box
+  box=$(other_window_named Quillmar "$main")
+  point_at "$box" 1 2 1 4 click
   xdotool key Return
-  wait_for_count Quillmar 1
+  for _ in $(seq 100); do
+    windows_named Quillmar | grep -qx "$box" || return 0
+    sleep 0.1
+  done
+  fail "the message box was not answered"
 }
 
 start_xvfb
@@ -34,6 +41,9 @@ printf 'beta\n' >"$top/b.dat"
 printf 'gamma\n' >"$top/S/c.txt"
 printf 'delta\n' >"$top/S/T/d.txt"
 printf 'upper\n' >"$top/S/T/e.TXT"   # the filter compares extensions with their case
+# Links back to folders the walk is inside: followed as folders, but never entered twice.
+ln -s .. "$top/S/T/up"
+ln -s "$top" "$top/S/T/top"
 
 start_windows_program "$program"
 for _ in $(seq 300); do [[ -n $(windows_named Quillmar) ]] && break; sleep 0.1; done
@@ -44,6 +54,7 @@ D=$(windows_path "$top")
 type_directory_and_pattern "$D" '*.txt'
 xdotool key Tab Return   # "Quillmar!"
 answer_box               # OK to "Click OK to clean files."
+wait_for_count Quillmar 1
 
 backups="$session_dir/app/backups"
 for name in a c d; do
@@ -85,6 +96,7 @@ for ((i = 1; i < index; i++)); do xdotool key Down; done
 point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
 answer_box   # "File already exists. Overwrite it?": Yes
 answer_box   # "File Restored."
+wait_for_count Quillmar 1
 cmp -s "$top/S/T/d.txt" "$backups/d.txtBACKUP" || fail "d.txt was not restored: $(cat "$top/S/T/d.txt")"
 # The list is rewritten without the entry, the others in reverse order.
 expected=""
