@@ -71,7 +71,8 @@ void PrepareBackupStore() {
   }
   // An unknown program folder must not turn into the root's "/backups/".
   bool known = g_szProgramDir[0] != '\0';
-  bool folderFits = known && Join(g_szBackupPath, {g_szProgramDir, kSeparator, kBackupsFolder, kSeparator});
+  bool folderFits =
+      known && Join(g_szBackupPath, {g_szProgramDir, kSeparator, kBackupsFolder, kSeparator});
   bool listFits = folderFits && Join(g_szListPath, {g_szBackupPath, kListName});
   if (!folderFits) g_szBackupPath[0] = '\0';
   if (!listFits) g_szListPath[0] = '\0';

@@ -1,9 +1,8 @@
 // CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFileA's access,
 // sharing and creation arguments.
-#include "file.h"
-
 #include <algorithm>
 
+#include "file.h"
 #include "windows_api.h"
 
 namespace {

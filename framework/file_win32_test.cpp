@@ -1,11 +1,10 @@
 // Tests of CFile over Win32 handles: the open modes, exclusive use without the sharing bit,
 // and the length, end and truncation operations.
-#include "framework/file.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "framework/file.h"
 #include "framework/test_support/temp_folder.h"
 #include "framework/windows_api.h"
 

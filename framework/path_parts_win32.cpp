@@ -1,9 +1,8 @@
 // Path string operations over the platform's own path functions (shlwapi): PathMatchSpecA,
 // PathFindExtensionA, PathFindFileNameA and PathRemoveFileSpecA.
-#include "path_parts.h"
-
 #include <string>
 
+#include "path_parts.h"
 #include "windows_api.h"
 
 bool MatchesWildcard(std::string_view text, std::string_view pattern) {

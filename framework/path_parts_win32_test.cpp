@@ -1,11 +1,11 @@
 // Tests of the path operations on Windows, where the platform's own functions answer: '\'
 // paths with drive letters, ';'-separated pattern lists, and the root of a drive.
-#include "framework/path_parts.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+
+#include "framework/path_parts.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 // Platform file services over POSIX: folder search, the program's path, folder creation,
 // the all-or-nothing file copy and error texts.
-#include "platform_files.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -20,6 +18,7 @@
 #include <string_view>
 
 #include "path_parts.h"
+#include "platform_files.h"
 
 static_assert(kMaxPath == PATH_MAX && kMaxFileName == NAME_MAX + 1,
               "path buffers must have the system's sizes");
@@ -238,7 +237,8 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
       // Only here is a stat worth its cost: links to folders count as folders.
       struct stat st;
-      folder = ::fstatat(::dirfd(AsDir(m_handle)), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      folder =
+          ::fstatat(::dirfd(AsDir(m_handle)), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
     data.dwFileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0;
     std::size_t length = std::strlen(entry->d_name);

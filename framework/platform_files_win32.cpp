@@ -1,12 +1,11 @@
 // Platform file services over Win32: FindFirstFileA/FindNextFileA, GetModuleFileNameA,
 // CreateDirectoryA, the all-or-nothing copy (CopyFileA to a temporary name, then MoveFileExA)
 // and FormatMessageA for error texts.
-#include "platform_files.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "path_parts.h"
+#include "platform_files.h"
 #include "windows_api.h"
 
 namespace {
@@ -235,7 +234,8 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (out.get() == INVALID_HANDLE_VALUE) error = LastError();
     for (std::size_t done = 0; !error && done < contents.size();) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 30));
+      const DWORD chunk =
+          static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 30));
       DWORD written = 0;
       if (!::WriteFile(out.get(), contents.data() + done, chunk, &written, nullptr)) {
         error = LastError();
@@ -245,8 +245,8 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
     // On disk before the move, so the name never points at a half-written file.
     if (!error && !::FlushFileBuffers(out.get())) error = LastError();
   }
-  if (!error && !::MoveFileExA(temp.c_str(), path,
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!error &&
+      !::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = LastError();
   }
   if (error) ::DeleteFileA(temp.c_str());

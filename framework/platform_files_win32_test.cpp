@@ -1,8 +1,6 @@
 // Tests of the Win32 file services on real temporary trees: the search and its attributes,
 // folder identity through links, the all-or-nothing copy and rewrite, error texts, and the
 // program's path.
-#include "framework/platform_files.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "framework/path_parts.h"
+#include "framework/platform_files.h"
 #include "framework/test_support/temp_folder.h"
 #include "framework/windows_api.h"
 

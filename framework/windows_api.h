@@ -12,7 +12,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "framework/windows_names.h"
-
 #include "framework/platform_files.h"
 #include "framework/window_constants.h"
+#include "framework/windows_names.h"

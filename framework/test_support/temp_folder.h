@@ -14,8 +14,8 @@
 class TempFolder {
  public:
   explicit TempFolder(const std::string& prefix = "quillmar-test-") {
-    std::mt19937_64 random(static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937_64 random(
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::filesystem::path candidate =
           std::filesystem::temp_directory_path() / (prefix + std::to_string(random() % 1000000000));

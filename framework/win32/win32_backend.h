@@ -36,7 +36,6 @@ class Win32Backend : public WindowBackend {
   HWND InnermostModal() const { return m_modal.empty() ? nullptr : m_modal.back(); }
 
  private:
-
   bool m_comStarted = false;
   IconHandles m_icons;
   std::vector<HWND> m_modal;

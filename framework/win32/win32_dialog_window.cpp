@@ -45,9 +45,9 @@ Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate
       m_template(dialogTemplate),
       m_target(target),
       m_memoryTemplate(BuildMemoryTemplate(dialogTemplate)) {
-  m_hwnd = ::CreateDialogIndirectParamA(
-      ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
-      nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
+  m_hwnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
+                                        reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
+                                        nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
   if (m_hwnd != nullptr) ShowTemplateIcons();
 }
 
@@ -59,7 +59,7 @@ Win32DialogWindow::~Win32DialogWindow() {
 }
 
 INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
+                                               LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
     reinterpret_cast<Win32DialogWindow*>(lParam)->m_hwnd = hwnd;
@@ -105,7 +105,8 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
       }
       return FALSE;
     case WM_QUERYDRAGICON: {
-      const auto* icon = reinterpret_cast<const Icon*>(m_target.SendMessage(WM_QUERYDRAGICON, 0, 0));
+      const auto* icon =
+          reinterpret_cast<const Icon*>(m_target.SendMessage(WM_QUERYDRAGICON, 0, 0));
       if (icon == nullptr) return FALSE;
       return reinterpret_cast<INT_PTR>(m_backend.Icons().For(*icon, ::GetSystemMetrics(SM_CXICON)));
     }
@@ -204,7 +205,8 @@ std::string Win32DialogWindow::GetItemText(int id) const {
   HWND item = ::GetDlgItem(m_hwnd, id);
   if (item == nullptr) return {};
   std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(item)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -231,8 +233,8 @@ std::string Win32DialogWindow::ListText(int id, int index) const {
   const LRESULT length = SendToItem(id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == LB_ERR) return {};
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT got = SendToItem(id, LB_GETTEXT, static_cast<WPARAM>(index),
-                                 reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got =
+      SendToItem(id, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
   return text;
 }

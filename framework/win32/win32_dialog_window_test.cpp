@@ -19,18 +19,22 @@ namespace {
 constexpr int kEdit = 1001, kButton = 1002, kList = 1003;
 
 const Icon& TestIcon() {
-  static const Icon icon{
-      700, {{32, 32, std::vector<std::uint32_t>(32 * 32, 0xFF2050A0)},
-            {16, 16, std::vector<std::uint32_t>(16 * 16, 0xFFA05020)}}};
+  static const Icon icon{700,
+                         {{32, 32, std::vector<std::uint32_t>(32 * 32, 0xFF2050A0)},
+                          {16, 16, std::vector<std::uint32_t>(16 * 16, 0xFFA05020)}}};
   return icon;
 }
 
 const DialogTemplate& TestTemplate() {
   static const DialogTemplate dialog{
-      900,        0x80C800C8,  // popup, caption, system menu, modal frame, set font, fixed-sys
-      0,          0,
-      0,          191,
-      87,         "Converted",
+      900,
+      0x80C800C8,  // popup, caption, system menu, modal frame, set font, fixed-sys
+      0,
+      0,
+      0,
+      191,
+      87,
+      "Converted",
       {"MS Shell Dlg", 8, 0, false, 1},
       {
           {kEdit, ControlClass::Edit, "", 0x50810080, 53, 33, 97, 14},
@@ -201,7 +205,8 @@ TEST_F(Win32DialogWindowTest, ModalRunPassesClicksOnAndEndsWithTheirResult) {
   // Close (the close box, Alt+F4) goes to the dialog as WM_CLOSE, not to the platform.
   target.received.clear();
   target.onMessage = [&](UINT message, WPARAM wParam) {
-    if (message == WM_SHOWWINDOW && wParam) ::PostMessageA(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (message == WM_SHOWWINDOW && wParam)
+      ::PostMessageA(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     if (message == WM_SYSCOMMAND) window.EndModal(7);
   };
   EXPECT_EQ(window.RunModal(), 7);

@@ -10,11 +10,21 @@ struct Rgb {
   int r, g, b;
 };
 
-constexpr std::array<Rgb, 16> kStandard16{{{0, 0, 0},       {128, 0, 0},   {0, 128, 0},
-                                           {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-                                           {0, 128, 128},   {192, 192, 192}, {128, 128, 128},
-                                           {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
-                                           {0, 0, 255},     {255, 0, 255}, {0, 255, 255},
+constexpr std::array<Rgb, 16> kStandard16{{{0, 0, 0},
+                                           {128, 0, 0},
+                                           {0, 128, 0},
+                                           {128, 128, 0},
+                                           {0, 0, 128},
+                                           {128, 0, 128},
+                                           {0, 128, 128},
+                                           {192, 192, 192},
+                                           {128, 128, 128},
+                                           {255, 0, 0},
+                                           {0, 255, 0},
+                                           {255, 255, 0},
+                                           {0, 0, 255},
+                                           {255, 0, 255},
+                                           {0, 255, 255},
                                            {255, 255, 255}}};
 
 std::vector<Rgb> PaletteFor(int depth) {
@@ -124,8 +134,8 @@ std::vector<std::uint8_t> PictureBytes(const IconImage& image, int depth) {
     for (int x0 = 0; x0 < image.width; x0 += 8) {
       int bits = 0;
       for (int x = x0; x < x0 + 8; ++x) {
-        const bool clear =
-            x >= image.width || !Opaque(image.pixels[static_cast<std::size_t>(y) * image.width + x]);
+        const bool clear = x >= image.width ||
+                           !Opaque(image.pixels[static_cast<std::size_t>(y) * image.width + x]);
         bits = (bits << 1) | (clear ? 1 : 0);
       }
       out.U8(bits);

@@ -54,7 +54,8 @@ Read PixelOf(const std::vector<std::uint8_t>& file, const Picture& p, int x, int
   if (p.depth == 24) {
     rgb = file.at(at + 3 * x + 2) << 16 | file.at(at + 3 * x + 1) << 8 | file.at(at + 3 * x);
   } else {
-    const int index = p.depth == 8 ? file.at(at + x) : (file.at(at + x / 2) >> (x % 2 ? 0 : 4)) & 0xF;
+    const int index =
+        p.depth == 8 ? file.at(at + x) : (file.at(at + x / 2) >> (x % 2 ? 0 : 4)) & 0xF;
     const std::size_t entry = header + 40 + 4 * index;
     rgb = file.at(entry + 2) << 16 | file.at(entry + 1) << 8 | file.at(entry);
   }
@@ -66,8 +67,8 @@ Read PixelOf(const std::vector<std::uint8_t>& file, const Picture& p, int x, int
 TEST(IconFileTest, EveryPictureAtEveryDepthWithItsColoursAndMask) {
   // 3 x 2: an odd width, so that rows and nibbles need padding. Pure colours that every
   // palette holds exactly, and one transparent pixel.
-  const Icon icon{128,
-                  {{3, 2, {0xFFFF0000, 0xFF00FF00, 0x00000000, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000}}}};
+  const Icon icon{
+      128, {{3, 2, {0xFFFF0000, 0xFF00FF00, 0x00000000, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000}}}};
   const std::vector<std::uint8_t> file = IconFileBytes(icon);
   const std::vector<Picture> pictures = Directory(file);
   ASSERT_EQ(pictures.size(), 3u);
@@ -108,13 +109,11 @@ TEST(ResourceScriptTest, VersionRecordAndIconFromTheProgramsData) {
   VersionRecord version = kVersionRecord;
   version.strings.companyName = "Say \"hi\"";
   const std::string rc = ResourceScript(version, 128, "quillmar.ico");
-  for (const char* line : {"LANGUAGE 0x9, 0x1\n", "128 ICON \"quillmar.ico\"\n",
-                           "FILEVERSION 1,0,0,1\n", "PRODUCTVERSION 1,0,0,1\n",
-                           "FILEFLAGSMASK 0x3F\n", "FILEFLAGS 0x1\n", "FILEOS 0x4\n",
-                           "FILETYPE 0x1\n", "BLOCK \"040904e4\"\n",
-                           "VALUE \"CompanyName\", \"Say \"\"hi\"\"\"\n",
-                           "VALUE \"OriginalFilename\", \"Quillmar.exe\"\n",
-                           "VALUE \"Translation\", 0x409, 1252\n"}) {
+  for (const char* line :
+       {"LANGUAGE 0x9, 0x1\n", "128 ICON \"quillmar.ico\"\n", "FILEVERSION 1,0,0,1\n",
+        "PRODUCTVERSION 1,0,0,1\n", "FILEFLAGSMASK 0x3F\n", "FILEFLAGS 0x1\n", "FILEOS 0x4\n",
+        "FILETYPE 0x1\n", "BLOCK \"040904e4\"\n", "VALUE \"CompanyName\", \"Say \"\"hi\"\"\"\n",
+        "VALUE \"OriginalFilename\", \"Quillmar.exe\"\n", "VALUE \"Translation\", 0x409, 1252\n"}) {
     EXPECT_NE(rc.find(line), std::string::npos) << line;
   }
 }

@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   const std::vector<std::uint8_t> ico = IconFileBytes(AppIcon());
   std::ofstream icoFile(folder + "/quillmar.ico", std::ios::binary | std::ios::trunc);
-  icoFile.write(reinterpret_cast<const char*>(ico.data()), static_cast<std::streamsize>(ico.size()));
+  icoFile.write(reinterpret_cast<const char*>(ico.data()),
+                static_cast<std::streamsize>(ico.size()));
   std::ofstream rcFile(folder + "/quillmar.rc", std::ios::trunc);
   rcFile << ResourceScript(kVersionRecord, IDR_MAINFRAME, "quillmar.ico");
   if (!icoFile.good() || !rcFile.good()) {
