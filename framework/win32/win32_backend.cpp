@@ -4,6 +4,16 @@
 
 #include "win32_dialog_window.h"
 
+namespace {
+
+// The browser's caption says what its text above the tree says.
+int CALLBACK TitleTheBrowser(HWND window, UINT message, LPARAM /*lParam*/, LPARAM title) {
+  if (message == BFFM_INITIALIZED) ::SetWindowTextA(window, reinterpret_cast<const char*>(title));
+  return 0;
+}
+
+}  // namespace
+
 Win32Backend::Win32Backend() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -34,6 +44,8 @@ std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title)
   info.pszDisplayName = display;
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+  info.lpfn = &TitleTheBrowser;
+  info.lParam = reinterpret_cast<LPARAM>(title.c_str());
   PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderA(&info);
   if (chosen == nullptr) return std::nullopt;
   char path[MAX_PATH] = "";
