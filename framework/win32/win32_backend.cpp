@@ -59,9 +59,13 @@ std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title)
 int Win32Backend::GetSystemMetrics(int index) const { return ::GetSystemMetrics(index); }
 
 void Win32Backend::KeepResponsive() {
-  // Repaints and messages sent by other threads only: a click or key handled now would
-  // start a handler in the middle of the work that called us.
+  // What the user did meanwhile is dropped, not kept for later: a click or key handled now
+  // would start a handler in the middle of the work that called us, and one handled after
+  // it would act on a screen the user no longer saw (a second walk from a second click).
   MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+  }
+  // Repaints and messages sent by other threads go through.
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
     ::DispatchMessageA(&msg);
   }

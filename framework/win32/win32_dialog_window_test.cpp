@@ -213,4 +213,32 @@ TEST_F(Win32DialogWindowTest, ModalRunPassesClicksOnAndEndsWithTheirResult) {
   EXPECT_TRUE(::IsWindow(window.Handle()));
 }
 
+TEST_F(Win32DialogWindowTest, KeepingResponsiveDropsWhatTheUserDid) {
+  // A key typed into the Files box while the program works...
+  target.onMessage = [&](UINT message, WPARAM wParam) {
+    if (message != WM_SHOWWINDOW || !wParam) return;
+    ::SetFocus(Item(kEdit));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = 'Q';
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof keys[0]), 2u);
+    // ... reaches the queue, and the work lets the windows repaint.
+    for (int wait = 0; wait < 100 && !::GetQueueStatus(QS_KEY); ++wait) ::Sleep(10);
+    ASSERT_TRUE(::GetQueueStatus(QS_KEY)) << "the key never arrived";
+    backend.KeepResponsive();
+    // ... and is gone: nothing is left for the modal loop to hand to the box later.
+    EXPECT_EQ(HIWORD(::GetQueueStatus(QS_KEY)) & QS_KEY, 0u);
+    ::PostMessageA(window.Handle(), WM_COMMAND, MakeCommandWParam(BN_CLICKED, IDCANCEL), 0);
+  };
+  target.onMessage = [&, show = target.onMessage](UINT message, WPARAM wParam) {
+    show(message, wParam);
+    if (message == WM_COMMAND && wParam == MakeCommandWParam(BN_CLICKED, IDCANCEL)) {
+      window.EndModal(IDCANCEL);
+    }
+  };
+  EXPECT_EQ(window.RunModal(), IDCANCEL);
+  EXPECT_EQ(window.GetItemText(kEdit), "");
+}
+
 }  // namespace
