@@ -14,21 +14,28 @@ main_w=191 main_h=87    # template 102
 list_w=186 list_h=138   # template 129
 
 # Gives a window the keyboard: with no window manager, Wine takes the focus on a click. The
-# click lands on the main dialog's "Directory:" label, or the middle of any other window.
-activate_main() { point_at "$1" 32 "$main_w" 18 "$main_h" click; }
+# click lands on the main dialog's "Directory:" label.
+activate_main() {
+  point_at "$1" 32 "$main_w" 18 "$main_h" click
+  sleep 0.3
+}
 
 # Waits for a message box over the main dialog and answers it with Return (OK, or Yes),
 # after a click on its text (a quarter down) gives it the keyboard; then waits for that box
-# to go (another may follow at once).
+# to go (another may follow at once). A box that is slow to take the keyboard on a busy
+# machine gets the click and the key again.
 answer_box() {
   wait_for_count Quillmar 2
   local box
   box=$(other_window_named Quillmar "$main")
-  point_at "$box" 1 2 1 4 click
-  xdotool key Return
-  for _ in $(seq 100); do
-    windows_named Quillmar | grep -qx "$box" || return 0
-    sleep 0.1
+  for _ in 1 2 3; do
+    sleep 0.3
+    point_at "$box" 1 2 1 4 click
+    xdotool key Return
+    for _ in $(seq 30); do
+      windows_named Quillmar | grep -qx "$box" || return 0
+      sleep 0.1
+    done
   done
   fail "the message box was not answered"
 }
