@@ -3,8 +3,6 @@
 // never entered, and the list file is closed when the outermost call returns.
 #include "folder_walk.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,6 +15,7 @@
 namespace {
 
 constexpr std::uint32_t kMaxCapacity = 2147483647u;
+constexpr char kSeparator[] = {kPathSeparator, '\0'};
 
 struct FolderId {
   std::uint64_t device = 0;
@@ -97,11 +96,8 @@ bool IsDotOrDotDot(const char* name) {
 }
 
 void RememberBackupsFolder(WalkRun& run) {
-  struct stat st;
-  if (g_szBackupPath[0] != '\0' && ::stat(g_szBackupPath, &st) == 0 && S_ISDIR(st.st_mode)) {
-    run.backups = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    run.backupsKnown = true;
-  }
+  run.backupsKnown = g_szBackupPath[0] != '\0' &&
+                     !IdentifyFolder(g_szBackupPath, run.backups.device, run.backups.inode);
 }
 
 bool PassOver(const WalkRun& run, FolderId id) {
@@ -164,7 +160,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
 
   auto level = std::make_unique_for_overwrite<WalkLevel>();
   if (CopyBounded(level->szSearch, kMaxPath, directory) != S_OK ||
-      AppendBounded(level->szSearch, kMaxPath, "/") != S_OK ||
+      AppendBounded(level->szSearch, kMaxPath, kSeparator) != S_OK ||
       AppendBounded(level->szSearch, kMaxPath, "*.*") != S_OK) {
     return WALK_SEARCH_FAILED;
   }
@@ -216,9 +212,9 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
     } else if (!IsDotOrDotDot(name)) {
       char* szNewPath = level->szNewPath;
       if (CopyBounded(szNewPath, kMaxPath, directory) != S_OK ||
-          AppendBounded(szNewPath, kMaxPath, "/") != S_OK ||
+          AppendBounded(szNewPath, kMaxPath, kSeparator) != S_OK ||
           AppendBounded(szNewPath, kMaxPath, name) != S_OK ||
-          AppendBounded(szNewPath, kMaxPath, "/") != S_OK) {
+          AppendBounded(szNewPath, kMaxPath, kSeparator) != S_OK) {
         result = WALK_SEARCH_FAILED;
       } else {
         if ((flags & WALK_FOLDERS) && MatchesWildcard(szNewPath, pattern) &&

@@ -20,8 +20,8 @@ inline constexpr std::int32_t WALK_BAD_ARGUMENT = -3;
 using WalkCallback = std::int32_t (*)(const char* path, const FindData* data,
                                       std::int32_t userData);
 
-// Walks directory (used unchanged: a sub-folder path ends with "/", so paths below the top
-// carry a doubled separator). Returns WALK_BAD_ARGUMENT for a null argument (nothing else
+// Walks directory (used unchanged: a sub-folder path ends with kPathSeparator, so paths below
+// the top carry a doubled separator). Returns WALK_BAD_ARGUMENT for a null argument (nothing else
 // happens), WALK_SEARCH_FAILED when the folder cannot be searched (the store is then not
 // prepared), WALK_STOPPED once the callback answered 0, and otherwise the result of the last
 // sub-folder walk, or WALK_DONE when there was none.

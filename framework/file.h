@@ -1,9 +1,13 @@
-// CFile: the framework's file object over a POSIX descriptor. Closed objects hold the null
-// handle; every failure is reported by the result, never by an exception.
+// CFile: the framework's file object over the platform's file handle (a POSIX descriptor in
+// file_posix.cpp, a Win32 HANDLE in file_win32.cpp). Closed objects hold the null handle;
+// every failure is reported by the result, never by an exception.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// Wide enough for a descriptor and for a HANDLE, whose invalid value is also -1.
+using FileHandle = std::intptr_t;
 
 struct CFileStatus {
   std::uint64_t m_size = 0;
@@ -23,7 +27,7 @@ class CFile {
     // Every write lands at the end the file has at that moment, whoever else writes to it.
     modeAppend = 0x10000,
   };
-  static constexpr int hFileNull = -1;
+  static constexpr FileHandle hFileNull = -1;
 
   CFile() = default;
   ~CFile();
@@ -31,10 +35,12 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   // False when the file cannot be opened, or is not a regular file (a folder, FIFO, socket or
-  // device of that name); the object then stays closed and errno says why. The descriptor is
-  // opened with O_CLOEXEC and O_NONBLOCK, so that neither the open nor a read ever waits on a
-  // FIFO or device found where a file was expected. An object that is already open is closed
-  // first.
+  // device of that name); the object then stays closed and the platform's last error (errno,
+  // GetLastError) says why. On Linux the descriptor is opened with O_CLOEXEC and O_NONBLOCK,
+  // so that neither the open nor a read ever waits on a FIFO or device found where a file was
+  // expected. On Windows an open without shareDenyNone takes the file for exclusive use: any
+  // other open of it fails until this one is closed; Linux has no such lock, and there the
+  // bit changes nothing. An object that is already open is closed first.
   bool Open(const std::string& path, unsigned flags);
   // Harmless on a closed object.
   void Close();
@@ -55,5 +61,5 @@ class CFile {
   // take back a record it could not finish.
   bool SetLength(std::uint64_t length);
 
-  int m_hFile = hFileNull;
+  FileHandle m_hFile = hFileNull;
 };

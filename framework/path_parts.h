@@ -1,14 +1,20 @@
 // Pure string operations on paths: wildcard match, extension, file name and folder part.
-// They never touch the file system. The separator is '/'.
+// They never touch the file system. path_parts_posix.cpp implements them for '/' paths,
+// path_parts_win32.cpp hands them to the platform's own path functions (shlwapi).
 #pragma once
 
 #include <string_view>
 
+#if defined(_WIN32)
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
 
 // MS-DOS style match of the whole text: '*' any run of characters, '?' exactly one, letters
 // compared without regard to ASCII case. A pattern ending in ".*" also matches a text with no
-// extension, so "*.*" matches every name.
+// extension, so "*.*" matches every name. On Windows the platform's match also takes a list
+// of patterns separated by ';' and matches when any of them does.
 bool MatchesWildcard(std::string_view text, std::string_view pattern);
 
 // The extension of the last name part of a path: from its last '.', dot included, or an empty
@@ -19,5 +25,6 @@ std::string_view FindExtension(std::string_view path);
 std::string_view FindFileName(std::string_view path);
 
 // Cuts the file name and its separator off a zero-terminated path, in place. "/a/b" becomes
-// "/a", "/a" becomes "/", "a" becomes "". Returns true when something was removed.
+// "/a", "/a" becomes "/", "a" becomes "" (on Windows "C:\\a\\b" becomes "C:\\a" and "C:\\a"
+// becomes "C:\\"). Returns true when something was removed.
 bool RemoveFileSpec(char* path);

@@ -1,9 +1,12 @@
 // The file-system services the engine and the restoration dialog build on. Each returns its
-// failure as a std::error_code (errno values in std::generic_category); none throws.
+// failure as a std::error_code (the platform's error numbers; a destination that exists is
+// always std::errc::file_exists); none throws. One implementation per platform:
+// platform_files_posix.cpp and platform_files_win32.cpp.
 #pragma once
 
-#include <dirent.h>
-#include <limits.h>
+#if defined(_WIN32)
+#include "framework/windows_names.h"
+#endif
 
 #include <cstdint>
 #include <optional>
@@ -11,16 +14,29 @@
 #include <string_view>
 #include <system_error>
 
-// The platform's maximum path length, terminator included: every path buffer has this size.
-inline constexpr std::size_t kMaxPath = PATH_MAX;
+// The platform's maximum path length and name length, terminator included: every path
+// buffer has kMaxPath characters. The POSIX values are Linux's PATH_MAX and NAME_MAX + 1
+// (checked against the system headers where they are used); Windows has MAX_PATH for both.
+#if defined(_WIN32)
+inline constexpr std::size_t kMaxPath = 260;
+inline constexpr std::size_t kMaxFileName = 260;
+#else
+inline constexpr std::size_t kMaxPath = 4096;
+inline constexpr std::size_t kMaxFileName = 256;
+#endif
 
 inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 
 // What the directory search reports for one entry; valid until the next call on the search.
 struct FindData {
-  std::uint32_t dwFileAttributes = 0;  // FILE_ATTRIBUTE_DIRECTORY for folders and links to them
-  char cFileName[NAME_MAX + 1] = {};
+  // FILE_ATTRIBUTE_DIRECTORY for folders and links to them; on Windows the platform's other
+  // attribute bits too.
+  std::uint32_t dwFileAttributes = 0;
+  char cFileName[kMaxFileName] = {};
 };
+
+// The platform's handle of an open search, file or folder, null when closed.
+using PlatformHandle = void*;
 
 // Enumerates one folder in the platform's order, "." and ".." included.
 class DirectorySearch {
@@ -38,25 +54,31 @@ class DirectorySearch {
   // error code when there are no more entries, with the error when reading failed.
   bool Next(FindData& data, std::error_code& ended);
   void Close();
-  bool IsOpen() const { return m_dir != nullptr; }
-  // The folder's identity (device, inode), valid while open; used to recognise a folder
-  // already being walked or the backups folder.
+  bool IsOpen() const { return m_handle != nullptr; }
+  // The folder's identity, valid while open; used to recognise a folder already being walked
+  // or the backups folder. Device and inode on Linux; the volume serial number and the file
+  // index on Windows, where a junction or a link to a folder gives its target's.
   std::uint64_t Device() const { return m_device; }
   std::uint64_t Inode() const { return m_inode; }
   // True when the open folder lies on a file system that holds no user data but the
   // kernel's own objects (proc, sysfs, devtmpfs, devpts, cgroup, debugfs, tracefs and the
   // like), whose files are synthetic and some of whose trees never end. tmpfs is not one:
-  // it holds /tmp and users' files. False when closed or when the type cannot be read.
+  // it holds /tmp and users' files. False when closed or when the type cannot be read, and
+  // always on Windows, which has no such file systems.
   bool OnPseudoFileSystem() const;
 
  private:
   bool Fill(FindData& data, std::error_code& ended);
 
-  DIR* m_dir = nullptr;
+  PlatformHandle m_handle = nullptr;
   std::string m_pattern;
   std::uint64_t m_device = 0;
   std::uint64_t m_inode = 0;
 };
+
+// The identity of the folder at path (links followed), as DirectorySearch gives it for the
+// same folder. A path that is not a folder gives std::errc::not_a_directory.
+std::error_code IdentifyFolder(const char* path, std::uint64_t& device, std::uint64_t& inode);
 
 // The full path of the running executable. Tests redirect it with SetProgramPathForTesting so
 // that the backups folder lands in a temporary folder.

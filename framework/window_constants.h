@@ -2,6 +2,10 @@
 // program's message tables and message boxes rely on.
 #pragma once
 
+#if defined(_WIN32)
+#include "framework/windows_names.h"
+#endif
+
 #include <cstdint>
 
 using UINT = unsigned int;

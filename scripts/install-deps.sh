@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever Quillmar needs to build, test and run that is not there yet.
-# Safe to run again: it asks apt only for the packages that are missing.
+# Safe to run again: it asks apt only for the packages that are missing. With --windows it
+# also installs what the Windows build and its tests under Wine need.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,10 @@ packages=(
   clang libclang-rt-14-dev
   zlib1g-dev desktop-file-utils appstream lintian dpkg-dev file fakeroot man-db
 )
+if [[ ${1:-} == --windows ]]; then
+  # The -posix cross compiler, Debian's GoogleTest sources to build with it, Wine to run.
+  packages+=(g++-mingw-w64-x86-64 googletest wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,11 +5,15 @@
 session_dir=$(mktemp -d /tmp/quillmar-e2e-XXXXXX)
 xvfb_pid=""
 app_pid=""
+session_wineprefix=""
 
 session_cleanup() {
   if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
     kill "$app_pid" 2>/dev/null || true
     wait "$app_pid" 2>/dev/null || true
+  fi
+  if [[ -n "$session_wineprefix" ]]; then
+    WINEPREFIX=$session_wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
   fi
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -48,6 +52,27 @@ start_program() {
   cp "$1" "$session_dir/app/quillmar"
   "$session_dir/app/quillmar" >"$session_dir/app.out" 2>"$session_dir/app.err" &
   app_pid=$!
+}
+
+# The Windows build: copies quillmar.exe into app/ of the session folder and starts it under
+# Wine, in the Wine prefix the caller names with WINEPREFIX or else in one of the session's
+# own (made on the first start, about ten seconds).
+start_windows_program() {
+  mkdir -p "$session_dir/app"
+  cp "$1" "$session_dir/app/quillmar.exe"
+  if [[ -z ${WINEPREFIX:-} ]]; then
+    session_wineprefix="$session_dir/wineprefix"
+    export WINEPREFIX=$session_wineprefix
+  fi
+  "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-run.sh" "$session_dir/app/quillmar.exe" \
+    >"$session_dir/app.out" 2>"$session_dir/app.err" &
+  app_pid=$!
+}
+
+# The Windows name of a path on this machine: Wine shows the root folder as drive Z:.
+windows_path() {
+  local path=${1//\//\\}
+  printf 'Z:%s' "$path"
 }
 
 # Prints the ids of the mapped windows whose title is exactly $1.

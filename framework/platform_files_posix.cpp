@@ -1,8 +1,8 @@
 // Platform file services over POSIX: folder search, the program's path, folder creation,
 // the all-or-nothing file copy and rewrite, their notes and leftovers, and error texts.
-#include "platform_files.h"
-
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/sendfile.h>
@@ -21,8 +21,14 @@
 #include <string_view>
 
 #include "path_parts.h"
+#include "platform_files.h"
+
+static_assert(kMaxPath == PATH_MAX && kMaxFileName == NAME_MAX + 1,
+              "path buffers must have the system's sizes");
 
 namespace {
+
+DIR* AsDir(PlatformHandle handle) { return static_cast<DIR*>(handle); }
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 std::error_code Error(std::errc code) { return std::make_error_code(code); }
@@ -306,10 +312,10 @@ std::error_code DirectorySearch::Start(const char* searchPath, FindData& data) {
     folder.assign(slash == 0 ? std::string_view("/") : search.substr(0, slash));
     m_pattern.assign(search.substr(slash + 1));
   }
-  m_dir = ::opendir(folder.c_str());
-  if (m_dir == nullptr) return LastError();
+  m_handle = ::opendir(folder.c_str());
+  if (m_handle == nullptr) return LastError();
   struct stat st;
-  if (::fstat(::dirfd(m_dir), &st) != 0) {
+  if (::fstat(::dirfd(AsDir(m_handle)), &st) != 0) {
     std::error_code error = LastError();
     Close();
     return error;
@@ -326,7 +332,7 @@ std::error_code DirectorySearch::Start(const char* searchPath, FindData& data) {
 
 bool DirectorySearch::Next(FindData& data, std::error_code& ended) {
   ended.clear();
-  if (m_dir == nullptr) {
+  if (m_handle == nullptr) {
     ended = Error(std::errc::bad_file_descriptor);
     return false;
   }
@@ -337,7 +343,7 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
   bool matchAll = MatchesAll(m_pattern);
   for (;;) {
     errno = 0;
-    struct dirent* entry = ::readdir(m_dir);
+    struct dirent* entry = ::readdir(AsDir(m_handle));
     if (entry == nullptr) {
       if (errno != 0) ended = LastError();
       return false;
@@ -347,7 +353,8 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
       // Only here is a stat worth its cost: links to folders count as folders.
       struct stat st;
-      folder = ::fstatat(::dirfd(m_dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+      folder =
+          ::fstatat(::dirfd(AsDir(m_handle)), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
     data.dwFileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0;
     std::size_t length = std::strlen(entry->d_name);
@@ -359,9 +366,9 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
 }
 
 bool DirectorySearch::OnPseudoFileSystem() const {
-  if (m_dir == nullptr) return false;
+  if (m_handle == nullptr) return false;
   struct statfs fs;
-  if (::fstatfs(::dirfd(m_dir), &fs) != 0) return false;
+  if (::fstatfs(::dirfd(AsDir(m_handle)), &fs) != 0) return false;
   switch (static_cast<unsigned long>(fs.f_type)) {
     case PROC_SUPER_MAGIC:
     case SYSFS_MAGIC:
@@ -394,10 +401,19 @@ bool DirectorySearch::OnPseudoFileSystem() const {
 }
 
 void DirectorySearch::Close() {
-  if (m_dir != nullptr) ::closedir(m_dir);
-  m_dir = nullptr;
+  if (m_handle != nullptr) ::closedir(AsDir(m_handle));
+  m_handle = nullptr;
   m_device = 0;
   m_inode = 0;
+}
+
+std::error_code IdentifyFolder(const char* path, std::uint64_t& device, std::uint64_t& inode) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return LastError();
+  if (!S_ISDIR(st.st_mode)) return Error(std::errc::not_a_directory);
+  device = static_cast<std::uint64_t>(st.st_dev);
+  inode = static_cast<std::uint64_t>(st.st_ino);
+  return {};
 }
 
 std::string GetProgramPath() {

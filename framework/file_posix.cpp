@@ -1,11 +1,11 @@
 // CFile over a POSIX descriptor: the framework's open-mode bits mapped onto open(2) flags.
-#include "file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "file.h"
 
 namespace {
 

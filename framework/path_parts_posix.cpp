@@ -1,7 +1,7 @@
 // Path string operations: the wildcard match, extension and name parts, folder part.
-#include "path_parts.h"
-
 #include <cstring>
+
+#include "path_parts.h"
 
 namespace {
 

@@ -1,0 +1,104 @@
+// CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFileA's access,
+// sharing and creation arguments.
+#include <algorithm>
+
+#include "file.h"
+#include "windows_api.h"
+
+namespace {
+
+HANDLE AsHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+DWORD AccessFor(unsigned flags) {
+  if (flags & CFile::modeReadWrite) return GENERIC_READ | GENERIC_WRITE;
+  if (flags & CFile::modeWrite) return GENERIC_WRITE;
+  return GENERIC_READ;
+}
+
+// Without shareDenyNone nobody else may open the file while it is open here.
+DWORD SharingFor(unsigned flags) {
+  return (flags & CFile::shareDenyNone) ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                                        : 0;
+}
+
+DWORD CreationFor(unsigned flags) {
+  if (!(flags & CFile::modeCreate)) return OPEN_EXISTING;
+  return (flags & CFile::modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+}
+
+}  // namespace
+
+CFile::~CFile() { Close(); }
+
+bool CFile::Open(const std::string& path, unsigned flags) {
+  Close();
+  HANDLE handle = ::CreateFileA(path.c_str(), AccessFor(flags), SharingFor(flags), nullptr,
+                                CreationFor(flags), FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  // The program's files are plain files: a device (CON, NUL, a pipe) named where a file
+  // belongs would read as empty or never end.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    ::SetLastError(ERROR_INVALID_FUNCTION);
+    return false;
+  }
+  m_hFile = reinterpret_cast<FileHandle>(handle);
+  return true;
+}
+
+void CFile::Close() {
+  if (m_hFile == hFileNull) return;
+  ::CloseHandle(AsHandle(m_hFile));
+  m_hFile = hFileNull;
+}
+
+std::uint64_t CFile::GetLength() const {
+  LARGE_INTEGER size;
+  if (m_hFile == hFileNull || !::GetFileSizeEx(AsHandle(m_hFile), &size)) return 0;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t CFile::Read(void* buffer, std::size_t count) {
+  if (m_hFile == hFileNull) return 0;
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  // Keep reading until count bytes or the end, so a caller asking for the whole file gets it.
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(AsHandle(m_hFile), out + done, chunk, &got, nullptr) || got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+bool CFile::Write(const void* buffer, std::size_t count) {
+  if (m_hFile == hFileNull) return false;
+  const auto* in = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(AsHandle(m_hFile), in + done, chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+std::int64_t CFile::SeekToEnd() {
+  if (m_hFile == hFileNull) return -1;
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER position;
+  if (!::SetFilePointerEx(AsHandle(m_hFile), zero, &position, FILE_END)) return -1;
+  return position.QuadPart;
+}
+
+bool CFile::SetLength(std::uint64_t length) {
+  if (m_hFile == hFileNull) return false;
+  LARGE_INTEGER target;
+  target.QuadPart = static_cast<LONGLONG>(length);
+  return ::SetFilePointerEx(AsHandle(m_hFile), target, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(AsHandle(m_hFile));
+}

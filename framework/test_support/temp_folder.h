@@ -1,0 +1,56 @@
+// For tests on any platform: a new empty folder under the system's temporary folder, removed
+// with everything in it when the object goes. Paths are the platform's (std::filesystem).
+#pragma once
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "quillmar-test-") {
+    std::mt19937_64 random(
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / (prefix + std::to_string(random() % 1000000000));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        m_root = candidate;
+        return;
+      }
+    }
+    std::abort();  // no temporary folder: no test can run
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder itself, or a path below it ("a/b" with the platform's separators).
+  std::string Path(const std::string& relative = "") const {
+    return relative.empty() ? m_root.string() : (m_root / relative).make_preferred().string();
+  }
+  void MakeDir(const std::string& relative) const {
+    std::filesystem::create_directories(m_root / relative);
+  }
+  void Write(const std::string& relative, const std::string& content) const {
+    std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << content;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+
+ private:
+  std::filesystem::path m_root;
+};

@@ -1,0 +1,81 @@
+// Tests of the restoration list on Windows: entries with Windows paths restored over an
+// existing file, the platform's error text, and a list held by another open.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/file.h"
+#include "framework/scripted/scripted_backend.h"
+#include "framework/scripted/scripted_window.h"
+#include "framework/test_support/temp_folder.h"
+#include "framework/windows_api.h"
+#include "restore/restore_list_dlg.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// The program in <tree>\prog, data in <tree>\D.
+class RestoreListWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.MakeDir("prog\\backups");
+    tree.MakeDir("D\\S");
+    SetProgramPathForTesting(tree.Path("prog\\quillmar.exe"));
+  }
+  void TearDown() override { SetProgramPathForTesting(""); }
+  std::string List() const { return TempFolder::Read(tree.Path("prog\\backups\\list.txt")); }
+
+  TempFolder tree;
+  ScriptedBackend backend;
+};
+
+TEST_F(RestoreListWin32Test, RestoresAWalkRecordOverTheFileAfterAsking) {
+  const std::string a = tree.Path("D") + "\\a.txt";
+  const std::string c = tree.Path("D") + "\\S\\\\c.txt";  // as the walk records it
+  tree.Write("prog\\backups\\list.txt", a + ";" + c + ";");
+  tree.Write("prog\\backups\\c.txtBACKUP", "gamma");
+  tree.Write("D\\S\\c.txt", "changed");
+  CRestoreListDlg dialog;
+  backend
+      .Then([&] {
+        EXPECT_EQ(backend.ActiveWindow()->ListItems(IDC_LIST_ENTRIES), (Texts{a, c}));
+      })
+      .Pick(IDC_LIST_ENTRIES, 1)
+      .Click(IDC_RESTORE)
+      .Answer(IDYES)
+      .Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(),
+            (Texts{"File already exists. Overwrite it?", "File Restored."}));
+  EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\c.txt")), "gamma");
+  EXPECT_EQ(List(), a + ";");
+  EXPECT_TRUE(backend.Problems().empty());
+}
+
+TEST_F(RestoreListWin32Test, AMissingBackupShowsThePlatformsText) {
+  const std::string a = tree.Path("D") + "\\a.txt";
+  tree.Write("prog\\backups\\list.txt", a + ";");
+  CRestoreListDlg dialog;
+  backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Escape();
+  dialog.DoModal();
+  ASSERT_EQ(backend.Messages().size(), 1u);
+  EXPECT_EQ(backend.Messages()[0].caption, "Error");
+  EXPECT_EQ(backend.Messages()[0].text,
+            ErrorText(std::error_code(ERROR_FILE_NOT_FOUND, std::system_category())));
+  EXPECT_EQ(List(), a + ";");
+}
+
+TEST_F(RestoreListWin32Test, AListHeldByAnotherOpenCannotBeOpened) {
+  tree.Write("prog\\backups\\list.txt", "Z:\\x;");
+  CFile holder;  // as the engine holds it: without the sharing bit
+  ASSERT_TRUE(holder.Open(tree.Path("prog\\backups\\list.txt"),
+                          CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate));
+  CRestoreListDlg dialog;
+  backend.Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(), Texts{"Openning restoration list file failed."});
+}
+
+}  // namespace

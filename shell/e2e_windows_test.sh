@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# End to end on Windows: quillmar.exe under Wine in a real window under Xvfb, driven with
+# xdotool. Cleans a three-level tree with *.txt and checks list.txt byte for byte with the
+# Windows paths (Z:\...\D\S\\c.txt), the copies and the filter; then, after a fresh start,
+# restores one entry over a changed file, opens About from the system menu and ends with
+# Escape. Links in the tree lead back to folders already walked, which are not entered again.
+# Usage: e2e_windows_test.sh PATH-TO-QUILLMAR.EXE
+set -euo pipefail
+program=$(realpath "$1")
+source "$(dirname "$0")/xvfb_session.sh"
+
+# Positions inside the dialogs, as fractions of the template sizes in dialog units.
+main_w=191 main_h=87    # template 102
+list_w=186 list_h=138   # template 129
+
+# Gives a window the keyboard: with no window manager, Wine takes the focus on a click. The
+# click lands on the main dialog's "Directory:" label.
+activate_main() {
+  point_at "$1" 32 "$main_w" 18 "$main_h" click
+  sleep 0.3
+}
+
+# Waits for a message box over the main dialog and answers it with Return (OK, or Yes),
+# after a click on its text (a quarter down) gives it the keyboard; then waits for that box
+# to go (another may follow at once). A box that is slow to take the keyboard on a busy
+# machine gets the click and the key again.
+answer_box() {
+  wait_for_count Quillmar 2
+  local box
+  box=$(other_window_named Quillmar "$main")
+  for _ in 1 2 3; do
+    sleep 0.3
+    point_at "$box" 1 2 1 4 click
+    xdotool key Return
+    for _ in $(seq 30); do
+      windows_named Quillmar | grep -qx "$box" || return 0
+      sleep 0.1
+    done
+  done
+  fail "the message box was not answered"
+}
+
+start_xvfb
+top="$session_dir/D"
+mkdir -p "$top/S/T"
+printf 'alpha\r\n' >"$top/a.txt"
+printf 'beta\n' >"$top/b.dat"
+printf 'gamma\n' >"$top/S/c.txt"
+printf 'delta\n' >"$top/S/T/d.txt"
+printf 'upper\n' >"$top/S/T/e.TXT"   # the filter compares extensions with their case
+# Links back to folders the walk is inside: followed as folders, but never entered twice.
+ln -s .. "$top/S/T/up"
+ln -s "$top" "$top/S/T/top"
+
+start_windows_program "$program"
+for _ in $(seq 300); do [[ -n $(windows_named Quillmar) ]] && break; sleep 0.1; done
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+activate_main "$main"
+D=$(windows_path "$top")
+type_directory_and_pattern "$D" '*.txt'
+xdotool key Tab Return   # "Quillmar!"
+answer_box               # OK to "Click OK to clean files."
+wait_for_count Quillmar 1
+
+backups="$session_dir/app/backups"
+for name in a c d; do
+  [[ -f "$backups/$name.txtBACKUP" ]] || fail "no copy of $name.txt: $(ls -A "$backups" 2>&1)"
+done
+cmp -s "$top/a.txt" "$backups/a.txtBACKUP" || fail "a.txtBACKUP differs from a.txt"
+cmp -s "$top/S/T/d.txt" "$backups/d.txtBACKUP" || fail "d.txtBACKUP differs from d.txt"
+for name in b.datBACKUP e.TXTBACKUP; do
+  [[ ! -e "$backups/$name" ]] || fail "$name was made although the Files box said *.txt"
+done
+# Depth first in the platform's order: within D, a.txt and the sub-tree of S either way
+# round, and likewise c.txt and the sub-tree of T within S.
+a="$D\\a.txt;" c="$D\\S\\\\c.txt;" d="$D\\S\\\\T\\\\d.txt;"
+list=$(cat "$backups/list.txt")
+case "$list" in
+  "$a$c$d" | "$a$d$c" | "$c$d$a" | "$d$c$a") ;;
+  *) fail "list.txt is not the three records in a walk's order: $list" ;;
+esac
+
+point_into "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+
+# A fresh start: restore d.txt over a changed file.
+printf 'changed\n' >"$top/S/T/d.txt"
+start_windows_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+activate_main "$main"
+point_at "$main" 265 $((main_w * 2)) 66 "$main_h" click   # "Restore Files"
+wait_for_count "Restoration List" 1
+restore=$(windows_named "Restoration List")
+# Walk the caret to d.txt's entry with the arrow keys, then "Restore".
+point_at "$restore" 60 "$list_w" 12 "$list_h" click
+records=$(tr ';' '\n' <"$backups/list.txt")
+index=$(grep -nxF "${d%;}" <<<"$records" | cut -d: -f1)
+xdotool key Home
+for ((i = 1; i < index; i++)); do xdotool key Down; done
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_box   # "File already exists. Overwrite it?": Yes
+answer_box   # "File Restored."
+wait_for_count Quillmar 1
+cmp -s "$top/S/T/d.txt" "$backups/d.txtBACKUP" || fail "d.txt was not restored: $(cat "$top/S/T/d.txt")"
+# The list is rewritten without the entry, the others in reverse order.
+expected=""
+while IFS= read -r record; do
+  [[ -z $record || "$record;" == "$d" ]] || expected="$record;$expected"
+done <<<"$records"
+[[ "$(cat "$backups/list.txt")" == "$expected" ]] ||
+  fail "after the restore list.txt is $(cat "$backups/list.txt"), not $expected"
+
+point_into "$restore"
+xdotool key Escape
+wait_for_count "Restoration List" 0
+
+# About from the system menu (Alt+Space): its item is the menu's last.
+activate_main "$main"
+xdotool key alt+space
+sleep 0.5
+xdotool key Up Return
+wait_for_count "About Quillmar" 1
+point_into "$(windows_named "About Quillmar")"
+xdotool key Escape
+wait_for_count "About Quillmar" 0
+
+activate_main "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+echo "PASS: cleaned D with *.txt (list.txt byte for byte), restored d.txt after a fresh start, opened About, ended with Escape"

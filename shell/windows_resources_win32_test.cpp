@@ -1,0 +1,97 @@
+// Tests that the executable's resources, compiled from the generated quillmar.rc, are the
+// program's own data: the version record's fields and strings, and icon 128 with its nine
+// pictures showing the drawn icon.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_icon.h"
+#include "framework/windows_api.h"
+#include "resource_ids.h"
+#include "version_info.h"
+
+namespace {
+
+std::vector<char> OwnVersionInfo() {
+  char self[MAX_PATH];
+  ::GetModuleFileNameA(nullptr, self, sizeof self);
+  DWORD ignored = 0;
+  std::vector<char> data(::GetFileVersionInfoSizeA(self, &ignored));
+  if (data.empty() ||
+      !::GetFileVersionInfoA(self, 0, static_cast<DWORD>(data.size()), data.data())) {
+    data.clear();
+  }
+  return data;
+}
+
+std::string StringValue(std::vector<char>& data, const std::string& key) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::string path =
+      std::string("\\StringFileInfo\\") + kVersionRecord.blockName + "\\" + key;
+  if (!::VerQueryValueA(data.data(), path.c_str(), &value, &length)) return "<missing>";
+  return static_cast<const char*>(value);
+}
+
+TEST(WindowsResourcesTest, VersionRecordIsTheProgramsOwn) {
+  std::vector<char> data = OwnVersionInfo();
+  ASSERT_FALSE(data.empty());
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  const auto& v = kVersionRecord.fileVersion;
+  EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(v[0] << 16 | v[1]));
+  EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(v[2] << 16 | v[3]));
+  EXPECT_EQ(fixed->dwFileFlagsMask, kVersionRecord.fileFlagsMask);
+  EXPECT_EQ(fixed->dwFileFlags, kVersionRecord.fileFlags);
+  EXPECT_EQ(fixed->dwFileOS, kVersionRecord.fileOs);
+  EXPECT_EQ(fixed->dwFileType, kVersionRecord.fileType);
+  EXPECT_EQ(StringValue(data, "FileVersion"), kVersionRecord.strings.fileVersion);
+  EXPECT_EQ(StringValue(data, "OriginalFilename"), kVersionRecord.strings.originalFilename);
+  EXPECT_EQ(StringValue(data, "ProductName"), kVersionRecord.strings.productName);
+  WORD* translation = nullptr;
+  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+  EXPECT_EQ(translation[0], kVersionRecord.translationLanguage);
+  EXPECT_EQ(translation[1], kVersionRecord.translationCodePage);
+}
+
+TEST(WindowsResourcesTest, IconHasNinePicturesOfTheDrawnIcon) {
+  HRSRC group = ::FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));
+  ASSERT_NE(group, nullptr);
+  const auto* header = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, group)));
+  EXPECT_EQ(header[2], 9);  // the group's count of pictures
+
+  // The 48-pixel picture in full colour, read back pixel by pixel.
+  HICON icon =
+      static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                      IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(::GetIconInfo(icon, &info));
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = 48;
+  format.bmiHeader.biHeight = -48;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(48 * 48);
+  HDC dc = ::GetDC(nullptr);
+  ASSERT_EQ(::GetDIBits(dc, info.hbmColor, 0, 48, pixels.data(), &format, DIB_RGB_COLORS), 48);
+  ::ReleaseDC(nullptr, dc);
+  ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  ::DestroyIcon(icon);
+  const IconImage drawn = DrawAppIcon(48);
+  int opaque = 0, same = 0;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    if ((drawn.pixels[i] >> 24) < 0x80) continue;
+    ++opaque;
+    same += (pixels[i] & 0xFFFFFF) == (drawn.pixels[i] & 0xFFFFFF);
+  }
+  ASSERT_GT(opaque, 48 * 48 / 4);
+  EXPECT_EQ(same, opaque);
+}
+
+}  // namespace
