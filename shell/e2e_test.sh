@@ -34,6 +34,24 @@ answer_boxes() {
   ((answered >= 1)) || fail "no message box came up"
 }
 
+# Starts the program and points into its main window, $main.
+start_main_window() {
+  start_program "$program"
+  wait_for_count Quillmar 1
+  main=$(windows_named Quillmar)
+  point_into "$main"
+}
+
+# From the Files box: Tab to "Quillmar!", press it with Enter, and answer OK (the default) to
+# "Click OK to clean files.".
+clean_from_files_box() {
+  xdotool key Tab Return
+  box=$(wait_for_box "$main")
+  point_into "$box"
+  xdotool key Return
+  wait_gone "$box"
+}
+
 start_xvfb
 # The tree of the fifth run: 12,000 files, enough for a walk that lasts seconds.
 big="$session_dir/big"
@@ -47,18 +65,10 @@ printf 'alpha\n' >"$data/a.txt"
 printf 'beta\n' >"$data/b.dat"
 printf 'gamma\n' >"$data/sub/c.txt"
 
-start_program "$program"
-wait_for_count Quillmar 1
-main=$(windows_named Quillmar)
-point_into "$main"
+start_main_window
 
 type_directory_and_pattern "$data" '*.txt'
-# Tab to "Quillmar!" and press it with Enter.
-xdotool key Tab Return
-box=$(wait_for_box "$main")
-point_into "$box"
-xdotool key Return   # OK, the default answer to "Click OK to clean files."
-wait_gone "$box"
+clean_from_files_box
 wait_for_title "$main" "Quillmar - 3 files visited, 2 backed up, 0 failed" >/dev/null
 
 backups="$session_dir/app/backups"
@@ -110,9 +120,7 @@ wait_for_exit || fail "the program ended with status $?"
 [[ ! -s "$session_dir/app.err" ]] || fail "the program wrote errors: $(cat "$session_dir/app.err")"
 
 # Second run: Enter in the Directory box ends the program at once.
-start_program "$program"
-wait_for_count Quillmar 1
-main=$(windows_named Quillmar)
+start_main_window
 point_at "$main" $((53 + 48)) "$main_w" 18 "$main_h" click
 xdotool key Return
 wait_for_exit || fail "the program ended with status $?"
@@ -124,9 +132,7 @@ mkdir -p "$picked/inner"
 printf 'delta\n' >"$picked/d.txt"
 printf 'epsilon\n' >"$picked/inner/e.txt"
 printf 'zeta\n' >"$picked/f.dat"
-start_program "$program"
-wait_for_count Quillmar 1
-main=$(windows_named Quillmar)
+start_main_window
 point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
 wait_for_count "Select a file:" 1
 point_into "$(windows_named "Select a file:")"
@@ -136,11 +142,7 @@ wait_for_count "Select a file:" 0
 # Into the Files box; its change reads the Directory box the browser filled.
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'
-xdotool key Tab Return
-box=$(wait_for_box "$main")
-point_into "$box"
-xdotool key Return
-wait_gone "$box"
+clean_from_files_box
 [[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
   "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
   fail "the folder typed into the browser was not backed up: $(ls -A "$backups" 2>&1)"
@@ -161,16 +163,9 @@ rm -rf "$backups"
 long="$session_dir/long"
 mkdir -p "$long"
 for i in $(seq -w 1 30); do printf '%s\n' "$i" >"$long/n$i.txt"; done
-start_program "$program"
-wait_for_count Quillmar 1
-main=$(windows_named Quillmar)
-point_into "$main"
+start_main_window
 type_directory_and_pattern "$long" '*.txt'
-xdotool key Tab Return
-box=$(wait_for_box "$main")
-point_into "$box"
-xdotool key Return
-wait_gone "$box"
+clean_from_files_box
 list=$(cat "$backups/list.txt")
 IFS=';' read -r -a records <<<"$list"
 ((${#records[@]} == 30)) || fail "expected 30 records, list.txt is: $list"
@@ -203,16 +198,9 @@ wait_for_exit || fail "the program ended with status $?"
 # Fifth run: Escape during a long walk asks "Stop the clean?"; Enter (Yes) stops it after the
 # file in hand, every file backed up so far is recorded, and the title says it stopped.
 rm -rf "$backups"
-start_program "$program"
-wait_for_count Quillmar 1
-main=$(windows_named Quillmar)
-point_into "$main"
+start_main_window
 type_directory_and_pattern "$big" ''
-xdotool key Tab Return
-box=$(wait_for_box "$main")
-point_into "$box"
-xdotool key Return
-wait_gone "$box"
+clean_from_files_box
 point_into "$main"
 xdotool key Escape
 box=$(wait_for_box "$main")
