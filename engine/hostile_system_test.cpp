@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/hostile_tree_fixture.h"
+#include "framework/test_support/run_as_nobody.h"
 
 namespace {
 
@@ -90,39 +91,6 @@ TEST_F(HostileTreeTest, WalkOfTheRootEndsAndPassesOverPseudoFileSystems) {
   EXPECT_TRUE(Texts().empty());
   EXPECT_EQ(List(), "");
   EXPECT_EQ(Backups(), Strings{"list.txt"});
-}
-
-// Runs body in a child process that has dropped root for the user and group nobody, and
-// returns what the child wrote to its pipe; "" with a failure when the child did not finish.
-std::string RunAsNobody(const std::function<std::string()>& body) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return "";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeFds[0]);
-    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
-      ::_exit(3);
-    }
-    const std::string out = body();
-    std::size_t done = 0;
-    while (done < out.size()) {
-      ssize_t n = ::write(pipeFds[1], out.data() + done, out.size() - done);
-      if (n <= 0) ::_exit(4);
-      done += static_cast<std::size_t>(n);
-    }
-    ::_exit(0);
-  }
-  ::close(pipeFds[1]);
-  std::string out;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-  return out;
 }
 
 TEST_F(HostileTreeTest, UnreadableFileAndFolderAreReportedOrPassedOverAndTheWalkGoesOn) {
