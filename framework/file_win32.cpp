@@ -61,8 +61,8 @@ bool CFile::GetStatus(CFileStatus& status) const {
     return false;
   }
   status.m_size = static_cast<std::uint64_t>(info.EndOfFile.QuadPart);
-  // A file replaced while open (which its sharing of delete allowed) is either waiting to be
-  // deleted or, where names go at once as on Linux, has no link left.
+  // A file deleted while open (which its sharing of delete allowed) waits for its last
+  // handle to go before its name does; where names go at once, it has no link left.
   status.m_named = !info.DeletePending && info.NumberOfLinks != 0;
   return true;
 }
