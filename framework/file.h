@@ -62,4 +62,9 @@ class CFile {
   bool SetLength(std::uint64_t length);
 
   FileHandle m_hFile = hFileNull;
+
+ private:
+  // Opened with modeAppend. A POSIX descriptor carries this itself (O_APPEND); a Win32
+  // handle needs it asked for at each write.
+  bool m_append = false;
 };

@@ -54,10 +54,12 @@ bool CFile::Open(const std::string& path, unsigned flags) {
     return false;
   }
   m_hFile = fd;
+  m_append = (flags & modeAppend) != 0;
   return true;
 }
 
 void CFile::Close() {
+  m_append = false;
   if (m_hFile == hFileNull) return;
   // The descriptor is gone after close(2) even when it reports an error, so never retry.
   ::close(m_hFile);

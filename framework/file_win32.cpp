@@ -43,13 +43,28 @@ bool CFile::Open(const std::string& path, unsigned flags) {
     return false;
   }
   m_hFile = reinterpret_cast<FileHandle>(handle);
+  m_append = (flags & modeAppend) != 0;
   return true;
 }
 
 void CFile::Close() {
+  m_append = false;
   if (m_hFile == hFileNull) return;
   ::CloseHandle(AsHandle(m_hFile));
   m_hFile = hFileNull;
+}
+
+bool CFile::GetStatus(CFileStatus& status) const {
+  FILE_STANDARD_INFO info;
+  if (m_hFile == hFileNull ||
+      !::GetFileInformationByHandleEx(AsHandle(m_hFile), FileStandardInfo, &info, sizeof info)) {
+    return false;
+  }
+  status.m_size = static_cast<std::uint64_t>(info.EndOfFile.QuadPart);
+  // A file deleted while open (which its sharing of delete allowed) waits for its last
+  // handle to go before its name does; where names go at once, it has no link left.
+  status.m_named = !info.DeletePending && info.NumberOfLinks != 0;
+  return true;
 }
 
 std::uint64_t CFile::GetLength() const {
@@ -79,7 +94,12 @@ bool CFile::Write(const void* buffer, std::size_t count) {
   while (done < count) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
     DWORD written = 0;
-    if (!::WriteFile(AsHandle(m_hFile), in + done, chunk, &written, nullptr) || written == 0) {
+    // Both halves of the offset all ones: the system writes at the end the file has at that
+    // moment, whoever else writes to it.
+    OVERLAPPED atEnd{};
+    atEnd.Offset = atEnd.OffsetHigh = 0xFFFFFFFF;
+    if (!::WriteFile(AsHandle(m_hFile), in + done, chunk, &written, m_append ? &atEnd : nullptr) ||
+        written == 0) {
       return false;
     }
     done += written;

@@ -1,10 +1,14 @@
 // Tests of CFile over Win32 handles: the open modes, exclusive use without the sharing bit,
-// and the length, end and truncation operations.
+// appends from two handles, whether an open file still has its name, and the length, end and
+// truncation operations.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "framework/file.h"
+#include "framework/platform_files.h"
 #include "framework/test_support/temp_folder.h"
 #include "framework/windows_api.h"
 
@@ -62,6 +66,50 @@ TEST_F(FileWin32Test, FoldersAndDevicesAreNoFiles) {
   EXPECT_FALSE(file.Open(folder.Path(), CFile::modeRead));
   EXPECT_FALSE(file.Open("NUL", CFile::modeRead));
   EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(FileWin32Test, AppendsFromTwoHandlesEachLandAtTheEnd) {
+  constexpr unsigned kAppend = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate |
+                               CFile::modeAppend | CFile::shareDenyNone;
+  CFile first, second;
+  ASSERT_TRUE(first.Open(path, kAppend));
+  ASSERT_TRUE(second.Open(path, kAppend));
+  // Without the append mode each handle writes at its own position, and the second record
+  // overwrites the first.
+  ASSERT_TRUE(first.Write("one;", 4));
+  ASSERT_TRUE(second.Write("two;", 4));
+  ASSERT_TRUE(first.Write("three;", 6));
+  CFileStatus status;
+  ASSERT_TRUE(second.GetStatus(status));
+  EXPECT_EQ(status.m_size, 14u);
+  EXPECT_TRUE(status.m_named);
+  // A record taken back comes off the end, whoever wrote last.
+  ASSERT_TRUE(second.SetLength(8));
+  first.Close();
+  second.Close();
+  EXPECT_EQ(TempFolder::Read(path), "one;two;");
+}
+
+TEST_F(FileWin32Test, AnOpenFileKeepsItsNameForNoneCanBePutInItsPlace) {
+  folder.Write("list.txt", "old;");
+  CFile open;
+  ASSERT_TRUE(open.Open(path, CFile::modeReadWrite | CFile::shareDenyNone));
+  CFileStatus status;
+  ASSERT_TRUE(open.GetStatus(status));
+  EXPECT_TRUE(status.m_named);
+  EXPECT_EQ(status.m_size, 4u);
+  // Unlike Linux, Windows puts no other file in the place of one that is open, whatever it
+  // shares: the rewrite is refused and the open file keeps its name.
+  EXPECT_EQ(WriteFileReplacing(path.c_str(), "new;").value(), ERROR_ACCESS_DENIED);
+  ASSERT_TRUE(open.GetStatus(status));
+  EXPECT_TRUE(status.m_named);
+  EXPECT_EQ(status.m_size, 4u);
+  EXPECT_EQ(TempFolder::Read(path), "old;");
+  // Nor does the refused rewrite leave its temporary behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+  open.Close();
+  EXPECT_FALSE(open.GetStatus(status));
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 // the folder holds, and the flush of the file system the folder lives on.
 #pragma once
 
+#include <memory>
 #include <system_error>
 
 class FolderHandle {
  public:
-  FolderHandle() = default;
+  FolderHandle();
   ~FolderHandle();
   FolderHandle(const FolderHandle&) = delete;
   FolderHandle& operator=(const FolderHandle&) = delete;
@@ -15,7 +16,7 @@ class FolderHandle {
   std::error_code Open(const char* path);
   // Releases the lock, if held, with the folder.
   void Close();
-  bool IsOpen() const { return m_fd >= 0; }
+  bool IsOpen() const { return m_open != nullptr; }
 
   // Waits until no other holder of this folder's lock, in this process or another, has it,
   // then takes it. The lock is advisory: it keeps out only those who ask for it too.
@@ -23,11 +24,15 @@ class FolderHandle {
   void Unlock();
 
   // Writes everything of the folder's file system that is still in memory to the disk, the
-  // files of other programs included; returns when it is there.
+  // files of other programs included; returns when it is there. Where the platform keeps that
+  // for administrators (Windows), it writes the folder itself and each of its files changed
+  // since Open instead.
   std::error_code FlushFileSystem();
 
  private:
-  int m_fd = -1;
+  // What the platform holds while the folder is open; null when closed.
+  struct Opened;
+  std::unique_ptr<Opened> m_open;
 };
 
 // Flushes the file system that holds path (a file or a folder) to the disk; when neither path

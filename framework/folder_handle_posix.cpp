@@ -1,8 +1,6 @@
 // FolderHandle over a POSIX descriptor of the folder: flock(2) for the lock, which is held by
 // the open folder (not by the process, as fcntl locks are), so it works between the
 // processes of any instances and is released when the holder dies; syncfs(2) for the flush.
-#include "folder_handle.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -10,40 +8,48 @@
 #include <cerrno>
 #include <string>
 
+#include "folder_handle.h"
+
 namespace {
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 
 }  // namespace
 
+struct FolderHandle::Opened {
+  explicit Opened(int descriptor) : fd(descriptor) {}
+  ~Opened() { ::close(fd); }
+  int fd;
+};
+
+FolderHandle::FolderHandle() = default;
 FolderHandle::~FolderHandle() { Close(); }
 
 std::error_code FolderHandle::Open(const char* path) {
   Close();
-  m_fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  return m_fd < 0 ? LastError() : std::error_code();
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return LastError();
+  m_open = std::make_unique<Opened>(fd);
+  return {};
 }
 
-void FolderHandle::Close() {
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = -1;
-}
+void FolderHandle::Close() { m_open.reset(); }
 
 std::error_code FolderHandle::Lock() {
-  if (m_fd < 0) return std::make_error_code(std::errc::bad_file_descriptor);
-  while (::flock(m_fd, LOCK_EX) != 0) {
+  if (!m_open) return std::make_error_code(std::errc::bad_file_descriptor);
+  while (::flock(m_open->fd, LOCK_EX) != 0) {
     if (errno != EINTR) return LastError();
   }
   return {};
 }
 
 void FolderHandle::Unlock() {
-  if (m_fd >= 0) ::flock(m_fd, LOCK_UN);
+  if (m_open) ::flock(m_open->fd, LOCK_UN);
 }
 
 std::error_code FolderHandle::FlushFileSystem() {
-  if (m_fd < 0) return std::make_error_code(std::errc::bad_file_descriptor);
-  return ::syncfs(m_fd) == 0 ? std::error_code() : LastError();
+  if (!m_open) return std::make_error_code(std::errc::bad_file_descriptor);
+  return ::syncfs(m_open->fd) == 0 ? std::error_code() : LastError();
 }
 
 std::error_code FlushFileSystemOf(const char* path) {

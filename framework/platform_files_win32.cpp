@@ -1,6 +1,6 @@
 // Platform file services over Win32: FindFirstFileA/FindNextFileA, GetModuleFileNameA,
-// CreateDirectoryA, the all-or-nothing copy (CopyFileA to a temporary name, then MoveFileExA)
-// and FormatMessageA for error texts.
+// CreateDirectoryA, the all-or-nothing copy (a hidden temporary name, then MoveFileExA), notes
+// in alternate data streams and FormatMessageA for error texts.
 #include <algorithm>
 #include <cstring>
 
@@ -66,29 +66,105 @@ std::string FolderOf(std::string_view path) {
   return std::string(path.substr(0, slash));
 }
 
-// A new, empty file beside path with a name of its own; the copy or rewrite goes there
-// first. False when the folder is gone or full.
-std::error_code TemporaryFileBeside(const char* path, std::string& temp) {
-  char name[MAX_PATH];
-  if (::GetTempFileNameA(FolderOf(path).c_str(), "qmr", 0, name) == 0) return LastError();
-  temp = name;
-  return {};
-}
-
-// Gives the finished temporary file the destination's name, on disk before the call returns.
-std::error_code Publish(const std::string& temp, const char* destination, bool failIfExists) {
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (!failIfExists) {
-    flags |= MOVEFILE_REPLACE_EXISTING;
-    // A read-only file cannot be replaced by a move; the user has agreed to replace it.
-    const DWORD attributes = ::GetFileAttributesA(destination);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      ::SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
+// A file on its way to its destination, under a hidden name beside it (".NAME.XXXXXX", the
+// shape the store tidies away on both platforms). It is held open, sharing everything but
+// taking part in the sharing checks, for as long as it is written: RemoveAbandonedTemporaries
+// removes only a file that nobody has open, so it can tell this one from the leftover of a
+// dead process.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  ~PendingFile() {
+    if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
+    if (!m_name.empty()) ::DeleteFileA(m_name.c_str());
   }
-  if (!::MoveFileExA(temp.c_str(), destination, flags)) return LastError();
-  return {};
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  std::error_code Create(std::string_view destination) {
+    const std::size_t slash = destination.rfind(kPathSeparator);
+    const std::string_view name =
+        slash == std::string_view::npos ? destination : destination.substr(slash + 1);
+    std::string base(slash == std::string_view::npos ? std::string_view()
+                                                     : destination.substr(0, slash + 1));
+    base += '.';
+    // Room for the suffix within the platform's path length whatever the original's name.
+    base.append(name.substr(0, 200));
+    base += '.';
+    if (base.size() + 7 > kMaxPath) return Error(std::errc::filename_too_long);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temp = base + RandomSuffix();
+      m_handle = ::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (m_handle != INVALID_HANDLE_VALUE) {
+        m_name = std::move(temp);
+        return {};
+      }
+      if (::GetLastError() != ERROR_FILE_EXISTS) return LastError();
+    }
+    return ErrorFrom(ERROR_FILE_EXISTS);
+  }
+  HANDLE handle() const { return m_handle; }
+  const std::string& name() const { return m_name; }
+
+  std::error_code Write(const char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(m_handle, data + done, chunk, &written, nullptr)) return LastError();
+      done += written;
+    }
+    return {};
+  }
+
+  // Gives the finished file the destination's name, on disk before the call returns, while
+  // the file is still held open: nobody can take it away between the last write and the move.
+  std::error_code Publish(const char* destination, bool failIfExists) {
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (!failIfExists) {
+      flags |= MOVEFILE_REPLACE_EXISTING;
+      // A read-only file cannot be replaced by a move; the user has agreed to replace it.
+      const DWORD attributes = ::GetFileAttributesA(destination);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
+      }
+    }
+    if (!::MoveFileExA(m_name.c_str(), destination, flags)) return LastError();
+    m_name.clear();
+    return {};
+  }
+
+ private:
+  static std::string RandomSuffix() {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
+                                 ::GetTickCount64() ^ 0x9E3779B97F4A7C15ull;
+    std::string suffix(6, '\0');
+    for (char& c : suffix) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      c = kLetters[(state >> 33) % (sizeof kLetters - 1)];
+    }
+    return suffix;
+  }
+
+  HANDLE m_handle = INVALID_HANDLE_VALUE;
+  std::string m_name;  // until the file has the destination's name
+};
+
+// The alternate data stream that holds a file's note of that name.
+std::string NoteStream(const std::string& path, const char* name) { return path + ":copy:" + name; }
+
+// True when the volume of path keeps alternate data streams (NTFS, ReFS). Elsewhere a name
+// with a colon is refused (FAT) or, under Wine on a Linux folder, becomes a file of its own
+// beside the copy.
+bool HoldsNotes(const std::string& path) {
+  char root[MAX_PATH];
+  DWORD flags = 0;
+  return ::GetVolumePathNameA(path.c_str(), root, sizeof root) &&
+         ::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+         (flags & FILE_NAMED_STREAMS);
 }
 
 }  // namespace
@@ -177,39 +253,65 @@ std::error_code CreateFolder(const char* path) {
   return LastError();
 }
 
-std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists) {
+std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
+                                  const FileNote* note) {
   const DWORD attributes = ::GetFileAttributesA(source);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Error(std::errc::is_a_directory);
-  {
-    // Devices (CON, NUL, COM1) and pipes are no files to copy.
-    HandleGuard in(::CreateFileA(source, GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (in.get() == INVALID_HANDLE_VALUE) return LastError();
-    if (::GetFileType(in.get()) != FILE_TYPE_DISK) {
-      return Error(std::errc::operation_not_supported);
-    }
-  }
+  HandleGuard in(::CreateFileA(source, GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (in.get() == INVALID_HANDLE_VALUE) return LastError();
+  // Devices (CON, NUL, COM1) and pipes are no files to copy.
+  if (::GetFileType(in.get()) != FILE_TYPE_DISK) return Error(std::errc::operation_not_supported);
   if (failIfExists && ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES) {
     return Error(std::errc::file_exists);
   }
-  std::string temp;
-  if (std::error_code error = TemporaryFileBeside(destination, temp)) return error;
-  // CopyFileA keeps the attributes and the modification time, as the POSIX copy keeps the
-  // mode bits and the time.
-  std::error_code error;
-  if (!::CopyFileA(source, temp.c_str(), FALSE)) error = LastError();
-  if (!error) {
-    // A read-only copy could never be replaced by the next backup of the same name.
-    const DWORD copied = ::GetFileAttributesA(temp.c_str());
-    if (copied != INVALID_FILE_ATTRIBUTES && (copied & FILE_ATTRIBUTE_READONLY)) {
-      ::SetFileAttributesA(temp.c_str(), copied & ~FILE_ATTRIBUTE_READONLY);
-    }
-    error = Publish(temp, destination, failIfExists);
+  PendingFile out;
+  if (std::error_code error = out.Create(destination)) return error;
+  static thread_local char buffer[256 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) return LastError();
+    if (got == 0) break;
+    if (std::error_code error = out.Write(buffer, got)) return error;
   }
-  if (error) ::DeleteFileA(temp.c_str());
-  return error;
+  // The modification time goes with the copy, as the POSIX copy keeps it.
+  FILETIME written;
+  if (!::GetFileTime(in.get(), nullptr, nullptr, &written) ||
+      !::SetFileTime(out.handle(), nullptr, nullptr, &written)) {
+    return LastError();
+  }
+  if (note != nullptr && HoldsNotes(out.name())) {
+    // A note is extra knowledge, not part of the copy: a file system without alternate data
+    // streams (FAT, or Wine's view of a Linux folder) still gets the copy.
+    HandleGuard stream(::CreateFileA(NoteStream(out.name(), note->name).c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD ignored = 0;
+    if (stream.get() != INVALID_HANDLE_VALUE) {
+      ::WriteFile(stream.get(), note->value.data(), static_cast<DWORD>(note->value.size()),
+                  &ignored, nullptr);
+    }
+  }
+  // The attributes go with it too, all but read-only: a read-only copy could never be
+  // replaced by the next backup of the same name.
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (kept != 0) ::SetFileAttributesA(out.name().c_str(), kept);
+  return out.Publish(destination, failIfExists);
+}
+
+std::optional<std::string> ReadFileNote(const char* path, const char* name) {
+  if (!HoldsNotes(path)) return std::nullopt;
+  HandleGuard stream(::CreateFileA(NoteStream(path, name).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (stream.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  char value[kMaxPath];
+  DWORD got = 0;
+  if (!::ReadFile(stream.get(), value, sizeof value, &got, nullptr)) return std::nullopt;
+  return std::string(value, got);
 }
 
 std::error_code WriteFileReplacing(const char* path, std::string_view contents) {
@@ -226,31 +328,32 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (existing.get() == INVALID_HANDLE_VALUE) return LastError();
   }
-  std::string temp;
-  if (std::error_code error = TemporaryFileBeside(path, temp)) return error;
-  std::error_code error;
-  {
-    HandleGuard out(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) error = LastError();
-    for (std::size_t done = 0; !error && done < contents.size();) {
-      const DWORD chunk =
-          static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(out.get(), contents.data() + done, chunk, &written, nullptr)) {
-        error = LastError();
-      }
-      done += written;
+  PendingFile out;
+  if (std::error_code error = out.Create(path)) return error;
+  if (std::error_code error = out.Write(contents.data(), contents.size())) return error;
+  // On disk before the move, so the name never points at a half-written file.
+  if (!::FlushFileBuffers(out.handle())) return LastError();
+  return out.Publish(path, /*failIfExists=*/false);
+}
+
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name)) {
+  std::string prefix(folder);
+  if (!prefix.empty() && prefix.back() != kPathSeparator) prefix += kPathSeparator;
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporary(found.cFileName)) {
+      continue;
     }
-    // On disk before the move, so the name never points at a half-written file.
-    if (!error && !::FlushFileBuffers(out.get())) error = LastError();
-  }
-  if (!error &&
-      !::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = LastError();
-  }
-  if (error) ::DeleteFileA(temp.c_str());
-  return error;
+    // Sharing nothing, the open fails while its writer (or anyone) has the file open; once
+    // open, the file removed on closing is the one looked at, whatever takes its name later.
+    HANDLE file =
+        ::CreateFileA((prefix + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
 }
 
 std::string ErrorText(std::error_code code) {

@@ -1,6 +1,6 @@
 // Tests of the Win32 file services on real temporary trees: the search and its attributes,
-// folder identity through links, the all-or-nothing copy and rewrite, error texts, and the
-// program's path.
+// folder identity through links, the all-or-nothing copy and rewrite, notes, the removal of
+// abandoned temporaries, error texts, and the program's path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -177,6 +177,44 @@ TEST_F(PlatformFilesWin32Test, FoldersAndTheProgramsPath) {
   EXPECT_EQ(GetProgramPath(), P("prog\\quillmar.exe"));
   SetProgramPathForTesting("");
   EXPECT_EQ(GetProgramPath(), program);
+}
+
+TEST_F(PlatformFilesWin32Test, OnlyTemporariesNobodyHoldsOpenAreRemoved) {
+  for (const char* name : {".a.XXXXXX", ".b.XXXXXX", "c.XXXXXX", "list.txt"}) {
+    tree.Write(name, "part");
+  }
+  // A writer still at work holds its file open, sharing everything as the copy does.
+  HANDLE writer = ::CreateFileA(P(".b.XXXXXX").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const auto hidden = [](std::string_view name) { return name.front() == '.'; };
+  RemoveAbandonedTemporaries(tree.Path().c_str(), hidden);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{".b.XXXXXX", "c.XXXXXX", "list.txt"}));
+  ::CloseHandle(writer);
+  RemoveAbandonedTemporaries(tree.Path().c_str(), hidden);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"c.XXXXXX", "list.txt"}));
+}
+
+TEST_F(PlatformFilesWin32Test, NotesTravelWithTheCopyWhereTheVolumeKeepsThem) {
+  tree.Write("src", "bytes");
+  const FileNote origin{"test.origin", "C:\\where\\it\\came\\from"};
+  ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("noted").c_str(), false, &origin));
+  ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("plain").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(P("noted")), "bytes");
+  char root[MAX_PATH];
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetVolumePathNameA(P("src").c_str(), root, sizeof root));
+  ASSERT_TRUE(::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0));
+  if (flags & FILE_NAMED_STREAMS) {
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::string(origin.value));
+  } else {
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::nullopt);
+  }
+  EXPECT_EQ(ReadFileNote(P("plain").c_str(), "test.origin"), std::nullopt);
+  EXPECT_EQ(ReadFileNote(P("src").c_str(), "test.origin"), std::nullopt);
+  // Where the volume has no streams, the note makes no file of its own either.
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"noted", "plain", "src"}));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 # xdotool. Cleans a three-level tree with *.txt and checks list.txt byte for byte with the
 # Windows paths (Z:\...\D\S\\c.txt), the copies and the filter; then, after a fresh start,
 # restores one entry over a changed file, opens About from the system menu and ends with
-# Escape. Links in the tree lead back to folders already walked, which are not entered again.
+# Escape; then stops a long walk with Escape and Yes. Links in the tree lead back to folders already walked, which are not entered again.
 # Usage: e2e_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -euo pipefail
 program=$(realpath "$1")
@@ -61,7 +61,8 @@ D=$(windows_path "$top")
 type_directory_and_pattern "$D" '*.txt'
 xdotool key Tab Return   # "Quillmar!"
 answer_box               # OK to "Click OK to clean files."
-wait_for_count Quillmar 1
+# The title keeps the walk's summary: five files seen, the three *.txt ones backed up.
+wait_for_title "$main" "Quillmar - 5 files visited, 3 backed up, 0 failed" >/dev/null
 
 backups="$session_dir/app/backups"
 for name in a c d; do
@@ -130,4 +131,38 @@ wait_for_count "About Quillmar" 0
 activate_main "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
-echo "PASS: cleaned D with *.txt (list.txt byte for byte), restored d.txt after a fresh start, opened About, ended with Escape"
+
+# Escape during a long walk asks "Stop the clean?"; Yes (Return) ends the walk after the file
+# in hand, every copy made so far is recorded, and the title says it stopped.
+big="$session_dir/big"
+for dir in $(seq 1 40); do
+  mkdir -p "$big/d$dir"
+  for file in $(seq 1 100); do printf 'x' >"$big/d$dir/f${dir}_$file"; done
+done
+rm -rf "$backups"
+start_windows_program "$program"
+wait_for_count Quillmar 1
+main=$(windows_named Quillmar)
+activate_main "$main"
+type_directory_and_pattern "$(windows_path "$big")" ''
+xdotool key Tab Return
+answer_box   # OK: the walk starts
+xdotool key Escape
+box=$(wait_for_box "$main")
+sleep 0.3
+point_at "$box" 1 2 1 4 click
+xdotool key Return   # Yes, the default answer
+wait_gone "$box"
+title=$(wait_for_title "$main" "Quillmar - stopped: *")
+kill -0 "$app_pid" || fail "the program ended instead of stopping the walk"
+copies=$(find "$backups" -name '*BACKUP' | wc -l)
+recorded=$(tr -cd ';' <"$backups/list.txt" | wc -c)
+((copies > 0 && copies < 4000)) || fail "the stopped walk made $copies copies of 4000 files"
+((recorded == copies)) || fail "$copies copies but $recorded records after the stop"
+[[ "$title" == "Quillmar - stopped: $copies files visited, $copies backed up, 0 failed" ]] ||
+  fail "the title \"$title\" does not count the $copies copies"
+activate_main "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+echo "PASS: cleaned D with *.txt (list.txt byte for byte), restored d.txt after a fresh start," \
+  "opened About, ended with Escape, stopped a long walk"

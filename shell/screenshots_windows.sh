@@ -2,7 +2,8 @@
 # Takes the screenshots of quillmar.exe under Wine, in Wine's own desktop window so that the
 # title bars, the icon and the system menu are drawn: the main dialog, the question before a
 # clean, the help text, the restoration list, the overwrite question, the system menu, the
-# About box and the shell's folder browser. Each picture is trimmed to the windows on show.
+# About box, the shell's folder browser and the question that stops a long walk. Each picture
+# is trimmed to the windows on show.
 # Driven from the keyboard only: Wine's desktop is one X window.
 # Usage: screenshots_windows.sh PATH-TO-QUILLMAR.EXE OUTPUT-FOLDER
 set -euo pipefail
@@ -29,6 +30,12 @@ for f in letters/bank.txt letters/landlord.txt notes/ideas.txt notes/todo.txt pl
   echo "$f" >"$docs/$f"
 done
 echo photo >"$docs/photo.jpg"
+# Long enough to walk that Escape lands while it runs.
+big="$session_dir/Archive"
+for dir in $(seq 1 60); do
+  mkdir -p "$big/box$dir"
+  for file in $(seq 1 100); do echo "$file" >"$big/box$dir/page$file.txt"; done
+done
 
 mkdir -p "$session_dir/app"
 cp "$program" "$session_dir/app/quillmar.exe"
@@ -80,5 +87,16 @@ xdotool key space
 sleep 1.5
 capture folder_browser
 xdotool key Escape
+sleep 0.5
+# The focus is back on "..": the Directory box follows it.
+xdotool key Tab End shift+Home
+xdotool type --delay 30 "$(windows_path "$big")"
+xdotool key shift+Tab shift+Tab space   # "Quillmar!"
+sleep 0.5
+xdotool key Return   # OK: the long walk
+sleep 0.5
+xdotool key Escape
+capture stop_question
+xdotool key Return   # Yes: the walk stops, the title says so
 sleep 0.5
 xdotool key Escape   # the main dialog, and with it the program

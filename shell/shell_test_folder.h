@@ -2,45 +2,59 @@
 // it (the backups folder is made there), removed with everything in it when the test ends.
 #pragma once
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "framework/path_parts.h"
 #include "framework/platform_files.h"
 
 class ShellTestFolder {
  public:
   ShellTestFolder() {
-    char pattern[] = "/tmp/quillmar-shell-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
-    m_root = pattern;
+    std::random_device random;
+    for (int attempt = 0; m_root.empty(); ++attempt) {
+      if (attempt == 100) std::abort();
+      const std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / ("quillmar-shell-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) m_root = candidate.string();
+    }
     MakeDir("prog");
     SetProgramPathForTesting(Path("prog/quillmar"));
   }
   ~ShellTestFolder() {
     SetProgramPathForTesting("");
-    Remove(m_root);
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root, ignored);
   }
   ShellTestFolder(const ShellTestFolder&) = delete;
   ShellTestFolder& operator=(const ShellTestFolder&) = delete;
 
-  std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
+  // relative is written with "/"; the path comes back with the platform's separator, as the
+  // program spells the paths it records and shows.
+  std::string Path(const std::string& relative) const {
+    std::string path = m_root + "/" + relative;
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
+  }
   std::string BackupsPath(const std::string& name) const { return Path("prog/backups/" + name); }
 
-  void MakeDir(const std::string& relative) const { ::mkdir(Path(relative).c_str(), 0755); }
+  void MakeDir(const std::string& relative) const {
+    std::error_code ignored;
+    std::filesystem::create_directory(Path(relative), ignored);
+  }
   void Write(const std::string& relative, const std::string& content) const {
     std::ofstream(Path(relative), std::ios::binary) << content;
   }
   bool Exists(const std::string& path) const {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
   }
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -51,31 +65,16 @@ class ShellTestFolder {
   // The names in the backups folder other than list.txt, sorted.
   std::vector<std::string> BackupNames() const {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(Path("prog/backups").c_str())) {
-      while (dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && name != "list.txt") names.push_back(name);
-      }
-      ::closedir(dir);
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(Path("prog/backups"), error), end;
+         !error && entry != end; entry.increment(error)) {
+      const std::string name = entry->path().filename().string();
+      if (name != "list.txt") names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
   }
 
  private:
-  static void Remove(const std::string& path) {
-    if (::unlink(path.c_str()) == 0) return;
-    if (DIR* dir = ::opendir(path.c_str())) {
-      std::vector<std::string> names;
-      while (dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-      }
-      ::closedir(dir);
-      for (const std::string& name : names) Remove(path + "/" + name);
-    }
-    ::rmdir(path.c_str());
-  }
-
   std::string m_root;
 };

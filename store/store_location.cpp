@@ -2,17 +2,17 @@
 // folders above it.
 #include "store_location.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
+#include "store/installed_store.h"
 
 namespace {
 
-constexpr std::string_view kBackupsFolder = "backups/";
+constexpr std::string_view kBackupsFolder = "backups";
 
 bool IsFolder(const std::string& path) {
   std::error_code ignored;
@@ -24,32 +24,6 @@ std::string FolderOf(const std::string& path) {
   RemoveFileSpec(folder.data());
   folder.resize(std::strlen(folder.c_str()));
   return folder;
-}
-
-// An installed copy's prefix has the program's own data folder beside its bin folder.
-bool IsInstalled(const std::string& programDir) {
-  if (FindFileName(programDir) != "bin") return false;
-  const std::string prefix = programDir.substr(0, programDir.size() - 3);
-  return IsFolder(prefix + "share/quillmar");
-}
-
-// The variable's value as a folder ending with one separator; empty unless it is absolute (a
-// relative one would move the store with the working folder).
-std::string AbsoluteFolderVariable(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || value[0] != kPathSeparator) return std::string();
-  std::string folder = value;
-  while (!folder.empty() && folder.back() == kPathSeparator) folder.pop_back();
-  folder.push_back(kPathSeparator);
-  return folder;
-}
-
-std::string UserDataFolder() {
-  const std::string dataHome = AbsoluteFolderVariable("XDG_DATA_HOME");
-  if (!dataHome.empty()) return dataHome;
-  const std::string home = AbsoluteFolderVariable("HOME");
-  if (home.empty()) return std::string();
-  return home + ".local/share/";
 }
 
 std::error_code CreateWithParents(const std::string& folder) {
@@ -73,12 +47,10 @@ std::string BackupsFolderPath() {
   const std::string program = GetProgramPath();
   if (program.empty()) return std::string();
   const std::string programDir = FolderOf(program);
-  if (!IsInstalled(programDir)) {
-    return programDir + kPathSeparator + std::string(kBackupsFolder);
-  }
-  const std::string dataFolder = UserDataFolder();
-  if (dataFolder.empty()) return std::string();
-  return dataFolder + "quillmar/" + std::string(kBackupsFolder);
+  const std::optional<std::string> installed = InstalledDataFolder(programDir);
+  if (installed && installed->empty()) return std::string();
+  const std::string folder = installed ? *installed : programDir + kPathSeparator;
+  return folder + std::string(kBackupsFolder) + kPathSeparator;
 }
 
 std::error_code CreateBackupsFolder(const std::string& path) {

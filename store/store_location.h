@@ -9,7 +9,8 @@
 // A copy whose executable sits in PREFIX/bin with a folder PREFIX/share/quillmar/ beside it is
 // installed, wherever PREFIX is: its folder is $XDG_DATA_HOME/quillmar/backups/, or
 // $HOME/.local/share/quillmar/backups/ when XDG_DATA_HOME is unset, empty or not absolute.
-// Every other copy keeps it beside itself: the executable's folder + "/backups/".
+// Every other copy, and every copy on Windows, keeps it beside itself: the executable's folder,
+// then "backups", each followed by the platform's separator.
 // Empty when there is none: the program path is unknown, or an installed copy finds neither
 // an absolute XDG_DATA_HOME nor an absolute HOME.
 std::string BackupsFolderPath();

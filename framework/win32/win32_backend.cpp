@@ -6,10 +6,37 @@
 
 namespace {
 
-// The browser's caption says what its text above the tree says.
-int CALLBACK TitleTheBrowser(HWND window, UINT message, LPARAM /*lParam*/, LPARAM title) {
-  if (message == BFFM_INITIALIZED) ::SetWindowTextA(window, reinterpret_cast<const char*>(title));
+// What the browser needs once its window exists.
+struct BrowserStart {
+  const char* title;
+  const char* folder;
+};
+
+// The browser's caption says what its text above the tree says, and the tree opens at the
+// folder the caller chose.
+int CALLBACK StartTheBrowser(HWND window, UINT message, LPARAM /*lParam*/, LPARAM data) {
+  if (message != BFFM_INITIALIZED) return 0;
+  const auto* start = reinterpret_cast<const BrowserStart*>(data);
+  ::SetWindowTextA(window, start->title);
+  if (start->folder[0] != '\0') {
+    ::SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
+  }
   return 0;
+}
+
+// True for the input that asks to stop the work in hand: Escape, Alt+F4, or a press of a
+// window's close box.
+bool AsksToStop(const MSG& msg) {
+  switch (msg.message) {
+    case WM_KEYDOWN:
+      return msg.wParam == VK_ESCAPE;
+    case WM_SYSKEYDOWN:
+      return msg.wParam == VK_F4;
+    case WM_NCLBUTTONDOWN:
+      return msg.wParam == HTCLOSE;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -36,7 +63,9 @@ int Win32Backend::MessageBox(const std::string& text, const std::string& caption
   return ::MessageBoxA(InnermostModal(), text.c_str(), caption.c_str(), style);
 }
 
-std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title) {
+std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title,
+                                                       const std::string& startFolder) {
+  const BrowserStart start{title.c_str(), startFolder.c_str()};
   char display[MAX_PATH] = "";
   BROWSEINFOA info{};
   // No owner: the main dialog stays usable while the browser is open.
@@ -44,8 +73,8 @@ std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title)
   info.pszDisplayName = display;
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
-  info.lpfn = &TitleTheBrowser;
-  info.lParam = reinterpret_cast<LPARAM>(title.c_str());
+  info.lpfn = &StartTheBrowser;
+  info.lParam = reinterpret_cast<LPARAM>(&start);
   PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderA(&info);
   if (chosen == nullptr) return std::nullopt;
   char path[MAX_PATH] = "";
@@ -58,15 +87,26 @@ std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title)
 
 int Win32Backend::GetSystemMetrics(int index) const { return ::GetSystemMetrics(index); }
 
-void Win32Backend::KeepResponsive() {
+bool Win32Backend::KeepResponsive() {
   // What the user did meanwhile is dropped, not kept for later: a click or key handled now
   // would start a handler in the middle of the work that called us, and one handled after
   // it would act on a screen the user no longer saw (a second walk from a second click).
+  // Only a request to stop is noted, for the caller to act on.
+  bool stopRequested = false;
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+    stopRequested = stopRequested || AsksToStop(msg);
   }
+  // The window manager's close arrives as a posted SC_CLOSE (under Wine too); the system
+  // menu's other commands are dropped like the clicks that chose them. Other posted
+  // messages wait for the dialog's own loop.
+  while (::PeekMessageA(&msg, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
+    stopRequested = stopRequested || (msg.wParam & 0xFFF0) == SC_CLOSE;
+  }
+  while (::PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) stopRequested = true;
   // Repaints and messages sent by other threads go through.
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
     ::DispatchMessageA(&msg);
   }
+  return stopRequested;
 }

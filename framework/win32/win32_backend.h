@@ -23,9 +23,10 @@ class Win32Backend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
-  std::optional<std::string> BrowseForPath(const std::string& title) override;
+  std::optional<std::string> BrowseForPath(const std::string& title,
+                                           const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  void KeepResponsive() override;
+  bool KeepResponsive() override;
 
   IconHandles& Icons() { return m_icons; }
   // The windows whose modal runs are in progress, innermost last; message boxes belong to

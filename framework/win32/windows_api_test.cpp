@@ -58,9 +58,11 @@ class NamesBackend : public WindowBackend {
   int MessageBox(const std::string&, const std::string&, UINT style) override {
     return style == MB_YESNO ? IDYES : IDOK;
   }
-  std::optional<std::string> BrowseForPath(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> BrowseForPath(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
   int GetSystemMetrics(int index) const override { return index == SM_CXICON ? 32 : 0; }
-  void KeepResponsive() override {}
+  bool KeepResponsive() override { return false; }
 };
 
 TEST(WindowsApiTest, BothUnitsSeeTheSameMemberNames) {
