@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -72,7 +73,10 @@ TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndWhole) {
       ::close(start[1]);
       char go;
       if (::read(start[0], &go, 1) != 0) return 2;  // waits until every instance is ready
-      return Clean("T" + std::to_string(i)) == WALK_DONE && backend.Messages().empty() ? 0 : 1;
+      const std::int32_t result = Clean("T" + std::to_string(i));
+      for (const std::string& text : backend.MessageTexts())
+        std::fprintf(stderr, "%s\n", text.c_str());
+      return result == WALK_DONE && backend.Messages().empty() ? 0 : 1;
     }));
   }
   ::close(start[0]);

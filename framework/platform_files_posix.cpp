@@ -233,22 +233,21 @@ class PendingFile {
     std::error_code error = LinkAs(destination);
     if (!error || failIfExists || error != std::errc::file_exists) return error;
     // A name cannot be linked over another, so the file takes a hidden name first and is
-    // renamed over the old one. Another instance tidying the folder may take that name away
-    // between the two steps; the file itself is still ours and is linked again.
+    // renamed over the old one. Locked, that name is not taken for a dead writer's leftover
+    // by another instance tidying the folder meanwhile: once unlinked, a file that had a
+    // name can never be linked again.
+    if (::flock(m_fd, LOCK_EX) != 0) return LastError();
     for (int attempt = 0; attempt < 3; ++attempt) {
       std::string temp;
       if (!TemporaryNameBeside(destination, temp)) return Error(std::errc::filename_too_long);
       FillRandomSuffix(temp);
-      if ((error = LinkAs(temp.c_str()))) {
-        if (error == std::errc::file_exists) continue;
-        return error;
-      }
+      error = LinkAs(temp.c_str());
+      if (error == std::errc::file_exists) continue;
+      if (error) return error;
       if (::rename(temp.c_str(), destination) == 0) return {};
       error = LastError();
-      if (errno != ENOENT) {
-        ::unlink(temp.c_str());
-        return error;
-      }
+      ::unlink(temp.c_str());
+      return error;
     }
     return error;
   }

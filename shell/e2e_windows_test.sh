@@ -3,7 +3,8 @@
 # xdotool. Cleans a three-level tree with *.txt and checks list.txt byte for byte with the
 # Windows paths (Z:\...\D\S\\c.txt), the copies and the filter; then, after a fresh start,
 # restores one entry over a changed file, opens About from the system menu and ends with
-# Escape; then stops a long walk with Escape and Yes. Links in the tree lead back to folders already walked, which are not entered again.
+# Escape; then stops a long walk with Escape and Yes. Links in the tree lead back to folders
+# already walked, which are not entered again.
 # Usage: e2e_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -euo pipefail
 program=$(realpath "$1")
@@ -18,6 +19,17 @@ list_w=186 list_h=138   # template 129
 activate_main() {
   point_at "$1" 32 "$main_w" 18 "$main_h" click
   sleep 0.3
+}
+
+# Gives the Files box the keyboard with a click into it: the typing that follows starts there.
+focus_files_box() {
+  point_at "$1" 101 "$main_w" 40 "$main_h" click
+  sleep 0.3
+}
+
+# Presses "Quillmar!" with the mouse, wherever the keyboard is.
+press_clean() {
+  point_at "$main" 76 "$main_w" 66 "$main_h" click
 }
 
 # Waits for a message box over the main dialog and answers it with Return (OK, or Yes),
@@ -56,10 +68,10 @@ start_windows_program "$program"
 for _ in $(seq 300); do [[ -n $(windows_named Quillmar) ]] && break; sleep 0.1; done
 wait_for_count Quillmar 1
 main=$(windows_named Quillmar)
-activate_main "$main"
+focus_files_box "$main"
 D=$(windows_path "$top")
 type_directory_and_pattern "$D" '*.txt'
-xdotool key Tab Return   # "Quillmar!"
+press_clean
 answer_box               # OK to "Click OK to clean files."
 # The title keeps the walk's summary: five files seen, the three *.txt ones backed up.
 wait_for_title "$main" "Quillmar - 5 files visited, 3 backed up, 0 failed" >/dev/null
@@ -143,9 +155,9 @@ rm -rf "$backups"
 start_windows_program "$program"
 wait_for_count Quillmar 1
 main=$(windows_named Quillmar)
-activate_main "$main"
+focus_files_box "$main"
 type_directory_and_pattern "$(windows_path "$big")" ''
-xdotool key Tab Return
+press_clean
 answer_box   # OK: the walk starts
 xdotool key Escape
 box=$(wait_for_box "$main")
