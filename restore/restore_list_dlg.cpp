@@ -84,12 +84,7 @@ void CRestoreListDlg::LoadRestoreList() {
     return;
   }
 
-  // The whole file, however long; reading on past the length seen at the start keeps
-  // whatever was appended meanwhile.
-  std::string contents(static_cast<std::size_t>(m_fileList.GetLength()), '\0');
-  contents.resize(m_fileList.Read(contents.data(), contents.size()));
-  char chunk[64 * 1024];
-  while (std::size_t got = m_fileList.Read(chunk, sizeof chunk)) contents.append(chunk, got);
+  std::string contents = ReadListContents(m_fileList);
 
   if (contents.empty()) {
     AfxMessageBox("There are no files to restore");

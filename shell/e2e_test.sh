@@ -207,14 +207,7 @@ box=$(wait_for_box "$main")
 point_into "$box"
 xdotool key Return   # Yes, the default answer
 wait_gone "$box"
-title=$(wait_for_title "$main" "Quillmar - stopped: *")
-kill -0 "$app_pid" || fail "the program ended instead of stopping the walk"
-copies=$(find "$backups" -name '*BACKUP' | wc -l)
-recorded=$(tr -cd ';' <"$backups/list.txt" | wc -c)
-((copies > 0 && copies < 12000)) || fail "the stopped walk made $copies copies of 12000 files"
-((recorded == copies)) || fail "$copies copies but $recorded records after the stop"
-[[ "$title" == "Quillmar - stopped: $copies files visited, $copies backed up, 0 failed" ]] ||
-  fail "the title \"$title\" does not count the $copies copies"
+check_stopped_walk "$main" "$backups" 12000
 point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"

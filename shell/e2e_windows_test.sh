@@ -165,14 +165,7 @@ sleep 0.3
 point_at "$box" 1 2 1 4 click
 xdotool key Return   # Yes, the default answer
 wait_gone "$box"
-title=$(wait_for_title "$main" "Quillmar - stopped: *")
-kill -0 "$app_pid" || fail "the program ended instead of stopping the walk"
-copies=$(find "$backups" -name '*BACKUP' | wc -l)
-recorded=$(tr -cd ';' <"$backups/list.txt" | wc -c)
-((copies > 0 && copies < 4000)) || fail "the stopped walk made $copies copies of 4000 files"
-((recorded == copies)) || fail "$copies copies but $recorded records after the stop"
-[[ "$title" == "Quillmar - stopped: $copies files visited, $copies backed up, 0 failed" ]] ||
-  fail "the title \"$title\" does not count the $copies copies"
+check_stopped_walk "$main" "$backups" 4000
 activate_main "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"

@@ -134,6 +134,21 @@ wait_for_title() {
   fail "window $1 is titled \"$title\", not \"$2\""
 }
 
+# After "Stop the clean?" was answered Yes in main window $1: the program still runs, the
+# title says the walk stopped and counts as many files as the backups folder $2 holds copies
+# and records, more than none and fewer than the $3 files of the tree.
+check_stopped_walk() {
+  local title copies recorded
+  title=$(wait_for_title "$1" "Quillmar - stopped: *")
+  kill -0 "$app_pid" || fail "the program ended instead of stopping the walk"
+  copies=$(find "$2" -name '*BACKUP' | wc -l)
+  recorded=$(tr -cd ';' <"$2/list.txt" | wc -c)
+  ((copies > 0 && copies < $3)) || fail "the stopped walk made $copies copies of $3 files"
+  ((recorded == copies)) || fail "$copies copies but $recorded records after the stop"
+  [[ "$title" == "Quillmar - stopped: $copies files visited, $copies backed up, 0 failed" ]] ||
+    fail "the title \"$title\" does not count the $copies copies"
+}
+
 # Waits for the program to end; fails when it is still running after 10 seconds.
 wait_for_exit() {
   for _ in $(seq 100); do

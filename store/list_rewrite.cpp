@@ -1,4 +1,4 @@
-// Rewrites list.txt under the store's lock.
+// Reads list.txt whole, and rewrites it under the store's lock.
 #include "store/list_rewrite.h"
 
 #include <cerrno>
@@ -8,18 +8,12 @@
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 
-std::error_code ReadWholeList(const std::string& path, std::string& contents) {
-  CFile file;
-  errno = 0;
-  if (!file.Open(path, CFile::modeRead)) {
-    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-  }
-  // Reading on past the length seen at the start keeps whatever is appended meanwhile.
-  contents.assign(static_cast<std::size_t>(file.GetLength()), '\0');
-  contents.resize(file.Read(contents.data(), contents.size()));
+std::string ReadListContents(CFile& list) {
+  std::string contents(static_cast<std::size_t>(list.GetLength()), '\0');
+  contents.resize(list.Read(contents.data(), contents.size()));
   char chunk[64 * 1024];
-  while (std::size_t got = file.Read(chunk, sizeof chunk)) contents.append(chunk, got);
-  return {};
+  while (std::size_t got = list.Read(chunk, sizeof chunk)) contents.append(chunk, got);
+  return contents;
 }
 
 std::error_code RewriteList(const std::string& listPath,
@@ -30,9 +24,13 @@ std::error_code RewriteList(const std::string& listPath,
   if (std::error_code error = store.Open(folder.empty() ? "." : folder.c_str())) return error;
   FolderLockScope lock(store);
   if (lock.error()) return lock.error();
-  std::string current;
-  if (std::error_code error = ReadWholeList(listPath, current)) return error;
-  const std::optional<std::string> rewritten = compose(std::move(current));
+  CFile list;
+  errno = 0;
+  if (!list.Open(listPath, CFile::modeRead)) {
+    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+  }
+  const std::optional<std::string> rewritten = compose(ReadListContents(list));
+  list.Close();
   if (!rewritten) return {};
   if (std::error_code error = WriteFileReplacing(listPath.c_str(), *rewritten)) return error;
   // The new list's name, not only its contents, must survive a power cut.

@@ -1,10 +1,13 @@
-// Rewriting list.txt while other instances of the program may append to it or rewrite it.
+// Reading list.txt whole, and rewriting it while other instances of the program may append to
+// it or rewrite it.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
+
+#include "framework/file.h"
 
 // Takes the store's lock on the folder of the list at listPath, reads the list whole as it
 // is now, and replaces it with what compose makes of those contents; compose returns nothing
@@ -15,5 +18,6 @@
 std::error_code RewriteList(const std::string& listPath,
                             const std::function<std::optional<std::string>(std::string)>& compose);
 
-// The whole contents of the file at path, or the error that stopped the read.
-std::error_code ReadWholeList(const std::string& path, std::string& contents);
+// Everything the open list holds from where it stands to its end, however long: reading on
+// past the length seen at the start keeps whatever is appended meanwhile.
+std::string ReadListContents(CFile& list);
