@@ -52,6 +52,17 @@ clean_from_files_box() {
   wait_gone "$box"
 }
 
+# In the restoration list: a click on the entry at $1 (of the template's height), key $2, then
+# "Restore"; the file of entry $3 must be back, and $4 files in all in the folder $long.
+key_then_restore() {
+  point_at "$restore" 60 "$list_w" "$1" "$list_h" click
+  xdotool key "$2"
+  point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+  answer_boxes "$main" 1
+  [[ -f "$3" ]] || fail "$2 then Restore did not restore $3: $(ls "$long")"
+  (($(ls "$long" | wc -l) == $4)) || fail "$2 then Restore restored more than $3: $(ls "$long")"
+}
+
 start_xvfb
 # The tree of the fifth run: 12,000 files, enough for a walk that lasts seconds.
 big="$session_dir/big"
@@ -173,21 +184,9 @@ rm -f "$long"/*.txt
 point_at "$main" 265 $((main_w * 2)) 66 "$main_h" click
 wait_for_count "Restoration List" 1
 restore=$(windows_named "Restoration List")
-point_at "$restore" 60 "$list_w" 12 "$list_h" click
-xdotool key End
-point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
-answer_boxes "$main" 1
-last=${records[29]}
-[[ -f "$last" ]] || fail "End then Restore did not restore the last entry $last: $(ls "$long")"
-(($(ls "$long" | wc -l) == 1)) || fail "End then Restore restored more than $last: $(ls "$long")"
+key_then_restore 12 End "${records[29]}" 1
 # The list now shows its end; a click on an entry in view, then Home.
-point_at "$restore" 60 "$list_w" 50 "$list_h" click
-xdotool key Home
-point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
-answer_boxes "$main" 1
-first=${records[0]}
-[[ -f "$first" ]] || fail "Home then Restore did not restore the first entry $first: $(ls "$long")"
-(($(ls "$long" | wc -l) == 2)) || fail "Home then Restore restored something else: $(ls "$long")"
+key_then_restore 50 Home "${records[0]}" 2
 point_into "$restore"
 xdotool key Escape
 wait_for_count "Restoration List" 0
