@@ -123,7 +123,8 @@ TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathAsksFirstAndNamesIt) {
     WriteFile(source, c.name);
     std::filesystem::remove(BackupOf("n.txt"));
     if (c.hasOrigin) {
-      ASSERT_FALSE(MakeCopyWithOrigin(source.c_str(), BackupOf("n.txt").c_str()));
+      const FileNote origin = OriginNoteOf(source.c_str());
+      ASSERT_FALSE(CopyFileReplacing(source.c_str(), BackupOf("n.txt").c_str(), false, &origin));
     } else {
       ASSERT_FALSE(CopyFileReplacing(source.c_str(), BackupOf("n.txt").c_str(), false));
     }
