@@ -203,8 +203,10 @@ std::error_code PendingFile::Publish(const char* destination, bool failIfExists)
     if (error == std::errc::file_exists) continue;
     if (error) return error;
     if (::rename(temp.c_str(), destination) == 0) return {};
+    // The hidden name stays (the destructor removes it): a file that has had names and lost
+    // them all can never be linked again, and a further name may still want this one.
     error = LastPosixError();
-    ::unlink(temp.c_str());
+    m_name = std::move(temp);
     return error;
   }
   return error;
