@@ -11,6 +11,7 @@
 #include "engine/folder_walk.h"
 #include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
+#include "shell/clean_boxes.h"
 #include "store/store_flush.h"
 
 namespace {
@@ -39,6 +40,8 @@ int CleanInChild(const EngineJob& job, int reportFd) {
     return 1;
   }
   ScriptedBackend backend;
+  CleanBoxes boxes;
+  ScopedCleanReporter reporting(boxes);
   SetProgramPathForTesting(job.programFolder + "/quillmar");
   g_strFilter = job.filter;
   WalkProgress progress;

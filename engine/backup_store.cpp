@@ -8,8 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/clean_reporter.h"
 #include "framework/folder_handle.h"
-#include "framework/message_box.h"
 #include "framework/path_parts.h"
 #include "store/list_append.h"
 #include "store/list_records.h"
@@ -81,8 +81,7 @@ void OpenStore() {
 void StoreCannotBeWritten(std::error_code why) {
   if (s_storeFailed) return;
   s_storeFailed = s_runActive;
-  AfxMessageBox("The backups folder cannot be written:\n" + s_storeFolder + "\n" +
-                ErrorText(why) + "\nThe clean stops here.");
+  ReportCleanFailure(CleanFailure::kStoreNotWritable, s_storeFolder, why);
 }
 
 std::string SourceFailure(std::error_code error) {
@@ -135,7 +134,7 @@ void EndBackupRun() {
   // Only once everything is on disk may the user take the originals as safe to delete.
   if (s_storeWritten && s_store.IsOpen()) {
     if (std::error_code error = FlushStore(s_store)) {
-      AfxMessageBox("Writing the backups to disk failed: " + ErrorText(error));
+      ReportCleanFailure(CleanFailure::kFlushFailed, s_storeFolder, error);
     }
   }
   s_store.Close();
@@ -164,8 +163,7 @@ void PrepareBackupStore() {
       const std::error_code listFailure =
           folderMade ? folderMade
                      : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-      AfxMessageBox("Openning restoration list file failed.");
-      AfxMessageBox("Failed to create backup list text file");
+      ReportCleanFailure(CleanFailure::kListNotOpened, s_storeFolder, listFailure);
       if (!s_storeFolder.empty()) StoreCannotBeWritten(listFailure);
     } else {
       RestrictToOwner(g_szListPath);
@@ -195,7 +193,8 @@ bool BackupCurrentFile() {
   // entries, and restoring either would write to a path that was never backed up. Nothing
   // is copied, so no copy is left that no record leads to.
   if (!IsRecordable(g_strRecord)) {
-    AfxMessageBox("Failed writting to backup text file");
+    ReportCleanFailure(CleanFailure::kPathNotRecordable, g_szFilePath,
+                       std::make_error_code(std::errc::invalid_argument));
     ReportUnprotected(g_szFilePath,
                       "its path holds \";\", which the restoration list cannot record: not "
                       "backed up");
@@ -212,11 +211,11 @@ bool BackupCurrentFile() {
     case StoreCopyResult::kSourceFailed:
       // Recording the path anyway would point the list at a copy that is missing or that
       // belongs to another file of the same name.
-      AfxMessageBox("CopyFile failed.");
+      ReportCleanFailure(CleanFailure::kSourceNotCopied, g_szFilePath, copied.error);
       ReportUnprotected(g_szFilePath, SourceFailure(copied.error));
       return false;
     case StoreCopyResult::kStoreFailed:
-      AfxMessageBox("CopyFile failed.");
+      ReportCleanFailure(CleanFailure::kStoreNotCopied, g_szFilePath, copied.error);
       ReportUnprotected(g_szFilePath, "the copy failed: " + ErrorText(copied.error));
       // Without a known store folder there is none to name; the preparation said so.
       if (!s_storeFolder.empty()) StoreCannotBeWritten(copied.error);
@@ -226,9 +225,10 @@ bool BackupCurrentFile() {
       break;
   }
   s_storeWritten = true;
+  errno = 0;
   if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
-    AfxMessageBox("Openning restoration list file failed.");
-    AfxMessageBox("Failed writting to backup text file");
+    ReportCleanFailure(CleanFailure::kListNotReopened, g_szFilePath,
+                       std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
     ReportUnprotected(g_szFilePath, "its path could not be recorded in list.txt");
     return false;
   }
@@ -238,8 +238,9 @@ bool BackupCurrentFile() {
       AppendRecord(g_fileList, g_szListPath, s_store, g_strRecord);
   g_strRecord.pop_back();
   if (recordFailure) {
-    if (!g_fileList.IsOpen()) AfxMessageBox("Openning restoration list file failed.");
-    AfxMessageBox("Failed writting to backup text file");
+    ReportCleanFailure(g_fileList.IsOpen() ? CleanFailure::kRecordNotWritten
+                                           : CleanFailure::kListNotReopened,
+                       g_szFilePath, recordFailure);
     ReportUnprotected(g_szFilePath,
                       "its path could not be recorded in list.txt: " + ErrorText(recordFailure));
     if (IsStoreWideFailure(recordFailure)) StoreCannotBeWritten(recordFailure);

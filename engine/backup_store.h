@@ -31,15 +31,15 @@ bool PassesBackupFilter(const char* name);
 // Copies g_szFilePath into the store, as its own copy below "paths" and as the shared copy
 // at g_szBackupPath, both with its origin, and appends its record to list.txt under the
 // store's lock, at the list's true end. A path whose copy could not be made is not recorded,
-// nor copied when it holds ";", which the list cannot hold. Every failure is shown in a
-// message box and added to UnprotectedItems(). Returns true when the path got a copy of its
-// own and its record was written; a path recorded with only the shared copy counts as not
-// protected.
+// nor copied when it holds ";", which the list cannot hold. Every failure goes to the clean
+// reporter (clean_reporter.h) and into UnprotectedItems(). Returns true when the path got a
+// copy of its own and its record was written; a path recorded with only the shared copy
+// counts as not protected.
 bool BackupCurrentFile();
 
 // True once the store has shown, during the walk in hand, that it cannot be written at all
 // (its folder, the list or the copies cannot be made): the walk stops, since every further
-// file would fail alike. The reason has been shown once, naming the store's folder.
+// file would fail alike. The reason has been reported once, naming the store's folder.
 bool BackupStoreFailed();
 
 // What the walk in hand, or the last one, could not protect, in the order met; the walk adds
@@ -53,7 +53,7 @@ const std::string& UnprotectedReportPath();
 // cannot change while the walk runs, list.txt stays open, and leftovers of killed writers
 // are cleared from the backups folder once. EndBackupRun writes the report of unprotected
 // files (or removes the last one when there are none), flushes every copy, record and the
-// report of the run to disk, once (a failed flush is shown), and closes list.txt, so no
+// report of the run to disk, once (a failed flush is reported), and closes list.txt, so no
 // descriptor outlives the walk.
 void BeginBackupRun();
 void EndBackupRun();

@@ -11,6 +11,7 @@
 
 #include "backup_store.h"
 #include "framework/path_parts.h"
+#include "store/store_location.h"
 
 namespace {
 
@@ -95,9 +96,9 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-void RememberBackupsFolder(WalkRun& run) {
-  run.backupsKnown = g_szBackupPath[0] != '\0' &&
-                     !IdentifyFolder(g_szBackupPath, run.backups.device, run.backups.inode);
+void RememberBackupsFolder(WalkRun& run, const char* backups) {
+  run.backupsKnown =
+      backups[0] != '\0' && !IdentifyFolder(backups, run.backups.device, run.backups.inode);
 }
 
 bool PassOver(const WalkRun& run, FolderId id) {
@@ -183,11 +184,15 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   run.walked.insert(self);
   PathEntry onPath(self);
 
-  PrepareBackupStore();
-  if (BackupStoreFailed()) return WALK_STOPPED;
+  const bool preview = (flags & WALK_PREVIEW) != 0;
+  if (!preview) {
+    PrepareBackupStore();
+    if (BackupStoreFailed()) return WALK_STOPPED;
+  }
   if (outermost) {
-    // Only now does the backups folder surely exist; walking it itself visits nothing.
-    RememberBackupsFolder(run);
+    // Only now does the backups folder surely exist (a preview leaves a missing one missing:
+    // then there is nothing of it to pass over); walking it itself visits nothing.
+    RememberBackupsFolder(run, preview ? BackupsFolderPath().c_str() : g_szBackupPath);
     if (run.backupsKnown && self == run.backups) return WALK_DONE;
   }
 
@@ -211,11 +216,19 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
           g_szFilePath[dirLength] = kPathSeparator;
           std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
           ++run.progress.filesVisited;
-          if (PassesBackupFilter(name)) {
-            ++(BackupCurrentFile() ? run.progress.filesBackedUp : run.progress.filesFailed);
+          bool stop = false;
+          if (preview) {
+            if (PassesBackupFilter(name)) {
+              ++run.progress.filesBackedUp;
+              stop = callback(g_szFilePath, &wfd, userData) == 0;
+            }
+          } else {
+            if (PassesBackupFilter(name)) {
+              ++(BackupCurrentFile() ? run.progress.filesBackedUp : run.progress.filesFailed);
+            }
+            stop = MatchesWildcard(g_szFilePath, pattern) &&
+                   callback(g_szFilePath, &wfd, userData) == 0;
           }
-          bool stop =
-              MatchesWildcard(g_szFilePath, pattern) && callback(g_szFilePath, &wfd, userData) == 0;
           if (!ReportProgress(run) || BackupStoreFailed()) stop = true;
           if (stop) {
             result = WALK_STOPPED;
@@ -233,7 +246,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
                           "the folder's path is too long to be walked");
         result = WALK_SEARCH_FAILED;
       } else {
-        if ((flags & WALK_FOLDERS) && MatchesWildcard(szNewPath, pattern) &&
+        if ((flags & WALK_FOLDERS) && !preview && MatchesWildcard(szNewPath, pattern) &&
             callback(szNewPath, &wfd, userData) == 0) {
           result = WALK_STOPPED;
           break;

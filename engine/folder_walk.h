@@ -9,6 +9,10 @@
 inline constexpr std::int32_t WALK_FILES = 1;
 inline constexpr std::int32_t WALK_FOLDERS = 2;
 inline constexpr std::int32_t WALK_NO_RECURSE = 4;
+// A preview: the same walk and filter, but nothing is backed up and the store is not touched
+// (not even made). The callback is called for each file that would be backed up, and only
+// for those, whatever the pattern; they count as backed up in the progress.
+inline constexpr std::int32_t WALK_PREVIEW = 8;
 
 inline constexpr std::int32_t WALK_DONE = 0;
 inline constexpr std::int32_t WALK_SEARCH_FAILED = -1;

@@ -19,6 +19,7 @@
 #include "engine/folder_walk.h"
 #include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
+#include "shell/clean_boxes.h"
 
 namespace test_tree {
 
@@ -119,6 +120,9 @@ class EngineTest : public ::testing::Test {
 
   TempTree tree;
   ScriptedBackend backend;
+  // The engine's failures as the desktop shows them, so the tests read the boxes a user sees.
+  CleanBoxes boxes;
+  ScopedCleanReporter reporting{boxes};
 };
 
 // Splits list.txt content at ';' (the last record must end with one).

@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "about_dlg.h"
+#include "clean_boxes.h"
 #include "engine/backup_store.h"
+#include "engine/clean_folder.h"
 #include "engine/folder_walk.h"
 #include "framework/folder_paths.h"
 #include "framework/message_box.h"
@@ -35,16 +37,6 @@ namespace {
 std::string BrowserStartFolder(std::string typed) {
   if (!IsFolder(typed) || MakeAbsolute(typed)) return HomeFolder();
   return typed;
-}
-
-// Why the walk could not search directory, the way the walk itself would start there (an
-// empty directory is the root folder); no error when it can.
-std::error_code FolderSearchFailure(const std::string& directory) {
-  const std::string searchPath = directory + kPathSeparator + "*.*";
-  if (searchPath.size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
-  DirectorySearch search;
-  FindData data;
-  return search.Start(searchPath.c_str(), data);
 }
 
 }  // namespace
@@ -142,22 +134,20 @@ void CMainDlg::OnClean() {
   UpdateData(true);
   g_strFilter = m_strFiles;
   ShowRestingTitle();
-  // A relative folder would be recorded relative, and restored later into whatever folder
-  // the program then runs in. Empty stays empty: the walk starts at the root folder.
-  std::error_code failure =
-      m_strDirectory.empty() ? std::error_code() : MakeAbsolute(m_strDirectory);
+  std::error_code failure = MakeCleanFolderAbsolute(m_strDirectory);
   UpdateData(false);
   if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
     AfxMessageBox("Aborted.");
     return;
   }
-  if (!failure) failure = FolderSearchFailure(m_strDirectory);
+  if (!failure) failure = CleanFolderSearchFailure(m_strDirectory);
   if (failure) {
-    const std::string shown =
-        m_strDirectory.empty() ? std::string(1, kPathSeparator) : m_strDirectory;
-    AfxMessageBox("Searching the folder \"" + shown + "\" failed: " + ErrorText(failure));
+    AfxMessageBox("Searching the folder \"" + CleanFolderShown(m_strDirectory) +
+                  "\" failed: " + ErrorText(failure));
     return;
   }
+  CleanBoxes boxes;
+  ScopedCleanReporter reporting(boxes);
   std::optional<WalkProgressDisplay> progress;
   if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
   WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,

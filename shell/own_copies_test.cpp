@@ -9,6 +9,7 @@
 
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
+#include "shell/clean_boxes.h"
 #include "framework/file_copies.h"
 #include "framework/scripted/scripted_backend.h"
 #include "restore/restore_list_dlg.h"
@@ -56,6 +57,8 @@ class OwnCopiesTest : public ::testing::Test {
     }
   }
   std::int32_t Clean() {
+    CleanBoxes boxes;
+    ScopedCleanReporter reporting(boxes);
     return WalkFolder(folder.Path("data").c_str(), "*", GoOn, 0, WALK_FILES | WALK_FOLDERS);
   }
   // Restores the first entry of the list, entries times, through the dialog.
