@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "cli/commands.h"
 #include "store/store_location.h"
 #include "version_number.h"
 
@@ -15,6 +16,7 @@ std::string HelpText() {
   std::string folder = BackupsFolderPath();
   if (folder.empty()) folder = "none: neither XDG_DATA_HOME nor HOME is an absolute path";
   std::string text(kUsage);
+  text += kCommandsSynopsis;
   text +=
       "\n"
       "Quillmar protects files before a clean-up. In its window you name a folder and a file\n"
@@ -31,6 +33,12 @@ std::string HelpText() {
   text += folder;
   text +=
       "\n"
+      "\n"
+      "Commands (no display needed; `quillmar COMMAND --help` tells more):\n"
+      "  clean    back up the files below a folder, as \"Quillmar!\" does; --dry-run lists them\n"
+      "  list     print the restoration list\n"
+      "  restore  copy entries back to their paths, as \"Restore\" does\n"
+      "  store    where the backups folder is, and what it holds\n"
       "\n"
       "Options:\n"
       "  --help     show this help and exit\n"

@@ -1,19 +1,24 @@
-// The program's entry: answers --version and --help without a display, otherwise opens the
-// desktop window backend and hands over to the application object, whose main dialog is the
+// The program's entry: runs a command-line command, or answers --version and --help, without
+// a display; otherwise opens the desktop window backend and hands over to the application object, whose main dialog is the
 // program's whole life.
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 
+#include "cli/commands.h"
 #include "command_line.h"
 #include "framework/fltk/fltk_backend.h"
 #include "main_app.h"
 
 int main(int argc, char** argv) {
+  const std::span<const char* const> args{argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)};
+  // A command runs in the terminal, without a display.
+  if (!args.empty() && IsCliCommand(args.front())) return RunCliCommand(args);
+
   std::string out;
   std::string err;
-  const CommandLineOutcome outcome =
-      ReadCommandLine({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, out, err);
+  const CommandLineOutcome outcome = ReadCommandLine(args, out, err);
   std::fputs(out.c_str(), stdout);
   std::fputs(err.c_str(), stderr);
   if (!outcome.runProgram) return outcome.exitCode;

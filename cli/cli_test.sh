@@ -1,0 +1,237 @@
+#!/usr/bin/env bash
+# The command line against real trees and a real store, without a display: each command's
+# exit status, output and the bytes of list.txt; --dry-run writes nothing; a script that
+# cleans, deletes the originals and restores them; a clean in another process while a
+# restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+set -uo pipefail
+work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+# A portable copy keeps its store beside itself: this test's own.
+mkdir "$work/bin"
+cp "$1" "$work/bin/quillmar"
+q=$work/bin/quillmar
+store=$work/bin/backups
+out=$work/out
+err=$work/err
+failures=0
+
+fail() {
+  echo "FAIL ($1): $2" >&2
+  echo "  standard output: $(head -c 2000 "$out")" >&2
+  echo "  standard error: $(head -c 2000 "$err")" >&2
+  failures=$((failures + 1))
+}
+ok() { echo "ok ($1)"; }
+
+# Runs the program without a display in folder $work; sets status. Standard input is empty
+# unless given through $input.
+input=
+run() {
+  (cd "$work" && printf '%s' "$input" |
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$q" "$@" >"$out" 2>"$err")
+  status=$?
+  input=
+}
+expect_status() {
+  local label=$1 want=$2
+  if ((status != want)); then
+    fail "$label" "exit status $status, not $want"
+    return 1
+  fi
+}
+# Everything below a folder with its sizes and times, for "nothing changed".
+snapshot() { (cd "$1" && find . -printf '%p %y %s %T@\n' | sort); }
+
+# --- the tree -------------------------------------------------------------------------
+mkdir -p "$work/data/sub/deep" "$work/data/other"
+echo alpha >"$work/data/a.txt"
+echo beta >"$work/data/sub/b.txt"
+echo gamma >"$work/data/sub/deep/c.txt"
+echo delta >"$work/data/sub/d.doc"
+echo other >"$work/data/other/e.txt"
+cp -a "$work/data" "$work/original"
+
+# --- usage errors: status 2, the usage on standard error, nothing written ---------------
+for args in "clean" "clean --bogus data" "clean data more" "clean --files" "restore" \
+  "restore --yes --no-clobber --all" "restore --all --under data" "list --bogus" "store extra"; do
+  run $args
+  if expect_status "$args" 2; then
+    grep -q '^Usage: quillmar ' "$err" && [[ ! -s $out ]] || fail "$args" "no usage on standard error"
+  fi
+done
+[[ -e $store ]] && fail "usage errors" "the store was made"
+ok "usage errors"
+
+for command in clean list restore store; do
+  run "$command" --help
+  expect_status "$command --help" 0 && grep -q "^Usage: quillmar $command" "$out" ||
+    fail "$command --help" "no usage"
+done
+ok "--help of each command"
+
+# --- a folder that cannot be searched -----------------------------------------------------
+run clean "$work/missing"
+expect_status "clean of a missing folder" 1
+grep -qx "quillmar: cannot search the folder: $work/missing: No such file or directory" "$err" ||
+  fail "clean of a missing folder" "not the path and the reason"
+ok "clean of a missing folder"
+
+# --- --dry-run: the files that would be backed up, nothing written -------------------------
+before=$(snapshot "$work/bin"; snapshot "$work/data")
+run clean --dry-run --files '*.txt' data
+expect_status "--dry-run" 0
+dry=$(cat "$out")
+expected="$work/data/a.txt
+$work/data/other//e.txt
+$work/data/sub//b.txt
+$work/data/sub//deep//c.txt"
+[[ $(sort <<<"$dry") == "$expected" ]] || fail "--dry-run" "not the four .txt files"
+grep -qx '4 of 5 files visited would be backed up; nothing was written' "$err" ||
+  fail "--dry-run" "no summary"
+[[ $(snapshot "$work/bin"; snapshot "$work/data") == "$before" ]] || fail "--dry-run" "something was written"
+ok "--dry-run writes nothing"
+
+# --- clean: the same files, recorded in the walk's order -------------------------------
+run clean --files '*.txt' data
+expect_status "clean" 0
+grep -qx 'Quillmar: 5 files visited, 4 backed up, 0 failed' "$out" || fail "clean" "no summary"
+grep -q $'\r' "$err" && fail "clean" "progress drawn although standard error is a file"
+# The walk meets the files in the preview's order, so the list holds exactly its lines.
+want_list=$(printf '%s;' $dry)
+[[ $(cat "$store/list.txt") == "$want_list" ]] || fail "clean" "list.txt is not the preview's records"
+[[ -f $store/a.txtBACKUP && -f $store/paths$work/data/sub/deep/c.txt ]] ||
+  fail "clean" "no shared or own copy"
+ok "clean records what the preview listed"
+
+# --- list, list --under, list --json, store ----------------------------------------------
+run list
+expect_status "list" 0
+[[ $(cat "$out") == "$dry" ]] || fail "list" "not the entries in file order"
+run list --under data/sub
+[[ $(cat "$out") == "$(grep '/data/sub/' <<<"$dry")" ]] || fail "list --under" "not the entries below data/sub"
+mv "$store/paths$work/data/other/e.txt" "$work/e.kept"
+mv "$store/e.txtBACKUP" "$work/e.shared"
+run list --json
+expect_status "list --json" 0
+python3 - "$out" "$work" <<'EOF' || fail "list --json" "not the entries with their copies"
+import json, sys
+entries = json.load(open(sys.argv[1]))
+work = sys.argv[2]
+missing = {e["path"] for e in entries if not e["copy"]}
+assert len(entries) == 4, entries
+assert missing == {work + "/data/other//e.txt"}, missing
+EOF
+mv "$work/e.kept" "$store/paths$work/data/other/e.txt"
+mv "$work/e.shared" "$store/e.txtBACKUP"
+run store
+expect_status "store" 0
+[[ $(cat "$out") == "Store: $store/
+Entries: 4
+Shared copies: 4
+Own copies: 4" ]] || fail "store" "not the store's counts"
+ok "list, list --under, list --json, store"
+
+# --- restore: the questions, answered by the terminal or by the options --------------------
+list_before=$(cat "$store/list.txt")
+echo "changed" >"$work/data/a.txt"
+run restore --no-clobber "$work/data/a.txt"
+expect_status "restore --no-clobber" 1
+grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
+  fail "restore --no-clobber" "not said what was left"
+[[ $(cat "$work/data/a.txt") == changed && $(cat "$store/list.txt") == "$list_before" ]] ||
+  fail "restore --no-clobber" "something changed"
+input=$'n\n'
+run restore "$work/data/a.txt"
+expect_status "restore answered no" 1
+grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N\]" "$err" ||
+  fail "restore answered no" "no question"
+[[ $(cat "$work/data/a.txt") == changed ]] || fail "restore answered no" "the file was replaced"
+input=$'y\n'
+run restore "$work/data/a.txt"
+expect_status "restore answered yes" 0
+grep -qx "restored, replacing: $work/data/a.txt" "$out" || fail "restore answered yes" "not said"
+[[ $(cat "$work/data/a.txt") == alpha ]] || fail "restore answered yes" "not the backed-up contents"
+# The first rewrite after a load writes the entries that remain in reverse, as the dialog does.
+want_list=$(printf '%s;' $(grep -vx "$work/data/a.txt" <<<"$dry" | tac))
+[[ $(cat "$store/list.txt") == "$want_list" ]] || fail "restore answered yes" "list.txt not rewritten"
+run restore "$work/data/a.txt"
+expect_status "restore of an entry not listed" 1
+grep -qx "quillmar: not in the restoration list: $work/data/a.txt" "$err" ||
+  fail "restore of an entry not listed" "not said"
+ok "restore's questions"
+
+# --- a script: clean, delete the originals, restore --under, compare the trees --------------
+rm -rf "$store" "$work/data"
+cp -a "$work/original" "$work/data"
+run clean data
+expect_status "script: clean" 0
+run clean data
+expect_status "script: clean again" 0
+rm -rf "$work/data"
+run restore --under "$work/data/"
+expect_status "script: restore --under" 0
+[[ $(grep -c '^restored: ' "$out") == 5 ]] || fail "script: restore --under" "not five restored"
+diff -r "$work/original" "$work/data" >/dev/null || fail "script" "the trees differ"
+[[ -f $store/list.txt && ! -s $store/list.txt ]] || fail "script" "list.txt not emptied"
+ok "script: clean twice, delete, restore --under, trees equal"
+
+# --- a failure inside a clean: named on standard error, status 1 ---------------------------
+mkfifo "$work/data/pipe.txt"
+run clean data
+expect_status "clean with a FIFO" 1
+grep -q "^quillmar: cannot copy: $work/data/pipe.txt: " "$err" || fail "clean with a FIFO" "not named"
+grep -q "^These files and folders have no copy of their own:" "$err" ||
+  fail "clean with a FIFO" "no list of what is not protected"
+grep -qx 'Quillmar: 6 files visited, 5 backed up, 1 failed' "$out" || fail "clean with a FIFO" "no summary"
+rm "$work/data/pipe.txt"
+ok "a failure inside a clean"
+
+# --- progress on a terminal ------------------------------------------------------------------
+if command -v script >/dev/null; then
+  (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY script -qec "'$q' clean data" /dev/null \
+    >"$out" 2>"$err")
+  status=$?
+  expect_status "clean on a terminal" 0
+  grep -q $'\r1 file visited, 1 backed up, 0 failed (' "$out" ||
+    fail "clean on a terminal" "no progress line"
+  ok "progress on a terminal"
+fi
+
+# --- a clean in another process while a restore runs ---------------------------------------
+rm -rf "$store"
+mkdir -p "$work/big"
+for d in $(seq 1 20); do
+  mkdir "$work/big/d$d"
+  for f in $(seq 1 100); do echo "$d $f" >"$work/big/d$d/f$f.txt"; done
+done
+run clean data
+expect_status "concurrent: first clean" 0
+rm -rf "$work/data"
+(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY "$q" clean big >"$work/clean.out" 2>"$work/clean.err") &
+cleaner=$!
+# The restore starts once the clean has begun to append.
+for _ in $(seq 1 500); do
+  grep -q "$work/big/" "$store/list.txt" 2>/dev/null && break
+  sleep 0.01
+done
+run restore --under data
+kill -0 $cleaner 2>/dev/null && echo "(the clean was still running when the restore ended)"
+restore_status=$status
+wait $cleaner
+clean_status=$?
+status=$restore_status
+expect_status "concurrent: restore" 0
+status=$clean_status
+expect_status "concurrent: clean" 0
+diff -r "$work/original" "$work/data" >/dev/null || fail "concurrent" "the restored tree differs"
+# Every record of the second clean is there, once, and none of the entries restored.
+records=$(tr ';' '\n' <"$store/list.txt" | sort)
+[[ $(wc -l <<<"$records") == 2000 && $(grep -c "^$work/big/d[0-9]*//f[0-9]*\.txt$" <<<"$records") == 2000 &&
+  $(sort -u <<<"$records" | wc -l) == 2000 ]] || fail "concurrent" "records lost or left over"
+ok "a clean in another process while a restore runs"
+
+if ((failures > 0)); then
+  echo "$failures failed" >&2
+  exit 1
+fi
+echo "all passed"

@@ -1,0 +1,95 @@
+// quillmar store: where the backups folder is, and how many entries and copies it holds.
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/store_list.h"
+#include "framework/folder_paths.h"
+#include "framework/path_parts.h"
+#include "framework/platform_files.h"
+#include "store/store_layout.h"
+
+namespace {
+
+constexpr const char* kStoreUsage = "Usage: quillmar store\n";
+
+constexpr const char* kStoreHelp =
+    "\n"
+    "Prints where this copy of Quillmar keeps its backups, how many entries its restoration\n"
+    "list holds, and how many copies the folder holds: the shared copies (NAME + \"BACKUP\",\n"
+    "one per file name) and the paths' own copies below paths/.\n";
+
+struct Counts {
+  std::uint64_t files = 0;
+  std::error_code failure;  // the first folder that could not be read
+};
+
+// Counts the files below folder, however deep, that keep(name) accepts.
+template <class Keep>
+void CountFiles(const std::string& folder, bool recurse, Keep keep, Counts& counts) {
+  DirectorySearch search;
+  FindData data;
+  const std::string pattern = folder + kPathSeparator + "*.*";
+  if (const std::error_code failure = search.Start(pattern.c_str(), data)) {
+    if (failure != std::errc::no_such_file_or_directory && !counts.failure) {
+      counts.failure = failure;
+    }
+    return;
+  }
+  std::error_code ended;
+  do {
+    const std::string name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      if (recurse && name != "." && name != "..") {
+        CountFiles(folder + kPathSeparator + name, recurse, keep, counts);
+      }
+    } else if (keep(name)) {
+      ++counts.files;
+    }
+  } while (search.Next(data, ended));
+  if (ended && !counts.failure) counts.failure = ended;
+}
+
+}  // namespace
+
+int RunStore(CliArgs args, const CliStreams& io) {
+  for (const char* arg : args) {
+    if (std::string_view(arg) == "--help") {
+      Print(io.out, std::string(kStoreUsage) + kStoreHelp);
+      return kExitDone;
+    }
+    return UsageError(io, "store", "unknown argument '" + std::string(arg) + "'", kStoreUsage);
+  }
+  StoreList list;
+  const std::error_code listFailure = ReadStoreList(list);
+  if (list.store.empty()) {
+    PrintFailure(io, "no backups folder: neither XDG_DATA_HOME nor HOME is an absolute path", "");
+    return kExitPartly;
+  }
+  std::string folder = list.store;
+  folder.pop_back();
+  Counts shared;
+  CountFiles(folder, false, [](const std::string& name) {
+    return name.ends_with(kCopySuffix) && !IsStoreTemporary(name);
+  }, shared);
+  Counts own;
+  CountFiles(folder + kPathSeparator + std::string(kMirrorFolderName), true,
+             [](const std::string& name) { return !IsStoreTemporary(name); }, own);
+
+  std::string text = "Store: " + list.store + (IsFolder(folder) ? "" : " (not made yet)") + "\n";
+  text += "Entries: " + std::to_string(list.entries.size()) + "\n";
+  text += "Shared copies: " + std::to_string(shared.files) + "\n";
+  text += "Own copies: " + std::to_string(own.files) + "\n";
+  Print(io.out, text);
+  bool complete = true;
+  if (listFailure) {
+    PrintFailure(io, "cannot read the restoration list", list.listPath, listFailure);
+    complete = false;
+  }
+  for (const Counts* counts : {&shared, &own}) {
+    if (counts->failure) {
+      PrintFailure(io, "cannot read all of the backups folder", list.store, counts->failure);
+      complete = false;
+    }
+  }
+  return complete ? kExitDone : kExitPartly;
+}

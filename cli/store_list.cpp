@@ -1,0 +1,54 @@
+// Reading the store for the command line.
+#include "cli/store_list.h"
+
+#include <cerrno>
+
+#include "framework/file.h"
+#include "framework/folder_paths.h"
+#include "framework/path_parts.h"
+#include "framework/platform_files.h"
+#include "store/list_records.h"
+#include "store/list_rewrite.h"
+#include "store/store_layout.h"
+#include "store/store_location.h"
+
+std::error_code ReadStoreList(StoreList& list) {
+  list.store = BackupsFolderPath();
+  if (list.store.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  list.listPath = ListPathIn(list.store);
+  if (!IsRegularFile(list.listPath)) return {};
+  CFile file;
+  errno = 0;
+  if (!file.Open(list.listPath.c_str(), CFile::modeRead)) {
+    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+  }
+  list.contents = ReadListContents(file);
+  file.Close();
+  const ListContents parts = SplitListContents(list.contents);
+  if (!parts.text.empty() && parts.text.find(kRecordEnd) == std::string::npos) {
+    return std::make_error_code(std::errc::illegal_byte_sequence);
+  }
+  ForEachEntry(parts.text, [&](std::string_view entry) { list.entries.emplace_back(entry); });
+  return {};
+}
+
+bool HasCopy(const std::string& store, const std::string& entry) {
+  const std::optional<std::string> own = OwnCopyPathIn(store, entry);
+  return (own && IsRegularFile(*own)) || IsRegularFile(SharedCopyPathIn(store, entry));
+}
+
+std::optional<std::string> UnderFolder(std::string folder) {
+  if (MakeAbsolute(folder)) return std::nullopt;
+  if (std::optional<std::string> parts = PartsBelowRoot(folder)) return parts;
+  // A root alone has no parts below it: everything lies under it.
+  if (IsAbsolutePath(folder) && folder.find("..") == std::string::npos) return std::string();
+  return std::nullopt;
+}
+
+bool LiesUnder(const std::string& entry, const std::string& folder) {
+  const std::optional<std::string> parts = PartsBelowRoot(entry);
+  if (!parts) return false;
+  if (folder.empty()) return true;
+  return parts->size() > folder.size() && parts->starts_with(folder) &&
+         (*parts)[folder.size()] == kPathSeparator;
+}

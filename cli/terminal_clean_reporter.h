@@ -1,0 +1,41 @@
+// TerminalCleanReporter: a clean's failures as lines on standard error, and, while standard
+// error is a terminal, its progress redrawn on one line: files visited, backed up and failed,
+// with the rate. A failure first clears the progress line, so the two never mix.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "cli/cli_io.h"
+#include "engine/clean_reporter.h"
+#include "engine/folder_walk.h"
+
+// "1234 files visited, 56 backed up, 2 failed"
+std::string CleanCounts(const WalkProgress& progress);
+
+class TerminalCleanReporter : public CleanReporter {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kInterval{100};
+
+  // Becomes the walk's progress observer until destroyed; showProgress is false where nobody
+  // watches standard error (a file, a pipe).
+  TerminalCleanReporter(const CliStreams& io, bool showProgress);
+  ~TerminalCleanReporter() override;
+
+  void Failure(const CleanFailureReport& report) override;
+  // The counts of the last file the walk handled.
+  const WalkProgress& Progress() const { return m_progress; }
+  // Clears the progress line, if one is shown.
+  void EndProgress();
+
+ private:
+  static bool OnProgress(const WalkProgress& progress, void* context);
+
+  CliStreams m_io;
+  bool m_showProgress;
+  bool m_lineShown = false;
+  Clock::time_point m_start;
+  Clock::time_point m_lastShown;
+  WalkProgress m_progress;
+};

@@ -1,0 +1,8 @@
+// IsTerminal over isatty.
+#include "framework/terminal.h"
+
+#include <unistd.h>
+
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+void UseParentConsole() {}

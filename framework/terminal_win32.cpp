@@ -1,0 +1,30 @@
+// IsTerminal over the C runtime's _isatty, which is true for a console; the parent's console
+// for a windowed program run from one.
+#include "framework/terminal.h"
+
+#include <io.h>
+
+#include "framework/windows_api.h"
+
+bool IsTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+
+namespace {
+
+// A windowed program starts with no standard handles unless its starter redirected them.
+bool Redirected(DWORD which) {
+  const HANDLE handle = ::GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+void UseParentConsole() {
+  const bool in = Redirected(STD_INPUT_HANDLE);
+  const bool out = Redirected(STD_OUTPUT_HANDLE);
+  const bool err = Redirected(STD_ERROR_HANDLE);
+  if ((in && out && err) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!in) static_cast<void>(std::freopen("CONIN$", "r", stdin));
+  if (!out) static_cast<void>(std::freopen("CONOUT$", "w", stdout));
+  if (!err) static_cast<void>(std::freopen("CONOUT$", "w", stderr));
+}
