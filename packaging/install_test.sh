@@ -21,6 +21,7 @@ expected_files() {
   echo "share/applications/$app_id.desktop"
   echo "share/metainfo/$app_id.metainfo.xml"
   echo share/man/man1/quillmar.1.gz
+  echo share/bash-completion/completions/quillmar
   for size in "${sizes[@]}"; do echo "share/icons/hicolor/${size}x$size/apps/quillmar.png"; done
   echo share/doc/quillmar/copyright
   echo share/doc/quillmar/changelog.gz
@@ -60,6 +61,27 @@ warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$roo
 [[ -z $warnings ]] || fail "man page warnings: $warnings"
 man -l "$root/share/man/man1/quillmar.1.gz" 2>/dev/null | grep -q 'XDG_DATA_HOME/quillmar/backups/' || fail "man page: where the store lives"
 echo "ok: man page for $version renders without warnings"
+
+# --- bash completion: the commands, a command's options, and restore's entries from the list
+completions() {
+  XDG_DATA_HOME=$work/completion-data bash -c '
+    source /usr/share/bash-completion/bash_completion
+    source "$1"
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMP_LINE="${COMP_WORDS[*]}"
+    COMP_POINT=${#COMP_LINE}
+    _quillmar
+    printf "%s\n" "${COMPREPLY[@]}"' _ "$root/share/bash-completion/completions/quillmar" "$@"
+}
+[[ $(completions quillmar re) == restore ]] || fail "completion of a command"
+[[ $(completions quillmar restore --n) == --no-clobber ]] || fail "completion of an option"
+mkdir -p "$work/completion-data/quillmar/backups"
+printf '/home/me/a.txt;/home/me/sub//b.txt;' >"$work/completion-data/quillmar/backups/list.txt"
+[[ $(completions "$root/bin/quillmar" restore /home/me/s) == /home/me/sub//b.txt ]] ||
+  fail "completion of restore's entries"
+echo "ok: bash completion of commands, options and entries"
 
 # --- where the installed copy keeps its backups, before and after the tree is moved
 [[ $(env -u DISPLAY "$root/bin/quillmar" --version) == "quillmar $version" ]] || fail "installed --version"

@@ -10,7 +10,7 @@ packages=(
   libfltk1.3-dev libx11-dev libxext-dev libxft-dev libxinerama-dev libxfixes-dev libxcursor-dev libxrender-dev libfontconfig1-dev
   xvfb xdotool imagemagick x11-utils fonts-dejavu-core
   clang libclang-rt-14-dev
-  zlib1g-dev desktop-file-utils appstream lintian dpkg-dev file fakeroot man-db
+  zlib1g-dev desktop-file-utils appstream lintian dpkg-dev file fakeroot man-db bash-completion
 )
 if [[ ${1:-} == --windows ]]; then
   # The -posix cross compiler, Debian's GoogleTest sources to build with it, Wine to run.
