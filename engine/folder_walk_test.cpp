@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/backup_store.h"
+#include "engine/clean_reporter.h"
 #include "engine/test_tree.h"
 
 namespace {
@@ -421,6 +422,50 @@ bool LogProgress(const WalkProgress& progress, void* context) {
   auto* log = static_cast<ProgressLog*>(context);
   log->calls.push_back(progress);
   return log->calls.size() != log->stopAfter;
+}
+
+TEST_F(WalkTest, APreviewCallsBackForTheFilesThatWouldBeBackedUpAndWritesNothing) {
+  MakeSmallTree();
+  g_strFilter = "*.txt";
+  // The pattern does not decide a preview's callback: the filter does.
+  EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES | WALK_FOLDERS | WALK_PREVIEW, "*.nomatch"), WALK_DONE);
+  EXPECT_EQ(Sorted(recorder.paths), Sorted({tree.Path("D/f.txt"), tree.Path("D/A//g.txt")}));
+  EXPECT_FALSE(tree.Exists("prog/backups"));
+  EXPECT_TRUE(Texts().empty());
+
+  // With a store there, the preview neither enters it nor adds to it.
+  ASSERT_EQ(Walk(tree.Path("D"), WALK_FILES), WALK_DONE);
+  const std::string list = List();
+  const std::vector<std::string> backups = Backups();
+  tree.Write("D/A/later.txt", "later");
+  ASSERT_EQ(::symlink(tree.Path("prog/backups").c_str(), tree.Path("D/store").c_str()), 0);
+  recorder.paths.clear();
+  EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES | WALK_PREVIEW), WALK_DONE);
+  EXPECT_EQ(recorder.paths.size(), 3u);
+  EXPECT_EQ(List(), list);
+  EXPECT_EQ(Backups(), backups);
+}
+
+TEST_F(WalkTest, EachFailureIsReportedWithItsPathAndReasonInTheOrderMet) {
+  struct Collected : CleanReporter {
+    void Failure(const CleanFailureReport& report) override { reports.push_back(report); }
+    std::vector<CleanFailureReport> reports;
+  } collected;
+  ScopedCleanReporter reporting(collected);
+  tree.MakeDir("D");
+  tree.Write("D/a;b.txt", "semicolon");
+  ASSERT_EQ(::mkfifo(tree.Path("D/pipe").c_str(), 0600), 0);
+  EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES), WALK_DONE);
+  ASSERT_EQ(collected.reports.size(), 2u);
+  std::sort(collected.reports.begin(), collected.reports.end(),
+            [](const auto& a, const auto& b) { return a.path < b.path; });
+  EXPECT_EQ(collected.reports[0].failure, CleanFailure::kPathNotRecordable);
+  EXPECT_EQ(collected.reports[0].path, tree.Path("D/a;b.txt"));
+  EXPECT_EQ(collected.reports[1].failure, CleanFailure::kSourceNotCopied);
+  EXPECT_EQ(collected.reports[1].path, tree.Path("D/pipe"));
+  EXPECT_EQ(collected.reports[1].reason, std::errc::operation_not_supported);
+  // Only the installed reporter heard them: the desktop's boxes did not show.
+  EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(WalkTest, ProgressObserverCountsFilesOfEachWalk) {

@@ -1,0 +1,84 @@
+// Tests of how the command line reads the store: the list in file order, a list that is not
+// one, copies that are gone, and which entries lie under a folder.
+#include "cli/store_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/path_parts.h"
+#include "framework/platform_files.h"
+#include "framework/test_support/temp_folder.h"
+
+namespace {
+
+const std::string kSep(1, kPathSeparator);
+
+// A root folder of the platform, for absolute paths that need not exist.
+std::string RootFolder() {
+#if defined(_WIN32)
+  return "C:\\";
+#else
+  return "/";
+#endif
+}
+
+class StoreListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.MakeDir("prog");
+    SetProgramPathForTesting(folder.Path("prog") + kSep + "quillmar");
+  }
+  void TearDown() override { SetProgramPathForTesting(""); }
+
+  std::string Store() const { return folder.Path("prog") + kSep + "backups" + kSep; }
+
+  TempFolder folder;
+};
+
+TEST_F(StoreListTest, AStoreNotMadeYetIsAnEmptyList) {
+  StoreList list;
+  EXPECT_FALSE(ReadStoreList(list));
+  EXPECT_EQ(list.store, Store());
+  EXPECT_TRUE(list.entries.empty());
+}
+
+TEST_F(StoreListTest, EntriesComeInFileOrderAndTextWithoutSeparatorIsRefused) {
+  folder.MakeDir("prog/backups");
+  folder.Write("prog/backups/list.txt", "b" + kSep + "z;a" + kSep + "y;;");
+  StoreList list;
+  ASSERT_FALSE(ReadStoreList(list));
+  EXPECT_EQ(list.entries, (std::vector<std::string>{"b" + kSep + "z", "a" + kSep + "y", ""}));
+
+  folder.Write("prog/backups/list.txt", "no separator at all");
+  StoreList invalid;
+  EXPECT_EQ(ReadStoreList(invalid), std::errc::illegal_byte_sequence);
+  EXPECT_TRUE(invalid.entries.empty());
+}
+
+TEST_F(StoreListTest, AnEntryHasACopyWhileItsOwnOrTheSharedOneIsThere) {
+  folder.MakeDir("prog/backups");
+  const std::string entry = folder.Path("data") + kSep + kSep + "a.txt";
+  EXPECT_FALSE(HasCopy(Store(), entry));
+  folder.Write("prog/backups/a.txtBACKUP", "shared");
+  EXPECT_TRUE(HasCopy(Store(), entry));
+}
+
+TEST(LiesUnderTest, AFolderHoldsWhatIsBelowItNotWhatMerelyStartsAlike) {
+  const std::string root = RootFolder();
+  const std::optional<std::string> data = UnderFolder(root + "data");
+  ASSERT_TRUE(data);
+  EXPECT_TRUE(LiesUnder(root + "data" + kSep + "a.txt", *data));
+  EXPECT_TRUE(LiesUnder(root + "data" + kSep + "sub" + kSep + kSep + "b.txt", *data));
+  EXPECT_FALSE(LiesUnder(root + "data2" + kSep + "a.txt", *data));
+  EXPECT_FALSE(LiesUnder(root + "data", *data));
+  EXPECT_FALSE(LiesUnder("relative" + kSep + "data" + kSep + "a.txt", *data));
+  // A trailing separator names the same folder; the root holds every absolute entry.
+  EXPECT_EQ(UnderFolder(root + "data" + kSep), data);
+  const std::optional<std::string> everything = UnderFolder(root);
+  ASSERT_TRUE(everything);
+  EXPECT_TRUE(LiesUnder(root + "data2" + kSep + "a.txt", *everything));
+}
+
+}  // namespace
