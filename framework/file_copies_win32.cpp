@@ -75,7 +75,8 @@ void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused;
 
 NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
                                 const std::vector<std::string>& destinations,
-                                const FileNote* note) {
+                                const FileNote* note,
+                                const std::vector<bool>* /*likelyTaken*/) {
   NamedCopyResult result;
   SourceFile in;
   if ((result.source = in.Open(source))) return result;
