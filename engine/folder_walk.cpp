@@ -163,6 +163,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   if (CopyBounded(level->szSearch, kMaxPath, directory) != S_OK ||
       AppendBounded(level->szSearch, kMaxPath, kSeparator) != S_OK ||
       AppendBounded(level->szSearch, kMaxPath, "*.*") != S_OK) {
+    if (!outermost) ReportUnprotected(directory, "the folder's path is too long to be walked");
     return WALK_SEARCH_FAILED;
   }
   FindData& wfd = level->wfd;

@@ -93,6 +93,31 @@ TEST_F(HostileTreeTest, WalkOfTheRootEndsAndPassesOverPseudoFileSystems) {
   EXPECT_EQ(Backups(), Strings{"list.txt"});
 }
 
+TEST_F(HostileTreeTest, AStoreTheUserMayNotWriteIsNamedOnceAndStopsTheWalk) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the walk as an ordinary user";
+  ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(tree.Path("prog").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(tree.Path("prog/backups").c_str(), 0755), 0);  // root's, read-only to others
+  tree.Write("prog/backups/list.txt", "");
+  tree.MakeDir("D");
+  ASSERT_EQ(::chmod(tree.Path("D").c_str(), 0755), 0);
+  for (int i = 0; i < 5; ++i) tree.Write("D/f" + std::to_string(i), "f");
+
+  const std::string out = RunAsNobody([&] {
+    std::string text = std::to_string(Walk(tree.Path("D"))) + "\n";
+    for (const std::string& message : Texts()) text += message + "\n";
+    return text;
+  });
+
+  // One report, not one set of boxes per file: the folder is named with the system's reason.
+  EXPECT_EQ(out, std::to_string(WALK_STOPPED) + "\nOpenning restoration list file failed.\n" +
+                     "Failed to create backup list text file\n" +
+                     "The backups folder cannot be written:\n" + tree.Path("prog/backups/") +
+                     "\nPermission denied\nThe clean stops here.\n");
+  EXPECT_EQ(List(), "");
+  EXPECT_EQ(Backups(), std::vector<std::string>{"list.txt"});
+}
+
 TEST_F(HostileTreeTest, UnreadableFileAndFolderAreReportedOrPassedOverAndTheWalkGoesOn) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the walk as an ordinary user";
   // The ordinary user may pass through the tree and write only the backups folder.

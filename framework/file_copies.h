@@ -24,9 +24,12 @@ struct NamedCopyResult {
 // or not at all, as with CopyFileReplacing. Every hidden name on the way lies in workFolder,
 // never beside a destination. Where the file system has hard links the names are one file;
 // where it has none, each further name gets a copy of its own. note goes with every name.
+// likelyTaken, when given, says for each destination whether the caller expects something
+// to have that name already; a right guess saves a system call, a wrong one costs one.
 NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
                                 const std::vector<std::string>& destinations,
-                                const FileNote* note);
+                                const FileNote* note,
+                                const std::vector<bool>* likelyTaken = nullptr);
 
 // Tests see the copies a file system without hard links would get. False restores the
 // real behaviour.

@@ -71,7 +71,7 @@ void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused;
 
 NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
                                 const std::vector<std::string>& destinations,
-                                const FileNote* note) {
+                                const FileNote* note, const std::vector<bool>* likelyTaken) {
   NamedCopyResult result;
   FdGuard in(-1);
   struct stat st;
@@ -90,7 +90,8 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
     std::error_code error;
     const bool firstName = i == 0;
     if (firstName || !linksRefused) {
-      error = firstName || !s_hardLinksRefused ? out.Publish(name, false)
+      const bool taken = likelyTaken != nullptr && i < likelyTaken->size() && (*likelyTaken)[i];
+      error = firstName || !s_hardLinksRefused ? out.Publish(name, false, taken)
                                                : Error(std::errc::operation_not_permitted);
       if (!firstName && IsNoHardLinks(error)) linksRefused = true;
     }
@@ -98,7 +99,7 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
       PendingFile second(workFolder);
       error = second.Create(hint, CopyMode(st));
       if (!error) error = WriteCopy(out.fd(), st, second, note, /*rewind=*/true);
-      if (!error) error = second.Publish(name, false);
+      if (!error) error = second.Publish(name, false, likelyTaken != nullptr && (*likelyTaken)[i]);
     }
     result.names.push_back(error);
   }

@@ -179,22 +179,33 @@ std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode)
   return {};
 }
 
-std::error_code PendingFile::Publish(const char* destination, bool failIfExists) {
+std::error_code PendingFile::Publish(const char* destination, bool failIfExists,
+                                     bool likelyTaken) {
   if (!m_name.empty()) {
     std::error_code error = RenameInto(m_name.c_str(), destination, failIfExists);
-    if (!error) m_name.clear();
+    if (!error) {
+      m_name.clear();
+      m_named = true;
+    }
     return error;
   }
+  if (!failIfExists && likelyTaken) return LinkReplacing(destination);
   std::error_code error = LinkAs(destination);
+  if (!error) m_named = true;
   if (!error || failIfExists || error != std::errc::file_exists) return error;
+  return LinkReplacing(destination);
+}
+
+std::error_code PendingFile::LinkReplacing(const char* destination) {
   // A name cannot be linked over another, so the file takes a hidden name first and is
-  // renamed over the old one. Locked, that name is not taken for a dead writer's leftover
-  // by another instance tidying the folder meanwhile: once unlinked, a file that had no
-  // other name can never be linked again.
-  if (!m_locked) {
+  // renamed over the old one. While that hidden name is its only one, it is locked, so that
+  // another instance tidying the folder meanwhile does not take it for a dead writer's
+  // leftover: once unlinked, a file that had no other name can never be linked again.
+  if (!m_named && !m_locked) {
     if (::flock(m_fd, LOCK_EX) != 0) return LastPosixError();
     m_locked = true;
   }
+  std::error_code error;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
     if (!HiddenName(m_hint, temp)) return Error(std::errc::filename_too_long);
@@ -202,7 +213,10 @@ std::error_code PendingFile::Publish(const char* destination, bool failIfExists)
     error = LinkAs(temp.c_str());
     if (error == std::errc::file_exists) continue;
     if (error) return error;
-    if (::rename(temp.c_str(), destination) == 0) return {};
+    if (::rename(temp.c_str(), destination) == 0) {
+      m_named = true;
+      return {};
+    }
     // The hidden name stays (the destructor removes it): a file that has had names and lost
     // them all can never be linked again, and a further name may still want this one.
     error = LastPosixError();

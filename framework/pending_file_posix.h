@@ -61,12 +61,15 @@ class PendingFile {
   // Gives the finished file the destination's name: never when something has it already
   // with failIfExists, otherwise replacing it in one step. May be called again for further
   // names, which become hard links of the same file; a file system without hard links then
-  // refuses with the link's error (see IsNoHardLinks).
-  std::error_code Publish(const char* destination, bool failIfExists);
+  // refuses with the link's error (see IsNoHardLinks). likelyTaken, when the caller expects
+  // the name to be there already, goes straight to the replacing way rather than first
+  // trying a plain link that would fail: the result is the same, with one call less.
+  std::error_code Publish(const char* destination, bool failIfExists, bool likelyTaken = false);
 
  private:
   std::error_code CreateNamed(std::string_view nameHint, mode_t mode);
   std::error_code LinkAs(const char* name) const;
+  std::error_code LinkReplacing(const char* destination);
   bool HiddenName(std::string_view nameHint, std::string& temp) const;
 
   std::string m_workFolder;
@@ -74,6 +77,7 @@ class PendingFile {
   std::string m_name;  // the hidden name while it is the file's only one
   std::string m_hint;
   bool m_locked = false;
+  bool m_named = false;  // it has a name outside the work folder's hidden ones
 };
 
 // True for the errors of a file system that cannot give one file a second name.

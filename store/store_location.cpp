@@ -38,5 +38,7 @@ std::error_code CreateBackupsFolder(const std::string& path) {
   while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
   if (folder.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
   if (std::error_code made = CreatePrivateFolders(folder)) return made;
-  return RestrictToOwner(folder.c_str());
+  // Best effort: a store that another user owns cannot be tightened, but may still be used.
+  RestrictToOwner(folder.c_str());
+  return {};
 }
