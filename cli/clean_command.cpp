@@ -118,6 +118,7 @@ int RunClean(CliArgs args, const CliStreams& io) {
   } else {
     Print(io.out, "Quillmar: " + CleanCounts(counts) + "\n");
   }
+  std::fflush(io.out);
   const auto& items = UnprotectedItems();
   if (!items.empty()) {
     std::string text = options.dryRun ? "These files and folders could not be looked at:\n"

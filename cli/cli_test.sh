@@ -158,6 +158,10 @@ run restore "$work/data/a.txt"
 expect_status "restore of an entry not listed" 1
 grep -qx "quillmar: not in the restoration list: $work/data/a.txt" "$err" ||
   fail "restore of an entry not listed" "not said"
+# An entry typed by hand: relative, with single separators.
+run restore --yes data/sub/b.txt
+expect_status "restore of a relative entry" 0
+grep -qx "restored, replacing: $work/data/sub//b.txt" "$out" || fail "restore of a relative entry" "not found"
 ok "restore's questions"
 
 # --- a script: clean, delete the originals, restore --under, compare the trees --------------

@@ -8,8 +8,10 @@
 
 #include "cli/commands.h"
 #include "cli/store_list.h"
+#include "framework/folder_paths.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
+#include "framework/terminal.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
 
@@ -22,7 +24,7 @@ constexpr const char* kRestoreHelp =
     "\n"
     "Copies the backup copy of each chosen entry back to its path, then takes the entry off\n"
     "the restoration list, as \"Restore\" does. An ENTRY is a path as `quillmar list` prints\n"
-    "it; doubled separators may be written single.\n"
+    "it; it may be written relative to the current folder, with doubled separators single.\n"
     "\n"
     "Options:\n"
     "  --under FOLDER  every entry in FOLDER or below it\n"
@@ -70,7 +72,9 @@ class TerminalConversation : public RestoreConversation {
     for (int c = std::fgetc(m_io.in); c != EOF && c != '\n'; c = std::fgetc(m_io.in)) {
       answer += static_cast<char>(c);
     }
-    if (answer.empty() && std::feof(m_io.in)) Print(m_io.err, "\n");
+    // A terminal has echoed the answer; one read from a pipe or a file is shown here, so a
+    // log shows what was answered.
+    if (!IsTerminal(m_io.in)) Print(m_io.err, answer + "\n");
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
   }
 
@@ -176,8 +180,11 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   for (const std::string& name : named) {
     auto found = std::find(list.entries.begin(), list.entries.end(), name);
     if (found == list.entries.end()) {
+      // Typed by hand: relative to where the command runs, separators single.
+      std::string absolute = name;
+      if (MakeAbsolute(absolute)) absolute = name;
       found = std::find_if(list.entries.begin(), list.entries.end(),
-                           [&](const std::string& entry) { return IsSamePath(entry, name); });
+                           [&](const std::string& entry) { return IsSamePath(entry, absolute); });
     }
     if (found == list.entries.end()) {
       PrintFailure(io, "not in the restoration list", name);
