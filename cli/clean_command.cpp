@@ -64,6 +64,10 @@ std::string ReadCleanArgs(CliArgs args, CleanOptions& options) {
     }
   }
   if (!options.help && !haveFolder) return "missing FOLDER";
+  // The window walks the root folder for an empty box; a script's empty variable must not.
+  if (!options.help && options.folder.empty()) {
+    return "FOLDER is empty (the root folder is " + CleanFolderShown("") + ")";
+  }
   return {};
 }
 

@@ -52,6 +52,8 @@ echo other >"$work/data/other/e.txt"
 cp -a "$work/data" "$work/original"
 
 # --- usage errors: status 2, the usage on standard error, nothing written ---------------
+run clean ""
+expect_status "clean of an empty folder name" 2
 for args in "clean" "clean --bogus data" "clean data more" "clean --files" "restore" \
   "restore --yes --no-clobber --all" "restore --all --under data" "list --bogus" "store extra"; do
   run $args
