@@ -125,7 +125,7 @@ int RunClean(CliArgs args, const CliStreams& io) {
   std::fflush(io.out);
   const auto& items = UnprotectedItems();
   if (!items.empty()) {
-    std::string text = options.dryRun ? "These files and folders could not be looked at:\n"
+    std::string text = options.dryRun ? "These files and folders would not be protected:\n"
                                       : "These files and folders have no copy of their own:\n";
     if (!UnprotectedReportPath().empty()) {
       text += "(also in " + UnprotectedReportPath() + ")\n";
