@@ -1,7 +1,5 @@
 // Absolute paths, folder and file tests, the home folder and parent-folder creation over
 // POSIX.
-#include "folder_paths.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "folder_paths.h"
 #include "path_parts.h"
 
 namespace {
@@ -42,6 +41,11 @@ bool IsFolder(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsMissing(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
 std::string HomeFolder() {
