@@ -4,6 +4,7 @@
 #include "main_dlg.h"
 
 #include <optional>
+#include <utility>
 
 #include "about_dlg.h"
 #include "engine/backup_store.h"
@@ -48,7 +49,10 @@ std::error_code FolderSearchFailure(const std::string& directory) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_QUILLMAR_DIALOG), m_hAppIcon(LoadIconResource(IDR_MAINFRAME)) {}
+CMainDlg::CMainDlg(std::string directory)
+    : CDialog(IDD_QUILLMAR_DIALOG),
+      m_hAppIcon(LoadIconResource(IDR_MAINFRAME)),
+      m_strDirectory(std::move(directory)) {}
 
 CMainDlg::~CMainDlg() = default;
 

@@ -9,7 +9,8 @@
 
 class CMainDlg : public CDialog {
  public:
-  CMainDlg();
+  // directory is what the Directory box shows at first.
+  explicit CMainDlg(std::string directory = {});
   ~CMainDlg() override;
 
  protected:
