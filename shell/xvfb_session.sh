@@ -45,12 +45,12 @@ start_xvfb() {
   export DISPLAY=":$(head -n1 "$fdfile")"
 }
 
-# Copies the program into app/ of the session folder (its backups folder lands beside it)
-# and starts it; its output goes to app.out and app.err.
+# Copies the program $1 into app/ of the session folder (its backups folder lands beside it)
+# and starts it with the arguments after $1; its output goes to app.out and app.err.
 start_program() {
   mkdir -p "$session_dir/app"
   cp "$1" "$session_dir/app/quillmar"
-  "$session_dir/app/quillmar" >"$session_dir/app.out" 2>"$session_dir/app.err" &
+  "$session_dir/app/quillmar" "${@:2}" >"$session_dir/app.out" 2>"$session_dir/app.err" &
   app_pid=$!
 }
 
