@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "framework/path_parts.h"
 #include "shell_test_folder.h"
 #include "version_info.h"
 
@@ -67,17 +68,19 @@ TEST(CommandLine, OneFolderRunsTheProgramWithItAndAnythingElseIsRefusedWithTheUs
   folder.MakeDir("docs");
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.Path("."));
+  const std::string absolute = folder.Path("docs");
+  const std::string below = std::string("missing") + kPathSeparator + "sub";
   const struct {
     std::vector<const char*> args;
     bool runs;
     std::string folder;  // when it runs
     std::string error;   // the first line on standard error when refused
   } cases[] = {
-      {{"/srv/data"}, true, "/srv/data", ""},
+      {{absolute.c_str()}, true, absolute, ""},
       // Relative to the folder the program starts in, as a file manager or a shell means it.
       {{"docs"}, true, folder.Path("docs"), ""},
       // Not checked here: the clean names a folder it cannot search.
-      {{"missing/sub"}, true, folder.Path("missing/sub"), ""},
+      {{below.c_str()}, true, folder.Path("missing/sub"), ""},
       {{"--verbose"}, false, "", "unrecognized argument '--verbose'"},
       {{"-h"}, false, "", "unrecognized argument '-h'"},
       {{"--Help"}, false, "", "unrecognized argument '--Help'"},

@@ -91,9 +91,8 @@ class ListWidget : public Fl_Multi_Browser {
   void MoveFocusLine(ListKey key) {
     const int caret = CaretAfterListKey(key, Caret(), size(), RowsInView());
     if (caret == LB_ERR) return;
-    const int line = caret + 1;
-    select(line, selected(line));  // the focus line moves; the line keeps its selection
-    make_visible(line);
+    SetCaret(caret);
+    make_visible(caret + 1);
   }
   int RowsInView() const {
     int x = 0, y = 0, w = 0, h = 0;
