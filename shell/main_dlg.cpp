@@ -16,6 +16,7 @@
 #include "framework/resources.h"
 #include "resource_ids.h"
 #include "restore/restore_list_dlg.h"
+#include "unprotected_dlg.h"
 #include "walk_progress_display.h"
 
 // The wording is the program's own, odd parts included: it speaks of removing files, which
@@ -170,6 +171,12 @@ void CMainDlg::OnClean() {
     WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
                WALK_FILES | WALK_FOLDERS);
     closeRequested = progress && progress->CloseRequested();
+  }
+  // The boxes shown during the walk name each failure as it came; this names them all, with
+  // the ones no box showed, once the walk is over, even when the user then wants to close.
+  if (!UnprotectedItems().empty()) {
+    CUnprotectedDlg unprotected(UnprotectedItems(), UnprotectedReportPath());
+    unprotected.DoModal();
   }
   // The close box was pressed during the walk, which has now ended with its records written
   // and flushed: close as the user asked, the way the close box always closes.
