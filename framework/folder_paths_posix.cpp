@@ -1,5 +1,7 @@
 // Absolute paths, folder and file tests, the home folder and parent-folder creation over
 // POSIX.
+#include "folder_paths.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <cerrno>
 #include <vector>
 
-#include "folder_paths.h"
 #include "path_parts.h"
 
 namespace {

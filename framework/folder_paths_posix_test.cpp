@@ -1,5 +1,7 @@
 // Tests of absolute paths, the folder and file tests and parent-folder creation, on a real
 // temporary folder that is also the current folder while each test runs.
+#include "framework/folder_paths.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,7 +11,6 @@
 #include <fstream>
 #include <string>
 
-#include "framework/folder_paths.h"
 #include "framework/test_support/run_as_nobody.h"
 
 namespace {
