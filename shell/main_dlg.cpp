@@ -4,6 +4,7 @@
 #include "main_dlg.h"
 
 #include <optional>
+#include <utility>
 
 #include "about_dlg.h"
 #include "clean_boxes.h"
@@ -41,7 +42,10 @@ std::string BrowserStartFolder(std::string typed) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_QUILLMAR_DIALOG), m_hAppIcon(LoadIconResource(IDR_MAINFRAME)) {}
+CMainDlg::CMainDlg(std::string directory)
+    : CDialog(IDD_QUILLMAR_DIALOG),
+      m_hAppIcon(LoadIconResource(IDR_MAINFRAME)),
+      m_strDirectory(std::move(directory)) {}
 
 CMainDlg::~CMainDlg() = default;
 
@@ -136,28 +140,37 @@ void CMainDlg::OnClean() {
   ShowRestingTitle();
   std::error_code failure = MakeCleanFolderAbsolute(m_strDirectory);
   UpdateData(false);
-  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
-    AfxMessageBox("Aborted.");
-    return;
-  }
+  // A folder that cannot be searched is said at once: asking first would have the user agree
+  // to a clean that cannot run.
   if (!failure) failure = CleanFolderSearchFailure(m_strDirectory);
   if (failure) {
     AfxMessageBox("Searching the folder \"" + CleanFolderShown(m_strDirectory) +
                   "\" failed: " + ErrorText(failure));
     return;
   }
-  CleanBoxes boxes;
-  ScopedCleanReporter reporting(boxes);
-  std::optional<WalkProgressDisplay> progress;
-  if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
-  WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
-             WALK_FILES | WALK_FOLDERS);
+  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
+    AfxMessageBox("Aborted.");
+    return;
+  }
+  bool closeRequested = false;
+  {
+    CleanBoxes boxes;
+    ScopedCleanReporter reporting(boxes);
+    std::optional<WalkProgressDisplay> progress;
+    if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
+    WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
+               WALK_FILES | WALK_FOLDERS);
+    closeRequested = progress && progress->CloseRequested();
+  }
   // The boxes shown during the walk name each failure as it came; this names them all, with
-  // the ones no box showed, once the walk is over.
+  // the ones no box showed, once the walk is over, even when the user then wants to close.
   if (!UnprotectedItems().empty()) {
     CUnprotectedDlg unprotected(UnprotectedItems(), UnprotectedReportPath());
     unprotected.DoModal();
   }
+  // The close box was pressed during the walk, which has now ended with its records written
+  // and flushed: close as the user asked, the way the close box always closes.
+  if (closeRequested) SendMessage(WM_CLOSE, 0, 0);
 }
 
 void CMainDlg::ShowRestingTitle() {

@@ -1,6 +1,7 @@
 // The program's entry: runs a command-line command, or answers --version and --help, without
-// a display; otherwise opens the desktop window backend and hands over to the application object, whose main dialog is the
-// program's whole life.
+// a display; otherwise opens the desktop window backend and hands over to the application
+// object, whose main dialog is the program's whole life and shows the folder named on the
+// command line, if any.
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   InstallWindowBackend(backend.get());
+  theApp.m_strStartDirectory = outcome.folder;
   theApp.InitInstance();
   InstallWindowBackend(nullptr);
   return 0;
