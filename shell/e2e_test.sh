@@ -136,8 +136,12 @@ point_at "$main" $((53 + 48)) "$main_w" 18 "$main_h" click
 xdotool key Return
 wait_for_exit || fail "the program ended with status $?"
 
-# Third run: the folder comes from the browser behind "..", its path typed key by key (a box
-# that completes names as they are typed garbles such a path).
+# Third run: the folder comes from the browser behind "..", its path typed key by key into
+# the chooser's location box. The box completes names as they are typed, from a listing of
+# each folder it reads once its name ends with "/": a pause after each "/" lets that listing
+# arrive before the next name, which a completion arriving late would garble. The completion
+# of the last name (the rest of the only sub-folder, selected) is taken back with Delete
+# before Enter chooses.
 picked="$session_dir/picked"
 mkdir -p "$picked/inner"
 printf 'delta\n' >"$picked/d.txt"
@@ -147,8 +151,17 @@ start_main_window
 point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
 wait_for_count "Select a file:" 1
 point_into "$(windows_named "Select a file:")"
-xdotool type --delay 30 "$picked"
-xdotool key Return
+xdotool type "/"
+sleep 0.5
+rest=${picked#/}
+while [[ "$rest" == */* ]]; do
+  xdotool type --delay 30 "${rest%%/*}/"
+  rest=${rest#*/}
+  sleep 0.5
+done
+xdotool type --delay 30 "$rest"
+sleep 0.7
+xdotool key Delete Return
 wait_for_count "Select a file:" 0
 # Into the Files box; its change reads the Directory box the browser filled.
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click

@@ -34,7 +34,7 @@ start_xvfb() {
   # -noreset: by default the server resets whenever its last client leaves, which here is
   # after every xdotool call and every run of the program, and a program starting meanwhile
   # can find no server to talk to.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" \
     >"$session_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do
