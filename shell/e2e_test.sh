@@ -2,7 +2,7 @@
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
 # xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
 # in the title, restores one of them, checks the disk at every step, ends the program both
-# with Escape and with Enter in an edit box, backs up a folder whose path was typed into the
+# with Escape and with Enter in an edit box, backs up a folder whose path was pasted into the
 # folder browser, restores the entries that End and Home move to in a long list, and stops a
 # long walk with Escape.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
@@ -136,37 +136,32 @@ point_at "$main" $((53 + 48)) "$main_w" 18 "$main_h" click
 xdotool key Return
 wait_for_exit || fail "the program ended with status $?"
 
-# Third run: the folder comes from the browser behind "..", its path typed key by key into
-# the chooser's location box. The box completes names as they are typed, from a listing of
-# each folder it reads once its name ends with "/": a pause after each "/" lets that listing
-# arrive before the next name, which a completion arriving late would garble. The completion
-# of the last name (the rest of the only sub-folder, selected) is taken back with Delete
-# before Enter chooses.
+# Third run: the folder comes from the browser behind "..", its path pasted into the chooser's
+# location box. That box completes names as they are typed, and its list of completions
+# takes keys away from a path typed key by key; so the path is typed into the Files box, cut
+# from there with the keyboard, and pasted in one piece in front of a placeholder "x" (the box
+# completes only at the end of its text), which Delete then takes away.
 picked="$session_dir/picked"
 mkdir -p "$picked/inner"
 printf 'delta\n' >"$picked/d.txt"
 printf 'epsilon\n' >"$picked/inner/e.txt"
 printf 'zeta\n' >"$picked/f.dat"
 start_main_window
+xdotool type --delay 30 "$picked"
+xdotool key ctrl+a ctrl+x
 point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
 wait_for_count "Select a file:" 1
 point_into "$(windows_named "Select a file:")"
-xdotool type "/"
-sleep 0.5
-rest=${picked#/}
-while [[ "$rest" == */* ]]; do
-  xdotool type --delay 30 "${rest%%/*}/"
-  rest=${rest#*/}
-  sleep 0.5
-done
-xdotool type --delay 30 "$rest"
-sleep 0.7
-xdotool key Delete Return
+xdotool key ctrl+l
+sleep 0.3
+xdotool type "x"
+xdotool key Home ctrl+v Delete Return
 wait_for_count "Select a file:" 0
 # Into the Files box; its change reads the Directory box the browser filled.
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'
 clean_from_files_box
+wait_for_title "$main" "Quillmar - 3 files visited, 2 backed up, 0 failed" >/dev/null
 [[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
   "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
   fail "the folder typed into the browser was not backed up: $(ls -A "$backups" 2>&1)"
@@ -190,6 +185,7 @@ for i in $(seq -w 1 30); do printf '%s\n' "$i" >"$long/n$i.txt"; done
 start_main_window
 type_directory_and_pattern "$long" '*.txt'
 clean_from_files_box
+wait_for_title "$main" "Quillmar - 30 files visited, 30 backed up, 0 failed" >/dev/null
 list=$(cat "$backups/list.txt")
 IFS=';' read -r -a records <<<"$list"
 ((${#records[@]} == 30)) || fail "expected 30 records, list.txt is: $list"

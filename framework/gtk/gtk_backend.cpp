@@ -158,7 +158,9 @@ bool GtkBackend::KeepResponsive() {
   bool stopRequested = false;
   g_stopRequested = &stopRequested;
   gdk_event_handler_set(DropUserInput, nullptr, nullptr);
+  m_pumping = true;
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+  m_pumping = false;
   gdk_event_handler_set(PassToGtk, nullptr, nullptr);
   g_stopRequested = nullptr;
   return stopRequested;

@@ -39,6 +39,8 @@ class GtkBackend : public WindowBackend {
   // innermost one.
   void Opened(GtkWindow* window) { m_openWindows.push_back(window); }
   void Closed() { m_openWindows.pop_back(); }
+  // True while KeepResponsive lets the windows repaint.
+  bool Pumping() const { return m_pumping; }
   GtkWindow* InnermostWindow() const {
     return m_openWindows.empty() ? nullptr : m_openWindows.back();
   }
@@ -48,5 +50,6 @@ class GtkBackend : public WindowBackend {
 
   BaseUnits m_units;
   bool m_defaultIconSet = false;
+  bool m_pumping = false;
   std::vector<GtkWindow*> m_openWindows;
 };

@@ -91,6 +91,7 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
 }
 
 GtkDialogWindow::~GtkDialogWindow() {
+  if (m_postSource != 0) g_source_remove(m_postSource);
   g_signal_handlers_disconnect_by_data(m_window, this);
   // The lists let go of their widgets while these still live.
   for (Control& control : m_controls) {
@@ -368,6 +369,26 @@ void GtkDialogWindow::Notify(UINT code, int id) {
   m_target.SendMessage(WM_COMMAND, MakeCommandWParam(code, id), 0);
 }
 
+void GtkDialogWindow::Post(UINT message, WPARAM wParam) {
+  m_posted.push_back(Posted{message, wParam});
+  if (m_postSource == 0) m_postSource = g_idle_add(OnPosted, this);
+}
+
+int GtkDialogWindow::OnPosted(void* data) {
+  auto* self = static_cast<GtkDialogWindow*>(data);
+  self->m_postSource = 0;
+  std::vector<Posted> posted;
+  posted.swap(self->m_posted);
+  // A press that arrives while long work keeps the windows painted is dropped, as every
+  // other input then is.
+  if (self->m_backend.Pumping()) return G_SOURCE_REMOVE;
+  for (const Posted& each : posted) {
+    self->m_target.SendMessage(each.message, each.wParam, 0);
+    if (self->m_ended) break;
+  }
+  return G_SOURCE_REMOVE;
+}
+
 bool GtkDialogWindow::HandleKey(unsigned keyval, unsigned state) {
   const unsigned modifiers = state & gtk_accelerator_get_default_mod_mask();
   if (keyval == GDK_KEY_Escape && modifiers == 0) {
@@ -452,7 +473,9 @@ int GtkDialogWindow::OnDrawAfter(GtkWidget* /*widget*/, cairo_t* cr, void* data)
 
 void GtkDialogWindow::OnButtonClicked(GtkWidget* widget, void* data) {
   auto* self = static_cast<GtkDialogWindow*>(data);
-  if (const Control* control = self->FindWidget(widget)) self->Notify(BN_CLICKED, control->id);
+  if (const Control* control = self->FindWidget(widget)) {
+    self->Post(WM_COMMAND, MakeCommandWParam(BN_CLICKED, control->id));
+  }
 }
 
 void GtkDialogWindow::OnEditChanged(GtkWidget* widget, void* data) {
@@ -465,5 +488,5 @@ void GtkDialogWindow::OnMenuItem(GtkWidget* item, void* data) {
   auto* self = static_cast<GtkDialogWindow*>(data);
   const auto command =
       static_cast<UINT>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "quillmar-command")));
-  self->m_target.SendMessage(WM_SYSCOMMAND, command, 0);
+  self->Post(WM_SYSCOMMAND, command);
 }

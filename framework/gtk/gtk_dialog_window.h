@@ -54,6 +54,10 @@ class GtkDialogWindow : public DialogWindow {
     GtkWidget* widget;                  // owned by the window
     std::shared_ptr<GtkListView> list;  // list boxes only
   };
+  struct Posted {
+    UINT message;
+    WPARAM wParam;
+  };
   struct MenuEntry {
     UINT flags;
     UINT commandId;
@@ -66,6 +70,11 @@ class GtkDialogWindow : public DialogWindow {
   const Control* FindWidget(const GtkWidget* widget) const;
   int DefaultButtonId() const;
   void Notify(UINT code, int id);
+  // Sends the message from an idle moment of the event loop instead of from inside the
+  // signal that asked for it: a button pressed through the accessibility bus signals from
+  // inside the bus's own dispatch, and a dialog run there would hold the bus until it ends.
+  void Post(UINT message, WPARAM wParam);
+  static int OnPosted(void* data);
   bool HandleKey(unsigned keyval, unsigned state);
   // Pops the system menu up at the pointer (event given) or at the keyboard focus.
   void ShowSystemMenu(const void* buttonEvent);
@@ -88,6 +97,8 @@ class GtkDialogWindow : public DialogWindow {
   std::vector<MenuEntry> m_systemMenu;
   const Icon* m_bigIcon = nullptr;
   const Icon* m_smallIcon = nullptr;
+  std::vector<Posted> m_posted;
+  unsigned m_postSource = 0;  // the idle source that sends m_posted, 0 when none
   cairo_t* m_paint = nullptr;  // set while WM_PAINT is handled
   int m_quiet = 0;             // above zero while the program itself sets a control's text
   bool m_ended = false;
