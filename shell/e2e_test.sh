@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
 # xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
-# in the title, restores one of them, checks the disk at every step, ends the program both
-# with Escape and with Enter in an edit box, backs up a folder whose path was pasted into the
-# folder browser, restores the entries that End and Home move to in a long list, and stops a
-# long walk with Escape.
+# in the title, restores one of them, checks the disk at every step, opens the About box from
+# the keyboard's context menu, ends the program both with Escape and with Enter in an edit
+# box, backs up a folder whose path was pasted into the folder browser, restores the entries
+# that End and Home move to in a long list, and stops a long walk with Escape.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -125,6 +125,16 @@ fi
 point_into "$restore"
 xdotool key Escape
 wait_for_count "Restoration List" 0
+# The keyboard's way to the About box: Shift+F10 opens the dialog's context menu at its first
+# entry, Close, and About follows; Enter on its default button closes it.
+point_into "$main"
+xdotool key shift+F10
+sleep 0.3
+xdotool key Down Return
+wait_for_count "About Quillmar" 1
+point_into "$(windows_named "About Quillmar")"
+xdotool key Return
+wait_for_count "About Quillmar" 0
 point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
@@ -220,5 +230,5 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
-echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed" \
-  "folder, restored the entries End and Home moved to, stopped a long walk"
+echo "PASS: backed up, restored one entry, opened About from the keyboard, ended by Escape" \
+  "and by Enter, browsed to a pasted folder, restored the entries End and Home moved to, stopped a long walk"
