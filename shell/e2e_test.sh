@@ -231,4 +231,5 @@ xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
 echo "PASS: backed up, restored one entry, opened About from the keyboard, ended by Escape" \
-  "and by Enter, browsed to a pasted folder, restored the entries End and Home moved to, stopped a long walk"
+  "and by Enter, browsed to a pasted folder, restored the entries End and Home moved to," \
+  "stopped a long walk"
