@@ -74,7 +74,7 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
   // The tab order is the template's order, not the order of the places on the screen.
   GList* chain = nullptr;
   for (const Control& control : m_controls) {
-    if (gtk_widget_get_can_focus(control.list ? control.list->View() : control.widget)) {
+    if (gtk_widget_get_can_focus(control.inner)) {
       chain = g_list_append(chain, control.widget);
     }
   }
@@ -99,6 +99,10 @@ GtkDialogWindow::~GtkDialogWindow() {
       control.list.reset();
     } else {
       g_signal_handlers_disconnect_by_data(control.widget, this);
+      if (GTK_IS_TEXT_VIEW(control.inner)) {
+        g_signal_handlers_disconnect_by_data(
+            gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)), this);
+      }
     }
   }
   if (m_menu != nullptr) gtk_widget_destroy(m_menu);
@@ -114,7 +118,7 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
   const int w = HorizontalPixels(control.cx, units);
   const int h = VerticalPixels(control.cy, units);
 
-  Control made{control.id, control.cls, control.style, nullptr, nullptr};
+  Control made{control.id, control.cls, control.style, nullptr, nullptr, nullptr};
   switch (control.cls) {
     case ControlClass::Button: {
       GtkWidget* button = gtk_button_new_with_label(control.text);
@@ -127,6 +131,22 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       break;
     }
     case ControlClass::Edit: {
+      if ((control.style & ES_MULTILINE) != 0) {
+        // Several lines, in a box that scrolls both ways; read-only text stays selectable,
+        // so it can be copied.
+        GtkWidget* view = gtk_text_view_new();
+        gtk_text_view_set_editable(GTK_TEXT_VIEW(view), (control.style & ES_READONLY) == 0);
+        gtk_text_view_set_monospace(GTK_TEXT_VIEW(view), FALSE);
+        GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+        gtk_text_buffer_set_text(buffer, control.text, -1);
+        g_signal_connect(buffer, "changed", G_CALLBACK(OnTextChanged), this);
+        GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+        gtk_container_add(GTK_CONTAINER(scroller), view);
+        made.widget = scroller;
+        made.inner = view;
+        break;
+      }
       GtkWidget* edit = gtk_entry_new();
       gtk_entry_set_text(GTK_ENTRY(edit), control.text);
       g_signal_connect(edit, "changed", G_CALLBACK(OnEditChanged), this);
@@ -137,6 +157,7 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       const int id = control.id;
       made.list = std::make_shared<GtkListView>([this, id] { Notify(LBN_SELCHANGE, id); });
       made.widget = made.list->Outer();
+      made.inner = made.list->View();
       break;
     }
     case ControlClass::Static: {
@@ -151,6 +172,7 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
           if (surface != nullptr) cairo_surface_destroy(surface);
         }
         made.widget = image;
+        made.inner = image;
         gtk_fixed_put(GTK_FIXED(m_fixed), image, x, y);
         gtk_widget_set_size_request(image, iconPixels, iconPixels);
         if ((control.style & WS_VISIBLE) == 0) gtk_widget_set_no_show_all(image, TRUE);
@@ -175,19 +197,21 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       break;
     }
   }
+  if (made.inner == nullptr) made.inner = made.widget;
   gtk_widget_set_size_request(made.widget, w, h);
   gtk_fixed_put(GTK_FIXED(m_fixed), made.widget, std::max(0, x), y);
   const bool tabStop = (control.style & WS_TABSTOP) != 0;
   if (control.cls != ControlClass::Static) {
-    gtk_widget_set_can_focus(made.list ? made.list->View() : made.widget, tabStop);
+    gtk_widget_set_can_focus(made.inner, tabStop);
   }
   if ((control.style & WS_VISIBLE) == 0) gtk_widget_set_no_show_all(made.widget, TRUE);
   m_controls.push_back(made);
 }
 
 void GtkDialogWindow::NameEditsByTheirLabels() {
-  // An edit box's label is the text to its left on the same line, as a reader sees it; the
-  // template keeps them apart (the tab order puts other controls between them).
+  // An edit box's label is the text to its left on the same line, or else the text just
+  // above it, as a reader sees it; the template keeps them apart (the tab order puts other
+  // controls between them).
   const auto& controls = m_template.controls;
   for (std::size_t e = 0; e < controls.size(); ++e) {
     if (controls[e].cls != ControlClass::Edit) continue;
@@ -199,9 +223,18 @@ void GtkDialogWindow::NameEditsByTheirLabels() {
       if (label.x >= controls[e].x) continue;
       if (best == nullptr || label.x > best->x) best = &label;
     }
+    for (const ControlTemplate& label : controls) {
+      if (best != nullptr) break;
+      if (label.cls != ControlClass::Static || label.text[0] == '\0') continue;
+      const bool above = label.y + label.cy <= controls[e].y &&
+                         controls[e].y - (label.y + label.cy) <= label.cy;
+      const bool overlaps =
+          label.x < controls[e].x + controls[e].cx && controls[e].x < label.x + label.cx;
+      if (above && overlaps) best = &label;
+    }
     if (best == nullptr) continue;
     const auto index = static_cast<std::size_t>(best - controls.data());
-    GtkWidget* edit = m_controls[e].widget;
+    GtkWidget* edit = m_controls[e].inner;
     GtkWidget* label = m_controls[index].widget;
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), edit);
     atk_object_set_name(gtk_widget_get_accessible(edit), best->text);
@@ -215,9 +248,8 @@ int GtkDialogWindow::RunModal() {
   gtk_widget_show_all(m_window);
   // The first control in tab order that can take the keyboard gets it.
   for (const Control& control : m_controls) {
-    GtkWidget* focusable = control.list ? control.list->View() : control.widget;
-    if (gtk_widget_get_can_focus(focusable) && gtk_widget_get_visible(control.widget)) {
-      gtk_widget_grab_focus(focusable);
+    if (gtk_widget_get_can_focus(control.inner) && gtk_widget_get_visible(control.widget)) {
+      gtk_widget_grab_focus(control.inner);
       break;
     }
   }
@@ -252,6 +284,15 @@ std::string GtkDialogWindow::GetItemText(int id) const {
   for (const Control& control : m_controls) {
     if (control.id != id || control.cls == ControlClass::ListBox) continue;
     const char* text = nullptr;
+    if (control.cls == ControlClass::Edit && GTK_IS_TEXT_VIEW(control.inner)) {
+      GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner));
+      GtkTextIter start, end;
+      gtk_text_buffer_get_bounds(buffer, &start, &end);
+      gchar* all = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+      std::string result = all ? all : "";
+      g_free(all);
+      return result;
+    }
     if (control.cls == ControlClass::Edit) {
       text = gtk_entry_get_text(GTK_ENTRY(control.widget));
     } else if (control.cls == ControlClass::Button) {
@@ -268,7 +309,10 @@ void GtkDialogWindow::SetItemText(int id, const std::string& text) {
   for (const Control& control : m_controls) {
     if (control.id != id || control.cls == ControlClass::ListBox) continue;
     ++m_quiet;
-    if (control.cls == ControlClass::Edit) {
+    if (control.cls == ControlClass::Edit && GTK_IS_TEXT_VIEW(control.inner)) {
+      gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)),
+                               text.c_str(), -1);
+    } else if (control.cls == ControlClass::Edit) {
       gtk_entry_set_text(GTK_ENTRY(control.widget), text.c_str());
     } else if (control.cls == ControlClass::Button) {
       gtk_button_set_label(GTK_BUTTON(control.widget), text.c_str());
@@ -482,6 +526,18 @@ void GtkDialogWindow::OnEditChanged(GtkWidget* widget, void* data) {
   auto* self = static_cast<GtkDialogWindow*>(data);
   if (self->m_quiet > 0) return;
   if (const Control* control = self->FindWidget(widget)) self->Notify(EN_CHANGE, control->id);
+}
+
+void GtkDialogWindow::OnTextChanged(void* buffer, void* data) {
+  auto* self = static_cast<GtkDialogWindow*>(data);
+  if (self->m_quiet > 0) return;
+  for (const Control& control : self->m_controls) {
+    if (GTK_IS_TEXT_VIEW(control.inner) &&
+        gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)) == buffer) {
+      self->Notify(EN_CHANGE, control.id);
+      return;
+    }
+  }
 }
 
 void GtkDialogWindow::OnMenuItem(GtkWidget* item, void* data) {

@@ -51,7 +51,9 @@ class GtkDialogWindow : public DialogWindow {
     int id;
     ControlClass cls;
     std::uint32_t style;
-    GtkWidget* widget;                  // owned by the window
+    GtkWidget* widget;  // the placed widget, owned by the window
+    GtkWidget* inner;   // the one that takes the keyboard and holds the text: the list's
+                        // view, a multi-line box's text view, or the widget itself
     std::shared_ptr<GtkListView> list;  // list boxes only
   };
   struct Posted {
@@ -85,6 +87,7 @@ class GtkDialogWindow : public DialogWindow {
   static int OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data);
   static void OnButtonClicked(GtkWidget* widget, void* data);
   static void OnEditChanged(GtkWidget* widget, void* data);
+  static void OnTextChanged(void* buffer, void* data);
   static void OnMenuItem(GtkWidget* item, void* data);
 
   GtkBackend& m_backend;
