@@ -20,4 +20,3 @@ BaseUnits BaseUnitsFromMeasure(double alphabetWidth, int lineHeight);
 // Rounded to the nearest pixel, halves away from zero, as the platform's MulDiv does.
 int HorizontalPixels(int dialogUnits, const BaseUnits& units);
 int VerticalPixels(int dialogUnits, const BaseUnits& units);
-

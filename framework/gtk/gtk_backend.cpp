@@ -112,10 +112,14 @@ std::unique_ptr<GtkBackend> GtkBackend::Open(std::string* reason) {
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   g_object_unref(css);
-  return std::unique_ptr<GtkBackend>(new GtkBackend(MeasureDesktopFont()));
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  const bool hasPointer =
+      seat != nullptr && gdk_seat_get_capabilities(seat) & GDK_SEAT_CAPABILITY_POINTER;
+  return std::unique_ptr<GtkBackend>(new GtkBackend(MeasureDesktopFont(), hasPointer));
 }
 
-GtkBackend::GtkBackend(BaseUnits units) : m_units(units) {}
+GtkBackend::GtkBackend(BaseUnits units, bool hasPointer)
+    : m_units(units), m_hasPointer(hasPointer) {}
 
 GtkBackend::~GtkBackend() {
   if (m_defaultIconSet) gtk_window_set_default_icon_list(nullptr);
@@ -127,7 +131,7 @@ std::unique_ptr<DialogWindow> GtkBackend::CreateDialogWindow(const DialogTemplat
 }
 
 int GtkBackend::MessageBox(const std::string& text, const std::string& caption, UINT style) {
-  return RunGtkMessageBox(InnermostWindow(), text, caption, style);
+  return RunGtkMessageBox(InnermostWindow(), text, caption, style, m_hasPointer);
 }
 
 std::optional<std::string> GtkBackend::BrowseForPath(const std::string& title,

@@ -39,6 +39,9 @@ class GtkBackend : public WindowBackend {
   // innermost one.
   void Opened(GtkWindow* window) { m_openWindows.push_back(window); }
   void Closed() { m_openWindows.pop_back(); }
+  // False on a display without a pointer (a headless compositor), where GTK cannot find the
+  // screen under the pointer to centre a window on.
+  bool HasPointer() const { return m_hasPointer; }
   // True while KeepResponsive lets the windows repaint.
   bool Pumping() const { return m_pumping; }
   GtkWindow* InnermostWindow() const {
@@ -46,10 +49,11 @@ class GtkBackend : public WindowBackend {
   }
 
  private:
-  explicit GtkBackend(BaseUnits units);
+  GtkBackend(BaseUnits units, bool hasPointer);
 
   BaseUnits m_units;
   bool m_defaultIconSet = false;
   bool m_pumping = false;
+  bool m_hasPointer;
   std::vector<GtkWindow*> m_openWindows;
 };

@@ -61,7 +61,7 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
   if (GtkWindow* parent = backend.InnermostWindow()) {
     gtk_window_set_transient_for(window, parent);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
-  } else {
+  } else if (backend.HasPointer()) {
     gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   }
   gtk_style_context_add_class(gtk_widget_get_style_context(m_window), "quillmar-dialog");
@@ -100,8 +100,8 @@ GtkDialogWindow::~GtkDialogWindow() {
     } else {
       g_signal_handlers_disconnect_by_data(control.widget, this);
       if (GTK_IS_TEXT_VIEW(control.inner)) {
-        g_signal_handlers_disconnect_by_data(
-            gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)), this);
+        g_signal_handlers_disconnect_by_data(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)),
+                                             this);
       }
     }
   }
@@ -185,7 +185,7 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       const float xalign = type == SS_CENTER ? 0.5f : type == kStaticRight ? 1.0f : 0.0f;
       gtk_label_set_xalign(GTK_LABEL(label), xalign);
       gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
-      gtk_label_set_justify(GTK_LABEL(label), type == SS_CENTER  ? GTK_JUSTIFY_CENTER
+      gtk_label_set_justify(GTK_LABEL(label), type == SS_CENTER      ? GTK_JUSTIFY_CENTER
                                               : type == kStaticRight ? GTK_JUSTIFY_RIGHT
                                                                      : GTK_JUSTIFY_LEFT);
       // A word wider than its box cannot wrap; it widens the box about the template's
@@ -226,8 +226,8 @@ void GtkDialogWindow::NameEditsByTheirLabels() {
     for (const ControlTemplate& label : controls) {
       if (best != nullptr) break;
       if (label.cls != ControlClass::Static || label.text[0] == '\0') continue;
-      const bool above = label.y + label.cy <= controls[e].y &&
-                         controls[e].y - (label.y + label.cy) <= label.cy;
+      const bool above =
+          label.y + label.cy <= controls[e].y && controls[e].y - (label.y + label.cy) <= label.cy;
       const bool overlaps =
           label.x < controls[e].x + controls[e].cx && controls[e].x < label.x + label.cx;
       if (above && overlaps) best = &label;
@@ -310,8 +310,8 @@ void GtkDialogWindow::SetItemText(int id, const std::string& text) {
     if (control.id != id || control.cls == ControlClass::ListBox) continue;
     ++m_quiet;
     if (control.cls == ControlClass::Edit && GTK_IS_TEXT_VIEW(control.inner)) {
-      gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)),
-                               text.c_str(), -1);
+      gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control.inner)), text.c_str(),
+                               -1);
     } else if (control.cls == ControlClass::Edit) {
       gtk_entry_set_text(GTK_ENTRY(control.widget), text.c_str());
     } else if (control.cls == ControlClass::Button) {
@@ -482,8 +482,8 @@ void GtkDialogWindow::ShowSystemMenu(const void* buttonEvent) {
   }
   GtkWidget* anchor = gtk_window_get_focus(GTK_WINDOW(m_window));
   if (anchor == nullptr) anchor = m_fixed;
-  gtk_menu_popup_at_widget(GTK_MENU(m_menu), anchor, GDK_GRAVITY_SOUTH_WEST,
-                           GDK_GRAVITY_NORTH_WEST, nullptr);
+  gtk_menu_popup_at_widget(GTK_MENU(m_menu), anchor, GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                           nullptr);
   gtk_menu_shell_select_first(GTK_MENU_SHELL(m_menu), FALSE);
 }
 

@@ -21,8 +21,7 @@ class GtkDialogWindow : public DialogWindow {
  public:
   // Builds the window and its controls, hidden, laid out in the backend's base units. The
   // template and the target must outlive the window.
-  GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dialogTemplate,
-                  MessageTarget& target);
+  GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dialogTemplate, MessageTarget& target);
   ~GtkDialogWindow() override;
 
   GtkWindow* Window() const;
@@ -101,7 +100,7 @@ class GtkDialogWindow : public DialogWindow {
   const Icon* m_bigIcon = nullptr;
   const Icon* m_smallIcon = nullptr;
   std::vector<Posted> m_posted;
-  unsigned m_postSource = 0;  // the idle source that sends m_posted, 0 when none
+  unsigned m_postSource = 0;   // the idle source that sends m_posted, 0 when none
   cairo_t* m_paint = nullptr;  // set while WM_PAINT is handled
   int m_quiet = 0;             // above zero while the program itself sets a control's text
   bool m_ended = false;

@@ -105,8 +105,7 @@ int GtkListView::FocusRow() const {
 
 std::string GtkListView::Text(int index) const {
   GtkTreeIter iter;
-  if (index < 0 ||
-      !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
+  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
     return {};
   }
   gchar* text = nullptr;
@@ -133,8 +132,7 @@ int GtkListView::Insert(int index, const std::string& text) {
 
 int GtkListView::Delete(int index) {
   GtkTreeIter iter;
-  if (index < 0 ||
-      !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
+  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
     return LB_ERR;
   }
   const int focus = FocusRow();
@@ -190,8 +188,7 @@ int GtkListView::OnKeyPress(GtkWidget* /*widget*/, void* rawEvent, void* data) {
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   if (modifiers != 0) return FALSE;
   if (const std::optional<ListKey> key = MovingKey(event->keyval)) {
-    self->SetFocusRow(
-        CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView()));
+    self->SetFocusRow(CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView()));
     return TRUE;
   }
   if (event->keyval == GDK_KEY_space || event->keyval == GDK_KEY_KP_Space) {

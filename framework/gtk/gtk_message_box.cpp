@@ -16,15 +16,18 @@ MessageBoxButtons ButtonsForStyle(UINT style) {
 }
 
 int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption,
-                     UINT style) {
+                     UINT style, bool hasPointer) {
   const bool information = (style & MB_ICONINFORMATION) != 0;
   // The text goes in as an argument, never as the format: a "%" in a path stays a "%".
   GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL,
                                              information ? GTK_MESSAGE_INFO : GTK_MESSAGE_OTHER,
                                              GTK_BUTTONS_NONE, "%s", text.c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
-  gtk_window_set_position(GTK_WINDOW(dialog),
-                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  if (parent != nullptr) {
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
+  } else if (hasPointer) {
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  }
   // Texts are paths and messages, not markup; long paths wrap rather than widen the box.
   g_object_set(dialog, "use-markup", FALSE, nullptr);
   if (information) {

@@ -24,6 +24,7 @@ struct MessageBoxButtons {
 MessageBoxButtons ButtonsForStyle(UINT style);
 
 // Shows the box, above parent when there is one, until the user answers; returns IDOK,
-// IDCANCEL, IDYES or IDNO.
+// IDCANCEL, IDYES or IDNO. Without a parent the box is centred on the screen under the
+// pointer, where there is a pointer.
 int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption,
-                     UINT style);
+                     UINT style, bool hasPointer);

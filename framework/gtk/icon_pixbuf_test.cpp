@@ -24,8 +24,8 @@ TEST(IconPixbuf, MissingPixelsAreTransparentRatherThanReadPastTheEnd) {
 
 TEST(IconPixbuf, ThePixbufKeepsTheRowsWhateverItsRowStride) {
   // Three pixels a row: 12 bytes, which GDK pads to its own row stride.
-  IconImage image{3, 2, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0x7F0A0B0Cu, 0xFF0D0E0Fu,
-                         0xFF101112u}};
+  IconImage image{
+      3, 2, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0x7F0A0B0Cu, 0xFF0D0E0Fu, 0xFF101112u}};
   GdkPixbuf* pixbuf = NewIconPixbuf(image);
   ASSERT_NE(pixbuf, nullptr);
   EXPECT_EQ(gdk_pixbuf_get_width(pixbuf), 3);
@@ -51,7 +51,8 @@ TEST(IconPixbuf, TheSurfaceTakesThePictureForTheScreensScale) {
     EXPECT_EQ(sx, scale);
     EXPECT_EQ(sy, scale);
     // Blue for the 64-pixel picture, red for the 32-pixel one (cairo stores ARGB words).
-    const auto* pixel = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
+    const auto* pixel =
+        reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface));
     EXPECT_EQ(*pixel, scale == 2 ? 0xFF0000FFu : 0xFFFF0000u) << scale;
     cairo_surface_destroy(surface);
   }
