@@ -44,6 +44,11 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsMissing(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
 std::string HomeFolder() {
   const passwd* entry = ::getpwuid(::getuid());
   if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == kPathSeparator) {

@@ -89,6 +89,12 @@ bool IsRegularFile(const std::string& path) {
   return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsMissing(const std::string& path) {
+  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 std::string HomeFolder() {
   if (const char* profile = std::getenv("USERPROFILE");
       profile != nullptr && IsAbsolutePath(profile) && IsFolder(profile)) {

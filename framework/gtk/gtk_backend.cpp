@@ -57,18 +57,20 @@ BaseUnits MeasureDesktopFont() {
 
 // Set while KeepResponsive pumps the events: GDK's event handler is a plain function, so the
 // stop request it notices has to reach the pump through here.
-bool* g_stopRequested = nullptr;
+StopRequest* g_stopRequested = nullptr;
 
-// Swallows what the user does (keys, clicks, scrolling, touches), but remembers Escape and
-// close requests as a request to stop; lets everything else, exposure and redraws above
-// all, through to GTK.
+// Swallows what the user does (keys, clicks, scrolling, touches), but remembers Escape as a
+// request to stop and a close request as one to stop and close; lets everything else,
+// exposure and redraws above all, through to GTK.
 void DropUserInput(GdkEvent* event, gpointer /*data*/) {
   switch (event->type) {
     case GDK_KEY_PRESS:
-      if (event->key.keyval == GDK_KEY_Escape) *g_stopRequested = true;
+      if (event->key.keyval == GDK_KEY_Escape && *g_stopRequested == StopRequest::Nothing) {
+        *g_stopRequested = StopRequest::Stop;
+      }
       return;
     case GDK_DELETE:
-      *g_stopRequested = true;
+      *g_stopRequested = StopRequest::Close;
       return;
     case GDK_KEY_RELEASE:
     case GDK_BUTTON_PRESS:
@@ -156,10 +158,10 @@ int GtkBackend::GetSystemMetrics(int index) const {
   return (index == SM_CXICON || index == SM_CYICON) ? kIconPixels : 0;
 }
 
-bool GtkBackend::KeepResponsive() {
+StopRequest GtkBackend::KeepResponsive() {
   // Only repaints may happen here: a click or key handled now would start a handler in the
   // middle of the work that called us.
-  bool stopRequested = false;
+  StopRequest stopRequested = StopRequest::Nothing;
   g_stopRequested = &stopRequested;
   gdk_event_handler_set(DropUserInput, nullptr, nullptr);
   m_pumping = true;

@@ -28,7 +28,7 @@ class GtkBackend : public WindowBackend {
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  bool KeepResponsive() override;
+  StopRequest KeepResponsive() override;
 
   // The desktop font's base units, in logical pixels.
   const BaseUnits& Units() const { return m_units; }

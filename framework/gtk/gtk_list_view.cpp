@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "focus_row.h"
+#include "framework/list_box_caret.h"
 #include "framework/list_box_keys.h"
 #include "framework/window_constants.h"
 
@@ -126,7 +126,7 @@ int GtkListView::Insert(int index, const std::string& text) {
   gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
-  SetFocusRow(FocusRowAfterInsert(focus, index, count + 1));
+  SetFocusRow(CaretAfterInsert(focus, index));
   return index;
 }
 
@@ -147,7 +147,7 @@ int GtkListView::Delete(int index) {
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
   const int count = Count();
-  SetFocusRow(FocusRowAfterDelete(focus, index, count));
+  SetFocusRow(CaretAfterDelete(focus, index, count));
   return count;
 }
 
