@@ -120,3 +120,15 @@ TEST_F(WalkWin32Test, NobodyElseOpensTheListWhileTheWalkHoldsIt) {
 }
 
 }  // namespace
+
+// An empty Directory box walks the root of the current drive: the search "\*.*" must find
+// its folder, and the folders below the root come back as "\NAME\".
+TEST_F(WalkWin32Test, EmptyDirectoryWalksTheCurrentDrivesRoot) {
+  EXPECT_EQ(WalkFolder("", "*", Record, 0, WALK_FOLDERS | WALK_NO_RECURSE), WALK_DONE);
+  ASSERT_FALSE(paths.empty());
+  for (const std::string& path : paths) {
+    EXPECT_EQ(path.front(), '\\') << path;
+    EXPECT_EQ(path.back(), '\\') << path;
+    EXPECT_EQ(path.find('\\', 1), path.size() - 1) << path;
+  }
+}

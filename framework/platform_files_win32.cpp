@@ -61,6 +61,8 @@ std::error_code IdentityOf(HANDLE handle, std::uint64_t& volume, std::uint64_t& 
 std::string FolderOf(std::string_view path) {
   const std::size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string_view::npos) return ".";
+  // "\*.*" searches the root of the current drive, which "\" names and "" does not.
+  if (slash == 0) return std::string(1, kPathSeparator);
   // "C:\" keeps its separator: "C:" alone means the drive's current folder.
   if (slash == 2 && path[1] == ':') return std::string(path.substr(0, 3));
   return std::string(path.substr(0, slash));
