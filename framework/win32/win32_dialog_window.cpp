@@ -148,8 +148,11 @@ int Win32DialogWindow::RunModal() {
     m_backend.PopModal();
   }
   // The others are enabled again before this one goes, so that the platform can give the
-  // activation back to the one that opened it.
-  ::ShowWindow(m_hwnd, SW_HIDE);
+  // activation back to the one that opened it. Hidden as the platform's own end of a modal
+  // dialog hides it: ShowWindow would send a second show notification, on which a dialog
+  // that loads when shown would load again.
+  ::SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (outer != nullptr) ::SetForegroundWindow(outer);
   return m_result;
 }

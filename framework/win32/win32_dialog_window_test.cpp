@@ -213,6 +213,28 @@ TEST_F(Win32DialogWindowTest, ModalRunPassesClicksOnAndEndsWithTheirResult) {
   EXPECT_TRUE(::IsWindow(window.Handle()));
 }
 
+// A dialog that loads on every show notification (the restoration list) must load once per
+// opening: the end of a run hides the window without telling the dialog a second time.
+TEST_F(Win32DialogWindowTest, EachModalRunSendsOneShowNotification) {
+  target.onMessage = [&](UINT message, WPARAM wParam) {
+    if (message == WM_SHOWWINDOW && wParam) ::PostMessageA(Item(kButton), BM_CLICK, 0, 0);
+    if (message == WM_COMMAND && wParam == MakeCommandWParam(BN_CLICKED, kButton)) {
+      window.EndModal(1);
+    }
+  };
+  auto showNotifications = [&] {
+    return std::count_if(target.received.begin(), target.received.end(),
+                         [](const auto& entry) { return entry.first == WM_SHOWWINDOW; });
+  };
+  for (int opening = 1; opening <= 2; ++opening) {
+    EXPECT_EQ(window.RunModal(), 1);
+    EXPECT_FALSE(::IsWindowVisible(window.Handle()));
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    EXPECT_EQ(showNotifications(), opening);
+  }
+}
+
 TEST_F(Win32DialogWindowTest, KeepingResponsiveDropsWhatTheUserDid) {
   // The window shown with the Files box focused and the pointer on it, as during a walk
   // started from it (no modal loop: a key that never came must fail the test, not hang it).
