@@ -3,6 +3,7 @@
 // pictures showing the drawn icon.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,55 @@ TEST(WindowsResourcesTest, VersionRecordIsTheProgramsOwn) {
                                reinterpret_cast<void**>(&translation), &length));
   EXPECT_EQ(translation[0], kVersionRecord.translationLanguage);
   EXPECT_EQ(translation[1], kVersionRecord.translationCodePage);
+}
+
+// The manifest resource the loader reads (type 24, id 1), as text.
+std::string OwnManifest() {
+  HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  if (found == nullptr) return std::string();
+  const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
+  return std::string(bytes, ::SizeofResource(nullptr, found));
+}
+
+// The value of the first element named tag, or "<missing>".
+std::string ElementText(const std::string& xml, const std::string& tag) {
+  const std::size_t open = xml.find("<" + tag + " ");
+  const std::size_t start = open == std::string::npos ? open : xml.find('>', open);
+  const std::size_t end = start == std::string::npos ? start : xml.find("</" + tag + ">", start);
+  if (end == std::string::npos) return "<missing>";
+  return xml.substr(start + 1, end - start - 1);
+}
+
+// The test program carries the same resources as quillmar.exe, so the loader has applied the
+// manifest to this very process.
+TEST(WindowsResourcesTest, ManifestAsksForTheModernPlatform) {
+  const std::string manifest = OwnManifest();
+  ASSERT_FALSE(manifest.empty()) << "no manifest resource";
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+  EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
+            std::string::npos);
+  EXPECT_EQ(ElementText(manifest, "dpiAwareness"), "PerMonitorV2, PerMonitor");
+  EXPECT_EQ(ElementText(manifest, "dpiAware"), "true/pm");
+  EXPECT_EQ(ElementText(manifest, "longPathAware"), "true");
+  EXPECT_EQ(ElementText(manifest, "activeCodePage"), "UTF-8");
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+
+  // What the loader made of it.
+  EXPECT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+  EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetThreadDpiAwarenessContext()),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
+  // The common controls are version 6's, from the side-by-side store (on Windows and under
+  // Wine alike), not the system folder's version 5.
+  HMODULE controls = ::LoadLibraryA("comctl32.dll");
+  ASSERT_NE(controls, nullptr);
+  char path[MAX_PATH] = "";
+  ::GetModuleFileNameA(controls, path, sizeof path);
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."),
+            std::string::npos)
+      << path;
 }
 
 TEST(WindowsResourcesTest, IconHasNinePicturesOfTheDrawnIcon) {
