@@ -37,6 +37,13 @@ class OtherWindowsDisabled {
   std::vector<HWND> m_disabled;
 };
 
+// The dialogs speak in the system's own message font, as the platform's message boxes do,
+// and are laid out from it.
+std::vector<std::uint16_t> TemplateInTheSystemsFont(const DialogTemplate& dialogTemplate) {
+  const std::optional<ShellDialogFont> font = SystemMessageFont();
+  return BuildMemoryTemplate(dialogTemplate, font ? &*font : nullptr);
+}
+
 }  // namespace
 
 Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate& dialogTemplate,
@@ -44,7 +51,7 @@ Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate
     : m_backend(backend),
       m_template(dialogTemplate),
       m_target(target),
-      m_memoryTemplate(BuildMemoryTemplate(dialogTemplate)) {
+      m_memoryTemplate(TemplateInTheSystemsFont(dialogTemplate)) {
   m_hwnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
                                         reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
                                         nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,9 +83,14 @@ TEST_F(Win32DialogWindowTest, ControlsSitWhereTheTemplatesFontPutsThem) {
   // average width of the 52 letters and the line height.
   HFONT font = reinterpret_cast<HFONT>(::SendMessageA(window.Handle(), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
-  LOGFONTA logFont{};
-  ::GetObjectA(font, sizeof logFont, &logFont);
-  EXPECT_STREQ(logFont.lfFaceName, "MS Shell Dlg");
+  // The template's "MS Shell Dlg" is the system's message font, at its size.
+  LOGFONTW logFont{};
+  ::GetObjectW(font, sizeof logFont, &logFont);
+  NONCLIENTMETRICSW system{};
+  system.cbSize = sizeof system;
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof system, &system, 0));
+  EXPECT_EQ(std::wstring(logFont.lfFaceName), std::wstring(system.lfMessageFont.lfFaceName));
+  EXPECT_EQ(std::abs(logFont.lfHeight), std::abs(system.lfMessageFont.lfHeight));
   HDC dc = ::GetDC(window.Handle());
   HGDIOBJ previous = ::SelectObject(dc, font);
   SIZE letters{};
