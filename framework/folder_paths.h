@@ -1,5 +1,5 @@
-// Where a path leads, beyond one file: making it absolute, telling a folder from a file, the
-// user's home folder, and creating the folders on the way to a path. Failures come back as
+// Where a path leads, beyond one file: making it absolute, telling a folder from a file,
+// whether a folder takes new files, the user's home folder, and creating the folders on the way to a path. Failures come back as
 // std::error_code values; nothing throws.
 #pragma once
 
@@ -19,6 +19,10 @@ std::error_code MakeAbsolute(std::string& path);
 bool IsFolder(const std::string& path);
 // True when path names an existing regular file, or a link to one.
 bool IsRegularFile(const std::string& path);
+
+// True when a new file can be made in folder now: a file is made there and removed again.
+// False for a folder that is missing, read-only, on read-only media or closed to this user.
+bool FolderTakesNewFiles(const std::string& folder);
 
 // The user's home folder; the root folder when the platform knows none.
 std::string HomeFolder();

@@ -89,6 +89,18 @@ bool IsRegularFile(const std::string& path) {
   return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  // A name of this process's own, made and gone with its handle.
+  const std::string probe = folder + kPathSeparator + ".quillmar-probe-" +
+                            std::to_string(::GetCurrentProcessId()) + "-" +
+                            std::to_string(::GetTickCount64());
+  HANDLE handle = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(handle);
+  return true;
+}
+
 std::string HomeFolder() {
   if (const char* profile = std::getenv("USERPROFILE");
       profile != nullptr && IsAbsolutePath(profile) && IsFolder(profile)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell_test_folder.h"
+#include "store_places.h"
 #include "version_info.h"
 
 namespace {
@@ -51,7 +52,7 @@ TEST(CommandLine, HelpSaysWhatTheProgramDoesAndWhereThisCopysBackupsGo) {
     EXPECT_EQ(answer.outcome.exitCode, 0);
     EXPECT_EQ(answer.out.rfind(kUsage, 0), 0u) << answer.out;
     EXPECT_NE(answer.out.find("never changes, moves or deletes"), std::string::npos);
-    EXPECT_NE(answer.out.find("~/.local/share/quillmar/backups/"), std::string::npos);
+    EXPECT_NE(answer.out.find(StorePlacesText()), std::string::npos);
     EXPECT_NE(answer.out.find("This copy's backups folder: " + folder.Path("prog/backups/") + "\n"),
               std::string::npos)
         << answer.out;
