@@ -1,6 +1,6 @@
 // Tests that the executable's resources, compiled from the generated quillmar.rc, are the
-// program's own data: the version record's fields and strings, and icon 128 with its nine
-// pictures showing the drawn icon.
+// program's own data: the version record's fields and strings, icon 128 with its pictures
+// showing the drawn icon, and the application manifest.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -107,41 +107,63 @@ TEST(WindowsResourcesTest, ManifestAsksForTheModernPlatform) {
       << path;
 }
 
-TEST(WindowsResourcesTest, IconHasNinePicturesOfTheDrawnIcon) {
+// The icon's picture at size, as the platform loads it: 0xAARRGGBB pixels, top row first.
+std::vector<std::uint32_t> LoadedIconPixels(int size) {
+  HICON icon =
+      static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  if (icon == nullptr) return {};
+  ICONINFO info{};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+  if (::GetIconInfo(icon, &info)) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    HDC dc = ::GetDC(nullptr);
+    if (::GetDIBits(dc, info.hbmColor, 0, size, pixels.data(), &format, DIB_RGB_COLORS) != size) {
+      pixels.clear();
+    }
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+  } else {
+    pixels.clear();
+  }
+  ::DestroyIcon(icon);
+  return pixels;
+}
+
+TEST(WindowsResourcesTest, IconHoldsTheDrawnIconAtEveryDepthWithAlphaAnd256Pixels) {
   HRSRC group = ::FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));
   ASSERT_NE(group, nullptr);
   const auto* header = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, group)));
-  EXPECT_EQ(header[2], 9);  // the group's count of pictures
+  EXPECT_EQ(header[2], 13);  // the group's count of pictures
 
-  // The 48-pixel picture in full colour, read back pixel by pixel.
-  HICON icon =
-      static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                      IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
-  ASSERT_NE(icon, nullptr);
-  ICONINFO info{};
-  ASSERT_TRUE(::GetIconInfo(icon, &info));
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = 48;
-  format.bmiHeader.biHeight = -48;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  std::vector<std::uint32_t> pixels(48 * 48);
-  HDC dc = ::GetDC(nullptr);
-  ASSERT_EQ(::GetDIBits(dc, info.hbmColor, 0, 48, pixels.data(), &format, DIB_RGB_COLORS), 48);
-  ::ReleaseDC(nullptr, dc);
-  ::DeleteObject(info.hbmColor);
-  ::DeleteObject(info.hbmMask);
-  ::DestroyIcon(icon);
-  const IconImage drawn = DrawAppIcon(48);
-  int opaque = 0, same = 0;
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    if ((drawn.pixels[i] >> 24) < 0x80) continue;
-    ++opaque;
-    same += (pixels[i] & 0xFFFFFF) == (drawn.pixels[i] & 0xFFFFFF);
+  // The 48 and 256 pixel pictures read back pixel by pixel: the colour of every opaque pixel
+  // and the opacity of every pixel the drawing makes fully opaque or fully clear.
+  for (int size : {48, 256}) {
+    SCOPED_TRACE(size);
+    const std::vector<std::uint32_t> pixels = LoadedIconPixels(size);
+    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size) * size);
+    const IconImage drawn = DrawAppIcon(size);
+    int opaque = 0, sameColour = 0, clearOrFull = 0, sameAlpha = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      const std::uint32_t alpha = drawn.pixels[i] >> 24;
+      if (alpha == 0 || alpha == 0xFF) {
+        ++clearOrFull;
+        sameAlpha += (pixels[i] >> 24) == alpha;
+      }
+      if (alpha != 0xFF) continue;
+      ++opaque;
+      sameColour += (pixels[i] & 0xFFFFFF) == (drawn.pixels[i] & 0xFFFFFF);
+    }
+    ASSERT_GT(opaque, size * size / 4);
+    EXPECT_EQ(sameColour, opaque);
+    EXPECT_EQ(sameAlpha, clearOrFull);
   }
-  ASSERT_GT(opaque, 48 * 48 / 4);
-  EXPECT_EQ(same, opaque);
 }
 
 }  // namespace
