@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/folder_walk.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/test_support/temp_folder.h"
+#include "framework/windows_api.h"
 
 namespace {
 
@@ -130,5 +132,65 @@ TEST_F(WalkWin32Test, EmptyDirectoryWalksTheCurrentDrivesRoot) {
     EXPECT_EQ(path.front(), '\\') << path;
     EXPECT_EQ(path.back(), '\\') << path;
     EXPECT_EQ(path.find('\\', 1), path.size() - 1) << path;
+  }
+}
+
+// Made and read through the narrow functions, which take the program's UTF-8 (the test
+// helpers' std::filesystem reads narrow names byte by byte).
+void MakeFolderA(const std::string& path) { ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)); }
+void WriteFileA(const std::string& path, const std::string& contents) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+std::string ReadFileA(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string contents(4096, '\0');
+  DWORD got = 0;
+  ::ReadFile(file, contents.data(), static_cast<DWORD>(contents.size()), &got, nullptr);
+  ::CloseHandle(file);
+  contents.resize(got);
+  return contents;
+}
+
+// Japanese, Cyrillic and accented names, the program's own folder among them, go through
+// the walk in the UTF-8 code page: copied, recorded in list.txt as UTF-8, and named on disk
+// by the characters themselves (looked up again through the wide functions).
+TEST_F(WalkWin32Test, NonWesternNamesAreBackedUpAndRecordedInUtf8) {
+  const std::string root = tree.Path();
+  MakeFolderA(root + "\\日本");
+  MakeFolderA(root + "\\日本\\プログラム");
+  SetProgramPathForTesting(root + "\\日本\\プログラム\\quillmar.exe");
+  const std::string top = root + "\\Документы";
+  MakeFolderA(top);
+  MakeFolderA(top + "\\été");
+  WriteFileA(top + "\\日本語.txt", "ja");
+  WriteFileA(top + "\\été\\Привет.txt", "ru");
+  WriteFileA(top + "\\été\\naïve résumé.txt", "fr");
+  EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_TRUE(backend.Messages().empty());
+
+  const std::string backups = root + "\\日本\\プログラム\\backups\\";
+  const std::string list = ReadFileA(backups + "list.txt");
+  std::vector<std::string> records;
+  for (std::size_t start = 0, end; (end = list.find(';', start)) != std::string::npos;
+       start = end + 1) {
+    records.push_back(list.substr(start, end - start));
+  }
+  EXPECT_EQ(Sorted(records), Sorted({top + "\\日本語.txt", top + "\\été\\\\Привет.txt",
+                                     top + "\\été\\\\naïve résumé.txt"}));
+  // The bytes are UTF-8 whatever the machine's language: "日本語" is E6 97 A5 E6 9C AC E8 AA 9E.
+  EXPECT_NE(list.find("\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt;"), std::string::npos);
+  EXPECT_EQ(ReadFileA(backups + "Привет.txtBACKUP"), "ru");
+
+  // The names on disk are the characters themselves, as any other program sees them.
+  const std::wstring wideBackups = std::filesystem::path(tree.Path()).wstring() +
+                                   L"\\日本\\プログラム\\backups\\";
+  for (const wchar_t* name : {L"日本語.txtBACKUP", L"Привет.txtBACKUP", L"naïve résumé.txtBACKUP"}) {
+    EXPECT_NE(::GetFileAttributesW((wideBackups + name).c_str()), INVALID_FILE_ATTRIBUTES);
   }
 }

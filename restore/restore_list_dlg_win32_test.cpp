@@ -2,6 +2,7 @@
 // existing file, the platform's error text, and a list held by another open.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,35 @@ TEST_F(RestoreListWin32Test, AListHeldByAnotherOpenCannotBeOpened) {
   backend.Escape();
   dialog.DoModal();
   EXPECT_EQ(backend.MessageTexts(), Texts{"Openning restoration list file failed."});
+}
+
+// A record with Cyrillic and accented names, as the walk writes it in the UTF-8 code page, is
+// shown as it is and restored to the file of that name.
+TEST_F(RestoreListWin32Test, RestoresAnEntryWithNonWesternNames) {
+  const std::string folder = tree.Path("D") + "\\Документы";
+  const std::string entry = folder + "\\\\Привет été.txt";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  tree.Write("prog\\backups\\list.txt", entry + ";");
+  HANDLE copy = ::CreateFileA((tree.Path("prog\\backups") + "\\Привет été.txtBACKUP").c_str(),
+                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(copy, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(copy, "ru", 2, &written, nullptr);
+  ::CloseHandle(copy);
+
+  CRestoreListDlg dialog;
+  backend
+      .Then([&] { EXPECT_EQ(backend.ActiveWindow()->ListItems(IDC_LIST_ENTRIES), Texts{entry}); })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(), Texts{"File Restored"});
+  EXPECT_EQ(List(), "");
+  // Named by the characters themselves, as other programs see it.
+  const std::wstring restored = std::filesystem::path(tree.Path("D")).wstring() +
+                                L"\\Документы\\Привет été.txt";
+  EXPECT_NE(::GetFileAttributesW(restored.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // keep them in the user's own %LOCALAPPDATA%\Quillmar\.
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 
 #include "framework/folder_paths.h"
@@ -44,8 +43,11 @@ bool StartsWith(const std::string& text, std::string_view start) {
 // (Explorer's "Temp1_NAME.zip", 7-Zip's "7zO...", WinRAR's "Rar$EX..."), which goes with
 // everything in it once the program ends or the archive is closed.
 bool InUnpackedArchive(const std::string& programDir) {
-  std::error_code ignored;
-  const std::string temp = Comparable(std::filesystem::temp_directory_path(ignored).string());
+  // The platform's temporary folder is named by TMP, else TEMP; the names are the program's
+  // own narrow text, whatever letters they hold.
+  std::string temp = Variable("TMP");
+  if (temp.empty()) temp = Variable("TEMP");
+  temp = Comparable(temp);
   const std::string folder = Comparable(programDir);
   if (temp.empty() || !IsWithin(folder, temp)) return false;
   if (folder.size() == temp.size()) return true;

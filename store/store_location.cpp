@@ -3,9 +3,9 @@
 #include "store_location.h"
 
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 
+#include "framework/folder_paths.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 #include "store/installed_store.h"
@@ -13,11 +13,6 @@
 namespace {
 
 constexpr std::string_view kBackupsFolder = "backups";
-
-bool IsFolder(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::is_directory(path, ignored);
-}
 
 std::string FolderOf(const std::string& path) {
   std::string folder = path;

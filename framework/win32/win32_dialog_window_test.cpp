@@ -171,6 +171,17 @@ TEST_F(Win32DialogWindowTest, ListBoxKeepsInsertionOrder) {
   EXPECT_EQ(window.ListCount(kList), 0);
 }
 
+// The program's text is UTF-8: a list box shows the characters themselves.
+TEST_F(Win32DialogWindowTest, ListBoxShowsUtf8TextAsItsCharacters) {
+  ASSERT_EQ(window.ListInsert(kList, -1, "C:\\日本\\Привет été.txt"), 0);
+  wchar_t shown[64] = L"";
+  ::SendMessageW(Item(kList), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
+  EXPECT_EQ(std::wstring(shown), L"C:\\日本\\Привет été.txt");
+  EXPECT_EQ(window.ListText(kList, 0), "C:\\日本\\Привет été.txt");
+  window.SetItemText(kEdit, "café");
+  EXPECT_EQ(window.GetItemText(kEdit), "café");
+}
+
 TEST_F(Win32DialogWindowTest, SystemMenuItemAndIcons) {
   ASSERT_TRUE(window.HasSystemMenu());
   HMENU menu = ::GetSystemMenu(window.Handle(), FALSE);
