@@ -10,6 +10,8 @@
 
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
+#include "framework/file.h"
+#include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/test_support/temp_folder.h"
 #include "framework/windows_api.h"
@@ -137,7 +139,9 @@ TEST_F(WalkWin32Test, EmptyDirectoryWalksTheCurrentDrivesRoot) {
 
 // Made and read through the narrow functions, which take the program's UTF-8 (the test
 // helpers' std::filesystem reads narrow names byte by byte).
-void MakeFolderA(const std::string& path) { ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)); }
+void MakeFolderA(const std::string& path) {
+  ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+}
 void WriteFileA(const std::string& path, const std::string& contents) {
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
@@ -188,9 +192,49 @@ TEST_F(WalkWin32Test, NonWesternNamesAreBackedUpAndRecordedInUtf8) {
   EXPECT_EQ(ReadFileA(backups + "Привет.txtBACKUP"), "ru");
 
   // The names on disk are the characters themselves, as any other program sees them.
-  const std::wstring wideBackups = std::filesystem::path(tree.Path()).wstring() +
-                                   L"\\日本\\プログラム\\backups\\";
-  for (const wchar_t* name : {L"日本語.txtBACKUP", L"Привет.txtBACKUP", L"naïve résumé.txtBACKUP"}) {
+  const std::wstring wideBackups =
+      std::filesystem::path(tree.Path()).wstring() + L"\\日本\\プログラム\\backups\\";
+  for (const wchar_t* name :
+       {L"日本語.txtBACKUP", L"Привет.txtBACKUP", L"naïve résumé.txtBACKUP"}) {
     EXPECT_NE(::GetFileAttributesW((wideBackups + name).c_str()), INVALID_FILE_ATTRIBUTES);
   }
+}
+
+// The path limit is the real path's: a file of 259 characters is backed up although its
+// record, with the walk's doubled separators, is longer; and a path of 300 characters, past
+// the plain form's limit, is backed up in the extended-length form.
+TEST_F(WalkWin32Test, LongPathsAreBackedUpAndTheLimitIsTheRealPaths) {
+  const std::string top = tree.Path("D");
+  ASSERT_FALSE(CreateFolder(top.c_str()));
+  std::string real = top, record = top;
+  for (char letter : {'a', 'b'}) {
+    const std::string name(60, letter);
+    real += "\\" + name;
+    record += (real.size() == top.size() + 61 ? "\\" : "\\\\") + name;
+    ASSERT_FALSE(CreateFolder(real.c_str())) << real.size();
+  }
+  const std::string name259(259 - real.size() - 1, 'f');
+  const std::string file259 = real + "\\" + name259;
+  ASSERT_EQ(file259.size(), 259u);
+  const std::string deeper(100, 'c');
+  ASSERT_FALSE(CreateFolder((real + "\\" + deeper).c_str()));
+  const std::string name300(300 - real.size() - deeper.size() - 2, 'g');
+  const std::string file300 = real + "\\" + deeper + "\\" + name300;
+  ASSERT_EQ(file300.size(), 300u);
+  for (const std::string& path : {file259, file300}) {
+    CFile file;
+    ASSERT_TRUE(file.Open(path, CFile::modeWrite | CFile::modeCreate)) << path.size();
+    ASSERT_TRUE(file.Write(path.data(), 3));
+  }
+
+  EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_TRUE(backend.Messages().empty());
+  const std::string record259 = record + "\\\\" + name259;
+  const std::string record300 = record + "\\\\" + deeper + "\\\\" + name300;
+  EXPECT_GT(record259.size(), 260u);
+  EXPECT_EQ(Sorted(Records()), Sorted({record259, record300}));
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name259 + "BACKUP")),
+            file259.substr(0, 3));
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name300 + "BACKUP")),
+            file300.substr(0, 3));
 }

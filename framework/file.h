@@ -36,11 +36,12 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   // False when the file cannot be opened, or is not a regular file (a folder, FIFO, socket or
-  // device of that name); the object then stays closed and LastError() says why. On Linux the descriptor is opened with O_CLOEXEC and O_NONBLOCK,
-  // so that neither the open nor a read ever waits on a FIFO or device found where a file was
-  // expected. On Windows an open without shareDenyNone takes the file for exclusive use: any
-  // other open of it fails until this one is closed; Linux has no such lock, and there the
-  // bit changes nothing. An object that is already open is closed first.
+  // device of that name); the object then stays closed and LastError() says why. On Linux the
+  // descriptor is opened with O_CLOEXEC and O_NONBLOCK, so that neither the open nor a read ever
+  // waits on a FIFO or device found where a file was expected. On Windows an open without
+  // shareDenyNone takes the file for exclusive use: any other open of it fails until this one is
+  // closed; Linux has no such lock, and there the bit changes nothing. An object that is already
+  // open is closed first.
   bool Open(const std::string& path, unsigned flags);
   // Harmless on a closed object.
   void Close();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "file.h"
+#include "long_paths_win32.h"
 #include "windows_api.h"
 
 namespace {
@@ -42,8 +43,8 @@ bool CFile::NotOpen() const {
 
 bool CFile::Open(const std::string& path, unsigned flags) {
   Close();
-  HANDLE handle = ::CreateFileA(path.c_str(), AccessFor(flags), SharingFor(flags), nullptr,
-                                CreationFor(flags), FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileLong(path.c_str(), AccessFor(flags), SharingFor(flags),
+                                 CreationFor(flags), FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) return Failed();
   // The program's files are plain files: a device (CON, NUL, a pipe) named where a file
   // belongs would read as empty or never end.

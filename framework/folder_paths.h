@@ -1,6 +1,6 @@
 // Where a path leads, beyond one file: making it absolute, telling a folder from a file,
-// whether a folder takes new files, the user's home folder, and creating the folders on the way to a path. Failures come back as
-// std::error_code values; nothing throws.
+// whether a folder takes new files, the user's home folder, and creating the folders on the way to
+// a path. Failures come back as std::error_code values; nothing throws.
 #pragma once
 
 #include <string>

@@ -1,7 +1,5 @@
 // Absolute paths, folder and file tests, the home folder and parent-folder creation over
 // POSIX.
-#include "folder_paths.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "folder_paths.h"
 #include "path_parts.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "folder_paths.h"
+#include "long_paths_win32.h"
 #include "path_parts.h"
 #include "windows_api.h"
 
@@ -35,9 +36,9 @@ std::size_t RootLength(const std::string& path) {
 // The attributes of what path leads to, links and junctions followed; nothing when it is
 // missing or a device.
 std::optional<DWORD> TargetAttributes(const std::string& path) {
-  HANDLE handle = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileLong(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known =
@@ -73,7 +74,7 @@ std::error_code MakeAbsolute(std::string& path) {
     return {};
   }
   // The current folder may have been removed since it was entered.
-  if (::GetFileAttributesA(full.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (GetFileAttributesLong(full.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
   if (full.back() != kPathSeparator) full += kPathSeparator;
   path = full + path;
   return {};
@@ -94,8 +95,8 @@ bool FolderTakesNewFiles(const std::string& folder) {
   const std::string probe = folder + kPathSeparator + ".quillmar-probe-" +
                             std::to_string(::GetCurrentProcessId()) + "-" +
                             std::to_string(::GetTickCount64());
-  HANDLE handle = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE handle = CreateFileLong(probe.c_str(), GENERIC_WRITE, 0, CREATE_NEW,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE);
   if (handle == INVALID_HANDLE_VALUE) return false;
   ::CloseHandle(handle);
   return true;
@@ -126,7 +127,7 @@ std::error_code CreateParentFolders(const std::string& path) {
     if (path[end - 1] == kPathSeparator) continue;  // a doubled separator ends no new folder
     const std::string folder = path.substr(0, end);
     // No security descriptor: the new folder inherits its parent's, the user's default.
-    if (::CreateDirectoryA(folder.c_str(), nullptr)) continue;
+    if (CreateDirectoryLong(folder.c_str())) continue;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS) {
       return std::error_code(static_cast<int>(error), std::system_category());

@@ -53,8 +53,8 @@ bool InUnpackedArchive(const std::string& programDir) {
   if (folder.size() == temp.size()) return true;
   const std::string below = folder.substr(temp.size() + 1);
   const std::string first = below.substr(0, below.find(kPathSeparator));
-  return (StartsWith(first, "temp") && first.size() > 4 && std::isdigit(static_cast<unsigned char>(first[4])) &&
-          first.ends_with(".zip")) ||
+  return (StartsWith(first, "temp") && first.size() > 4 &&
+          std::isdigit(static_cast<unsigned char>(first[4])) && first.ends_with(".zip")) ||
          StartsWith(first, "7zo") || StartsWith(first, "rar$");
 }
 
