@@ -2,15 +2,18 @@
 // all-or-nothing copy of each file and the append-only restoration list.
 #include "backup_store.h"
 
+#include <cerrno>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "framework/folder_handle.h"
 #include "framework/message_box.h"
 #include "framework/path_parts.h"
-#include "store/copy_origin.h"
 #include "store/list_append.h"
 #include "store/list_records.h"
+#include "store/store_copy.h"
 #include "store/store_flush.h"
 #include "store/store_layout.h"
 #include "store/store_location.h"
@@ -34,6 +37,12 @@ std::string s_storeFolder;
 // flush goes through.
 FolderHandle s_store;
 bool s_storeWritten = false;
+// Set once the store proved it cannot be written: the walk then stops rather than fail
+// every file that follows.
+bool s_storeFailed = false;
+std::optional<StoreCopier> s_copier;
+std::vector<UnprotectedItem> s_unprotected;
+std::string s_reportPath;
 
 // Concatenates parts into destination; on overflow leaves it empty and returns false, so a
 // cut path can never name some other file.
@@ -67,18 +76,62 @@ void OpenStore() {
   RemoveAbandonedTemporaries(g_szBackupPath, IsStoreTemporary);
 }
 
+// Said once per run, then the walk stops: with a store that cannot be written every further
+// file would fail the same way.
+void StoreCannotBeWritten(std::error_code why) {
+  if (s_storeFailed) return;
+  s_storeFailed = s_runActive;
+  AfxMessageBox("The backups folder cannot be written:\n" + s_storeFolder + "\n" +
+                ErrorText(why) + "\nThe clean stops here.");
+}
+
+std::string SourceFailure(std::error_code error) {
+  if (error == std::errc::no_such_file_or_directory) {
+    return "the file vanished before it could be copied";
+  }
+  if (error == std::errc::operation_not_supported) {
+    return "not a regular file (a FIFO, socket or device): passed over";
+  }
+  return "the copy failed: " + ErrorText(error);
+}
+
+std::string NoOwnCopy(const char* path, std::error_code why) {
+  std::string reason;
+  if (why == std::errc::filename_too_long) {
+    reason = "the path is too long for a copy of its own";
+  } else if (why == std::errc::invalid_argument) {
+    reason = "its path does not say where it lies (relative, or with . or .. parts)";
+  } else {
+    reason = "no copy of its own: " + ErrorText(why);
+  }
+  return reason + "; only the shared copy " + CopyNameFor(path) +
+         " was kept, which the next file of that name replaces";
+}
+
 }  // namespace
 
 void BeginBackupRun() {
   s_runActive = true;
   s_programDirKnown = false;
   s_storeWritten = false;
+  s_storeFailed = false;
+  s_copier.reset();
+  s_unprotected.clear();
+  s_reportPath.clear();
 }
 
 void EndBackupRun() {
   s_runActive = false;
   s_programDirKnown = false;
   g_fileList.Close();
+  s_copier.reset();
+  // Each clean replaces the report of the one before; a store that cannot be written keeps
+  // the old one, and the window still names what this clean missed.
+  if (s_store.IsOpen() && !s_storeFolder.empty() &&
+      !WriteUnprotectedReport(s_storeFolder, s_unprotected) && !s_unprotected.empty()) {
+    s_reportPath = ReportPathIn(s_storeFolder);
+    s_storeWritten = true;
+  }
   // Only once everything is on disk may the user take the originals as safe to delete.
   if (s_storeWritten && s_store.IsOpen()) {
     if (std::error_code error = FlushStore(s_store)) {
@@ -100,16 +153,25 @@ void PrepareBackupStore() {
   bool listFits = folderFits && Join(g_szListPath, {g_szBackupPath, kListFileName});
   if (!folderFits) g_szBackupPath[0] = '\0';
   if (!listFits) g_szListPath[0] = '\0';
+  std::error_code folderMade = std::make_error_code(std::errc::filename_too_long);
   if (folderFits) {
-    CreateBackupsFolder(g_szBackupPath);
+    folderMade = CreateBackupsFolder(g_szBackupPath);
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
+    errno = 0;
     if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
+      const std::error_code listFailure =
+          folderMade ? folderMade
+                     : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
       AfxMessageBox("Openning restoration list file failed.");
+      AfxMessageBox("Failed to create backup list text file");
+      if (!s_storeFolder.empty()) StoreCannotBeWritten(listFailure);
+    } else {
+      RestrictToOwner(g_szListPath);
     }
   }
-  if (!g_fileList.IsOpen()) AfxMessageBox("Failed to create backup list text file");
+  if (s_runActive && !s_copier && folderFits) s_copier.emplace(g_szBackupPath);
   g_strRecord.clear();
 }
 
@@ -119,7 +181,7 @@ bool BuildBackupPath(const char* name) {
     g_szBackupPath[0] = '\0';
     return true;
   }
-  return Join(g_szBackupPath, {s_storeFolder, name, kCopySuffix});
+  return Join(g_szBackupPath, {SharedCopyPathIn(s_storeFolder, name)});
 }
 
 bool PassesBackupFilter(const char* name) {
@@ -128,31 +190,75 @@ bool PassesBackupFilter(const char* name) {
 }
 
 bool BackupCurrentFile() {
-  if (g_szBackupPath[0] == '\0' || MakeCopyWithOrigin(g_szFilePath, g_szBackupPath)) {
-    // Recording the path anyway would point the list at a copy that is missing or that
-    // belongs to another file of the same name.
-    AfxMessageBox("CopyFile failed.");
-    return false;
-  }
-  s_storeWritten = true;
   g_strRecord.assign(g_szFilePath);
   // The list has no escaping: a ";" inside a path would split its record into two bogus
-  // entries, and restoring either would write to a path that was never backed up. The copy
-  // is kept; only the record is refused, and said so.
+  // entries, and restoring either would write to a path that was never backed up. Nothing
+  // is copied, so no copy is left that no record leads to.
   if (!IsRecordable(g_strRecord)) {
     AfxMessageBox("Failed writting to backup text file");
+    ReportUnprotected(g_szFilePath,
+                      "its path holds \";\", which the restoration list cannot record: not "
+                      "backed up");
     return false;
   }
+  StoreCopyOutcome copied{StoreCopyResult::kStoreFailed,
+                          std::make_error_code(std::errc::no_such_file_or_directory)};
+  if (g_szBackupPath[0] != '\0') {
+    std::optional<StoreCopier> single;
+    StoreCopier& copier = s_copier ? *s_copier : single.emplace(s_storeFolder);
+    copied = copier.Copy(g_szFilePath);
+  }
+  switch (copied.result) {
+    case StoreCopyResult::kSourceFailed:
+      // Recording the path anyway would point the list at a copy that is missing or that
+      // belongs to another file of the same name.
+      AfxMessageBox("CopyFile failed.");
+      ReportUnprotected(g_szFilePath, SourceFailure(copied.error));
+      return false;
+    case StoreCopyResult::kStoreFailed:
+      AfxMessageBox("CopyFile failed.");
+      ReportUnprotected(g_szFilePath, "the copy failed: " + ErrorText(copied.error));
+      // Without a known store folder there is none to name; the preparation said so.
+      if (!s_storeFolder.empty()) StoreCannotBeWritten(copied.error);
+      return false;
+    case StoreCopyResult::kSharedOnly:
+    case StoreCopyResult::kOwnCopy:
+      break;
+  }
+  s_storeWritten = true;
   if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
     AfxMessageBox("Openning restoration list file failed.");
     AfxMessageBox("Failed writting to backup text file");
+    ReportUnprotected(g_szFilePath, "its path could not be recorded in list.txt");
     return false;
   }
   // Path and separator go out in one write, so a record is never left without its ";".
   g_strRecord.push_back(kRecordEnd);
-  const bool written = !AppendRecord(g_fileList, g_szListPath, s_store, g_strRecord);
+  const std::error_code recordFailure =
+      AppendRecord(g_fileList, g_szListPath, s_store, g_strRecord);
   g_strRecord.pop_back();
-  if (!written && !g_fileList.IsOpen()) AfxMessageBox("Openning restoration list file failed.");
-  if (!written) AfxMessageBox("Failed writting to backup text file");
-  return written;
+  if (recordFailure) {
+    if (!g_fileList.IsOpen()) AfxMessageBox("Openning restoration list file failed.");
+    AfxMessageBox("Failed writting to backup text file");
+    ReportUnprotected(g_szFilePath,
+                      "its path could not be recorded in list.txt: " + ErrorText(recordFailure));
+    if (IsStoreWideFailure(recordFailure)) StoreCannotBeWritten(recordFailure);
+    return false;
+  }
+  if (copied.result == StoreCopyResult::kSharedOnly) {
+    // Recorded and restorable for now, but not kept safe from the next file of its name.
+    ReportUnprotected(g_szFilePath, NoOwnCopy(g_szFilePath, copied.error));
+    return false;
+  }
+  return true;
 }
+
+bool BackupStoreFailed() { return s_storeFailed; }
+
+void ReportUnprotected(std::string path, std::string reason) {
+  s_unprotected.push_back(UnprotectedItem{std::move(path), std::move(reason)});
+}
+
+const std::vector<UnprotectedItem>& UnprotectedItems() { return s_unprotected; }
+
+const std::string& UnprotectedReportPath() { return s_reportPath; }

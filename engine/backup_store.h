@@ -4,9 +4,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "framework/file.h"
 #include "framework/platform_files.h"
+#include "store/unprotected_report.h"
 
 // Process-wide state shared by the walk and the backup step.
 extern char g_szProgramDir[kMaxPath];
@@ -26,17 +28,32 @@ void PrepareBackupStore();
 bool BuildBackupPath(const char* name);
 // True when the file named name is to be backed up under the current g_strFilter.
 bool PassesBackupFilter(const char* name);
-// Copies g_szFilePath to g_szBackupPath, with its origin, and appends its record to
-// list.txt under the store's lock, at the list's true end. A path whose copy could not be
-// made is not recorded, nor is a path holding ";", which the list cannot hold (its copy is
-// kept, and the failed record is shown). Every failure is shown in a message box. Returns
-// true when the copy was made and its record written.
+// Copies g_szFilePath into the store, as its own copy below "paths" and as the shared copy
+// at g_szBackupPath, both with its origin, and appends its record to list.txt under the
+// store's lock, at the list's true end. A path whose copy could not be made is not recorded,
+// nor copied when it holds ";", which the list cannot hold. Every failure is shown in a
+// message box and added to UnprotectedItems(). Returns true when the path got a copy of its
+// own and its record was written; a path recorded with only the shared copy counts as not
+// protected.
 bool BackupCurrentFile();
+
+// True once the store has shown, during the walk in hand, that it cannot be written at all
+// (its folder, the list or the copies cannot be made): the walk stops, since every further
+// file would fail alike. The reason has been shown once, naming the store's folder.
+bool BackupStoreFailed();
+
+// What the walk in hand, or the last one, could not protect, in the order met; the walk adds
+// the folders it could not search and the paths too long to handle.
+void ReportUnprotected(std::string path, std::string reason);
+const std::vector<UnprotectedItem>& UnprotectedItems();
+// The report file the last walk wrote those items to; empty when it wrote none.
+const std::string& UnprotectedReportPath();
 
 // Brackets one top-level walk. Within it the program folder is looked up once, since it
 // cannot change while the walk runs, list.txt stays open, and leftovers of killed writers
-// are cleared from the backups folder once. EndBackupRun flushes every copy and record of
-// the run to disk, once (a failed flush is shown), and closes list.txt, so no descriptor
-// outlives the walk.
+// are cleared from the backups folder once. EndBackupRun writes the report of unprotected
+// files (or removes the last one when there are none), flushes every copy, record and the
+// report of the run to disk, once (a failed flush is shown), and closes list.txt, so no
+// descriptor outlives the walk.
 void BeginBackupRun();
 void EndBackupRun();

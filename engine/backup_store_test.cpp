@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -140,16 +141,18 @@ TEST_F(BackupStoreTest, CopyKeepsModeAndModificationTime) {
   EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
 }
 
-TEST_F(BackupStoreTest, BackupsFolderThatCannotBeMadeGivesItsMessagesAndRecordsNothing) {
+TEST_F(BackupStoreTest, BackupsFolderThatCannotBeMadeIsNamedOnceAndStopsTheWalk) {
   tree.Write("prog/backups", "a plain file where the folder should be");
   tree.MakeDir("D");
   tree.Write("D/a.txt", "a");
   tree.Write("D/b.doc", "b");
   tree.Write("D/c.txt", "c");
   g_strFilter = "*.txt";
-  EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(Texts(),
-            (std::vector<std::string>{kOpenFailed, kCreateFailed, kCopyFailed, kCopyFailed}));
+  EXPECT_EQ(Walk("D"), WALK_STOPPED);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kOpenFailed, kCreateFailed,
+                                               "The backups folder cannot be written:\n" +
+                                                   tree.Path("prog/backups/") +
+                                                   "\nNot a directory\nThe clean stops here."}));
   for (const auto& message : backend.Messages()) {
     EXPECT_EQ(message.style, MB_OK);
     EXPECT_EQ(message.caption, "Quillmar");
@@ -171,18 +174,32 @@ TEST_F(BackupStoreTest, FailedCopyIsNotRecordedAndKeepsTheLastGoodCopy) {
   EXPECT_EQ(List(), tree.Path("D") + "/ok;");
   EXPECT_EQ(tree.Read("prog/backups/pipeBACKUP"), "last good copy");
   // No half-made copies are left behind.
-  EXPECT_EQ(Backups(), (std::vector<std::string>{"list.txt", "okBACKUP", "pipeBACKUP"}));
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"list.txt", "okBACKUP", "paths", "pipeBACKUP",
+                                                 "unprotected.txt"}));
 }
 
-TEST_F(BackupStoreTest, CopyThatCannotTakeItsNameIsNotRecorded) {
+TEST_F(BackupStoreTest, CopyThatCannotTakeEitherNameIsNotRecorded) {
   tree.MakeDir("prog/backups");
-  tree.MakeDir("prog/backups/aBACKUP");  // a folder in the way of the copy
+  tree.MakeDir("prog/backups/aBACKUP");  // folders in the way of both copies
+  std::filesystem::create_directories(tree.Path("prog/backups/paths") + tree.Path("D/a"));
   tree.MakeDir("D");
   tree.Write("D/a", "a");
   EXPECT_EQ(Walk("D"), WALK_DONE);
   EXPECT_EQ(Texts(), std::vector<std::string>{kCopyFailed});
   EXPECT_EQ(List(), "");
-  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "list.txt"}));
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "list.txt", "paths",
+                                                 "unprotected.txt"}));
+}
+
+TEST_F(BackupStoreTest, ASharedCopyInTheWayLeavesThePathItsOwnCopy) {
+  tree.MakeDir("prog/backups");
+  tree.MakeDir("prog/backups/aBACKUP");
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(Texts(), std::vector<std::string>{});
+  EXPECT_EQ(List(), tree.Path("D") + "/a;");
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a")), "a");
 }
 
 TEST_F(BackupStoreTest, LinkToARegularFileIsCopied) {
@@ -208,13 +225,15 @@ TEST_F(BackupStoreTest, ListThatCannotBeReopenedGivesTwoMessagesAndTheCopyStays)
             WALK_DONE);
   EXPECT_EQ(Texts(), (std::vector<std::string>{kOpenFailed, kWriteFailed}));
   EXPECT_FALSE(tree.Exists("prog/backups/list.txt"));
-  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "bBACKUP"}));
+  EXPECT_EQ(Backups(), (std::vector<std::string>{"aBACKUP", "bBACKUP", "paths",
+                                                 "unprotected.txt"}));
   EXPECT_FALSE(g_fileList.IsOpen());
 }
 
 TEST_F(BackupStoreTest, ListThatIsNotAPlainFileCannotBeOpened) {
   // A device (through a link) and a FIFO in the list's place: neither is written to nor
-  // waited on; each gives the messages of a list that cannot be opened, and the copy is made.
+  // waited on; each gives the messages of a list that cannot be opened once, and the walk
+  // stops before it copies what it could not record.
   tree.MakeDir("prog/backups");
   tree.MakeDir("D");
   tree.Write("D/a", "a");
@@ -228,10 +247,14 @@ TEST_F(BackupStoreTest, ListThatIsNotAPlainFileCannotBeOpened) {
       ASSERT_EQ(::symlink("/dev/full", list.c_str()), 0);
     }
     backend.ClearMessages();
-    EXPECT_EQ(Walk("D"), WALK_DONE);
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{kOpenFailed, kCreateFailed, kOpenFailed, kWriteFailed}));
-    EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
+    EXPECT_EQ(Walk("D"), WALK_STOPPED);
+    const std::vector<std::string> texts = Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], kOpenFailed);
+    EXPECT_EQ(texts[1], kCreateFailed);
+    EXPECT_TRUE(texts[2].starts_with("The backups folder cannot be written:\n" +
+                                     tree.Path("prog/backups/") + "\n"));
+    EXPECT_FALSE(tree.Exists("prog/backups/aBACKUP"));
   }
 }
 

@@ -162,10 +162,17 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   if (CopyBounded(level->szSearch, kMaxPath, directory) != S_OK ||
       AppendBounded(level->szSearch, kMaxPath, kSeparator) != S_OK ||
       AppendBounded(level->szSearch, kMaxPath, "*.*") != S_OK) {
+    if (!outermost) ReportUnprotected(directory, "the folder's path is too long to be walked");
     return WALK_SEARCH_FAILED;
   }
   FindData& wfd = level->wfd;
-  if (level->search.Start(level->szSearch, wfd)) return WALK_SEARCH_FAILED;
+  if (const std::error_code failed = level->search.Start(level->szSearch, wfd)) {
+    // The top folder's failure is its caller's to tell; below it, nobody else would.
+    if (!outermost && failed != std::errc::no_such_file_or_directory) {
+      ReportUnprotected(directory, "the folder cannot be searched: " + ErrorText(failed));
+    }
+    return WALK_SEARCH_FAILED;
+  }
   FolderId self{level->search.Device(), level->search.Inode()};
   // A folder reached again through a link, or the store's own folder, is not entered: the
   // first would never end, the second would back up its own copies.
@@ -178,6 +185,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   PathEntry onPath(self);
 
   PrepareBackupStore();
+  if (BackupStoreFailed()) return WALK_STOPPED;
   if (outermost) {
     // Only now does the backups folder surely exist; walking it itself visits nothing.
     RememberBackupsFolder(run);
@@ -192,7 +200,14 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
       if (flags & WALK_FILES) {
         std::size_t nameLength = std::strlen(name);
         // A path that does not fit is skipped whole: a cut one could name another file.
-        if (dirLength + 1 + nameLength < kMaxPath && BuildBackupPath(name)) {
+        if (dirLength + 1 + nameLength >= kMaxPath || !BuildBackupPath(name)) {
+          ++run.progress.filesVisited;
+          if (PassesBackupFilter(name)) {
+            ReportUnprotected(std::string(directory) + kPathSeparator + name,
+                              "the path is too long to be backed up");
+            ++run.progress.filesFailed;
+          }
+        } else {
           std::memcpy(g_szFilePath, directory, dirLength);
           g_szFilePath[dirLength] = kPathSeparator;
           std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
@@ -202,7 +217,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
           }
           bool stop =
               MatchesWildcard(g_szFilePath, pattern) && callback(g_szFilePath, &wfd, userData) == 0;
-          if (!ReportProgress(run)) stop = true;
+          if (!ReportProgress(run) || BackupStoreFailed()) stop = true;
           if (stop) {
             result = WALK_STOPPED;
             break;
@@ -215,6 +230,8 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
           AppendBounded(szNewPath, kMaxPath, kSeparator) != S_OK ||
           AppendBounded(szNewPath, kMaxPath, name) != S_OK ||
           AppendBounded(szNewPath, kMaxPath, kSeparator) != S_OK) {
+        ReportUnprotected(std::string(directory) + kPathSeparator + name + kPathSeparator,
+                          "the folder's path is too long to be walked");
         result = WALK_SEARCH_FAILED;
       } else {
         if ((flags & WALK_FOLDERS) && MatchesWildcard(szNewPath, pattern) &&
@@ -230,7 +247,10 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
     }
     std::error_code ended;
     if (!level->search.Next(wfd, ended)) {
-      if (ended) result = WALK_SEARCH_FAILED;
+      if (ended) {
+        ReportUnprotected(directory, "reading the folder failed part way: " + ErrorText(ended));
+        result = WALK_SEARCH_FAILED;
+      }
       break;
     }
   }

@@ -54,8 +54,8 @@ std::int32_t AppendBounded(char* destination, std::size_t capacity, const char* 
 // answers 0.
 struct WalkProgress {
   std::uint64_t filesVisited = 0;
-  std::uint64_t filesBackedUp = 0;
-  std::uint64_t filesFailed = 0;  // passed the filter, but no copy or no record was made
+  std::uint64_t filesBackedUp = 0;  // got a copy of its own and a record
+  std::uint64_t filesFailed = 0;  // passed the filter, but got no copy of its own or no record
 };
 using WalkProgressObserver = bool (*)(const WalkProgress& progress, void* context);
 // Null removes the observer. Counts restart at every top-level walk.

@@ -119,7 +119,7 @@ TEST_F(WalkTest, FilesAndFoldersGiveDoubledSeparatorsBelowTheTop) {
   EXPECT_EQ(Sorted(Records(List())),
             Sorted({d + "/f.txt", d + "/.hidden", d + "/A//g.txt", d + "/A//B//h"}));
   EXPECT_EQ(Backups(),
-            Sorted({".hiddenBACKUP", "f.txtBACKUP", "g.txtBACKUP", "hBACKUP", "list.txt"}));
+            Sorted({".hiddenBACKUP", "f.txtBACKUP", "g.txtBACKUP", "hBACKUP", "list.txt", "paths"}));
 }
 
 TEST_F(WalkTest, FilesFlagAloneCallsBackForFilesOnly) {
@@ -140,17 +140,17 @@ TEST_F(WalkTest, FoldersFlagAloneBacksUpNothing) {
   EXPECT_EQ(List(), "");
 }
 
-TEST_F(WalkTest, NoFlagsStillDescendsAndPreparesEveryFolder) {
+TEST_F(WalkTest, AStoreThatCannotBeWrittenStopsTheWalkAtItsFirstFolderWhateverTheFlags) {
   MakeSmallTree();
-  // With the store unable to open its list, every preparation says so twice: that counts the
-  // folders the walk entered.
   MakeBackupsAPlainFile();
-  EXPECT_EQ(Walk(tree.Path("D"), 0), WALK_DONE);
-  EXPECT_TRUE(recorder.paths.empty());
-  EXPECT_EQ(Texts().size(), 6u);
-  backend.ClearMessages();
-  EXPECT_EQ(Walk(tree.Path("D"), WALK_NO_RECURSE), WALK_DONE);
-  EXPECT_EQ(Texts().size(), 2u);
+  for (const std::int32_t flags : {0, WALK_NO_RECURSE, WALK_FILES | WALK_FOLDERS}) {
+    SCOPED_TRACE(flags);
+    backend.ClearMessages();
+    recorder.paths.clear();
+    EXPECT_EQ(Walk(tree.Path("D"), flags), WALK_STOPPED);
+    EXPECT_TRUE(recorder.paths.empty());
+    EXPECT_EQ(Texts().size(), 3u);
+  }
 }
 
 TEST_F(WalkTest, NoRecurseVisitsOnlyTheTopFolder) {
@@ -277,7 +277,7 @@ TEST_F(WalkTest, BackupsFolderInsideTheTreeIsNeverWalked) {
   }
   // Two rounds, one file: neither the copies nor the list were taken for files of the tree.
   EXPECT_EQ(List(), root + "/f;" + root + "/f;");
-  EXPECT_EQ(Backups(), Sorted({"fBACKUP", "list.txt"}));
+  EXPECT_EQ(Backups(), Sorted({"fBACKUP", "list.txt", "paths"}));
 }
 
 TEST_F(WalkTest, WalkingTheBackupsFolderItselfVisitsNothing) {
@@ -287,7 +287,7 @@ TEST_F(WalkTest, WalkingTheBackupsFolderItselfVisitsNothing) {
   recorder.paths.clear();
   EXPECT_EQ(Walk(tree.Path("prog/backups"), WALK_FILES | WALK_FOLDERS), WALK_DONE);
   EXPECT_TRUE(recorder.paths.empty());
-  EXPECT_EQ(Backups(), Sorted({"fBACKUP", "list.txt"}));
+  EXPECT_EQ(Backups(), Sorted({"fBACKUP", "list.txt", "paths"}));
 }
 
 TEST_F(WalkTest, ListFileIsClosedWhenTheWalkReturns) {
@@ -396,8 +396,14 @@ TEST_F(WalkTest, FilePathThatWouldNotFitIsSkippedWhole) {
   EXPECT_EQ(Walk(realFolder, WALK_FILES), WALK_DONE);
   EXPECT_EQ(recorder.paths, std::vector<std::string>{folder + "/short"});
   EXPECT_EQ(Records(List()), std::vector<std::string>{folder + "/short"});
-  EXPECT_EQ(Backups(), Sorted({"list.txt", "shortBACKUP"}));
+  EXPECT_EQ(Backups(), Sorted({"list.txt", "shortBACKUP", "unprotected.txt"}));
   EXPECT_TRUE(backend.Messages().empty());
+  // Neither is protected: one path is too long to handle at all, the other for a copy of its
+  // own below "paths".
+  const std::vector<UnprotectedItem>& missed = UnprotectedItems();
+  ASSERT_EQ(missed.size(), 2u);
+  EXPECT_EQ(missed[0].path + missed[1].path,
+            folder + "/short" + folder + "/a-name-too-long-to-fit");
 }
 
 TEST_F(WalkTest, TopFolderTooLongToSearchFailsAtOnce) {
@@ -455,7 +461,7 @@ TEST_F(WalkTest, AnObserverThatAsksToStopEndsTheWalkAfterTheFileInHandWithItsRec
   // The seventh file was backed up and recorded before the walk ended; nothing came after it.
   const std::vector<std::string> records = Records(List());
   ASSERT_EQ(records.size(), 7u);
-  EXPECT_EQ(Backups().size(), 8u);  // seven copies and list.txt
+  EXPECT_EQ(Backups().size(), 9u);  // seven copies, list.txt and the own copies' folder
   EXPECT_EQ(recorder.paths.back(), records.back());
 }
 

@@ -18,6 +18,18 @@
 
 namespace {
 
+// The number of names of the file at path, as NTFS (or Wine) counts them.
+unsigned LinkCount(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = ::GetFileInformationByHandle(file, &info);
+  ::CloseHandle(file);
+  return known ? info.nNumberOfLinks : 0;
+}
+
 std::vector<std::string>* g_paths = nullptr;
 std::int32_t Record(const char* path, const FindData* /*data*/, std::int32_t /*userData*/) {
   g_paths->push_back(path);
@@ -99,7 +111,48 @@ TEST_F(WalkWin32Test, TheBackupsFolderInsideTheTreeIsNotWalked) {
     names.push_back(entry.path().filename().string());
   }
   // The lock file that every instance shares stays; no temporary does.
-  EXPECT_EQ(Sorted(names), (std::vector<std::string>{"list.lock", "list.txt", "x.txtBACKUP"}));
+  EXPECT_EQ(Sorted(names),
+            (std::vector<std::string>{"list.lock", "list.txt", "paths", "x.txtBACKUP"}));
+}
+
+TEST_F(WalkWin32Test, EachPathHasItsOwnCopyBelowItsDriveLetterHardLinkedToTheSharedOne) {
+  tree.MakeDir("D\\S");
+  tree.MakeDir("E");
+  tree.Write("D\\S\\n.txt", "from D");
+  tree.Write("E\\n.txt", "from E");
+  for (const char* folder : {"D", "E"}) {
+    EXPECT_EQ(WalkFolder(tree.Path(folder).c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  }
+  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(UnprotectedItems().empty());
+  // "Z:\\tmp\\...\\D\\S\\n.txt" has its copy at "paths\\Z\\tmp\\...\\D\\S\\n.txt".
+  const std::string d = tree.Path("D\\S\\n.txt");
+  const std::string e = tree.Path("E\\n.txt");
+  const std::string mirror = tree.Path("prog\\backups\\paths") + "\\";
+  const std::string ownD = mirror + d.substr(0, 1) + d.substr(2);
+  const std::string ownE = mirror + e.substr(0, 1) + e.substr(2);
+  EXPECT_EQ(TempFolder::Read(ownD), "from D");
+  EXPECT_EQ(TempFolder::Read(ownE), "from E");
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\n.txtBACKUP")), "from E");
+  // The latest path's copy and the shared copy are one file with two names.
+  EXPECT_EQ(LinkCount(ownE), 2u);
+  EXPECT_EQ(LinkCount(ownD), 1u);
+}
+
+TEST_F(WalkWin32Test, APathTooLongForItsOwnCopyKeepsTheSharedOneAndIsReported) {
+  // Short enough to copy, too long once the store's folder and "paths\\" stand before it.
+  const std::string folder = "D\\" + std::string(200 - tree.Path("D").size(), 'f');
+  tree.MakeDir(folder);
+  const std::string name = std::string(40, 'n');
+  tree.Write(folder + "\\" + name, "long");
+  ASSERT_LT(tree.Path(folder + "\\" + name).size() + 1, 259u);
+  g_strFilter.clear();
+  EXPECT_EQ(WalkFolder(tree.Path("D").c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name + "BACKUP")), "long");
+  ASSERT_EQ(UnprotectedItems().size(), 1u);
+  EXPECT_NE(UnprotectedItems()[0].reason.find("too long for a copy of its own"),
+            std::string::npos);
+  EXPECT_EQ(Records().size(), 1u);
 }
 
 TEST_F(WalkWin32Test, NobodyElseOpensTheListWhileTheWalkHoldsIt) {

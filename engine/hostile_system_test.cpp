@@ -93,6 +93,31 @@ TEST_F(HostileTreeTest, WalkOfTheRootEndsAndPassesOverPseudoFileSystems) {
   EXPECT_EQ(Backups(), Strings{"list.txt"});
 }
 
+TEST_F(HostileTreeTest, AStoreTheUserMayNotWriteIsNamedOnceAndStopsTheWalk) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the walk as an ordinary user";
+  ASSERT_EQ(::chmod(tree.Root().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(tree.Path("prog").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(tree.Path("prog/backups").c_str(), 0755), 0);  // root's, read-only to others
+  tree.Write("prog/backups/list.txt", "");
+  tree.MakeDir("D");
+  ASSERT_EQ(::chmod(tree.Path("D").c_str(), 0755), 0);
+  for (int i = 0; i < 5; ++i) tree.Write("D/f" + std::to_string(i), "f");
+
+  const std::string out = RunAsNobody([&] {
+    std::string text = std::to_string(Walk(tree.Path("D"))) + "\n";
+    for (const std::string& message : Texts()) text += message + "\n";
+    return text;
+  });
+
+  // One report, not one set of boxes per file: the folder is named with the system's reason.
+  EXPECT_EQ(out, std::to_string(WALK_STOPPED) + "\nOpenning restoration list file failed.\n" +
+                     "Failed to create backup list text file\n" +
+                     "The backups folder cannot be written:\n" + tree.Path("prog/backups/") +
+                     "\nPermission denied\nThe clean stops here.\n");
+  EXPECT_EQ(List(), "");
+  EXPECT_EQ(Backups(), std::vector<std::string>{"list.txt"});
+}
+
 TEST_F(HostileTreeTest, UnreadableFileAndFolderAreReportedOrPassedOverAndTheWalkGoesOn) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the walk as an ordinary user";
   // The ordinary user may pass through the tree and write only the backups folder.
@@ -119,7 +144,16 @@ TEST_F(HostileTreeTest, UnreadableFileAndFolderAreReportedOrPassedOverAndTheWalk
   // The locked folder's search fails, and its result is the walk's as the last sub-folder's.
   EXPECT_EQ(out, std::to_string(WALK_SEARCH_FAILED) + "\n" + kCopyFailed + "\n");
   EXPECT_EQ(List(), d + "/open.txt;");
-  EXPECT_EQ(Backups(), test_tree::SortedCopy({"list.txt", "open.txtBACKUP"}));
+  EXPECT_EQ(Backups(),
+            test_tree::SortedCopy({"list.txt", "open.txt" "BACKUP", "paths", "unprotected.txt"}));
+  // Both are named in the report, each with the system's reason, whatever the order met.
+  const std::string report = tree.Read("prog/backups/unprotected.txt");
+  EXPECT_NE(report.find(d + "/secret.txt\tthe copy failed: Permission denied\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find(d + "/locked/\tthe folder cannot be searched: Permission denied\n"),
+            std::string::npos)
+      << report;
   EXPECT_EQ(Outside(), before);
 }
 
@@ -169,11 +203,15 @@ TEST_F(HostileTreeTest, FullDiskKeepsThePreviousCopyAndTheListWhole) {
   tree.Write("D/empty", "");                           // its copy fits, its record does not
   backend.ClearMessages();
 
-  EXPECT_EQ(Walk(d), WALK_DONE);
+  // The first file that meets the full disk stops the walk, with the store's folder named.
+  EXPECT_EQ(Walk(d), WALK_STOPPED);
 
-  std::multiset<std::string> messages;
-  for (const std::string& text : Texts()) messages.insert(text);
-  EXPECT_EQ(messages, (std::multiset<std::string>{kCopyFailed, kWriteFailed}));
+  const Strings texts = Texts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_TRUE(texts[0] == kCopyFailed || texts[0] == kWriteFailed) << texts[0];
+  EXPECT_EQ(texts[1], "The backups folder cannot be written:\n" +
+                          tree.Path("disk/prog/backups/") +
+                          "\nNo space left on device\nThe clean stops here.");
   EXPECT_EQ(tree.Read("disk/prog/backups/a.txtBACKUP"), "old contents");
   EXPECT_EQ(tree.Read("disk/prog/backups/list.txt"), list);
   // No half-written temporary copy is left to fill the disk further.

@@ -48,7 +48,7 @@ TEST_F(HostileTreeTest, LinkCyclesAndLinksToAncestorsEndAndRecordEachFileOnce) {
   std::set<std::string> names;
   for (const std::string& record : records) names.insert(record.substr(record.rfind('/') + 1));
   EXPECT_EQ(names, (std::set<std::string>{"f", "g"}));
-  EXPECT_EQ(Backups(), SortedCopy({"fBACKUP", "gBACKUP", "list.txt"}));
+  EXPECT_EQ(Backups(), SortedCopy({"fBACKUP", "gBACKUP", "list.txt", "paths"}));
 }
 
 TEST_F(HostileTreeTest, LinksFanningOutToTheSameFoldersAreEnteredOnce) {
@@ -96,7 +96,7 @@ TEST_F(HostileTreeTest, AwkwardNamesAreCopiedAndRecordedByteForByte) {
   EXPECT_EQ(SortedCopy(ListRecords()), SortedCopy(expected));
 }
 
-TEST_F(HostileTreeTest, NameWithTheSeparatorIsCopiedButNeverRecorded) {
+TEST_F(HostileTreeTest, NameWithTheSeparatorIsNeitherCopiedNorRecordedButReported) {
   tree.MakeDir("D");
   tree.Write("D/a;b", "semicolon");
   tree.Write("D/plain", "plain");
@@ -104,14 +104,20 @@ TEST_F(HostileTreeTest, NameWithTheSeparatorIsCopiedButNeverRecorded) {
 
   EXPECT_EQ(Walk(tree.Path("D")), WALK_DONE);
 
-  // A record "D/a;b;" would read back as the entries "D/a" and "b".
+  // A record "D/a;b;" would read back as the entries "D/a" and "b"; a copy without a record
+  // would be one that no restore could ever find.
   EXPECT_EQ(Texts(), Strings{kWriteFailed});
   EXPECT_EQ(List(), tree.Path("D/plain") + ";");
-  EXPECT_EQ(tree.Read("prog/backups/a;bBACKUP"), "semicolon");
+  EXPECT_FALSE(tree.Exists("prog/backups/a;bBACKUP"));
+  EXPECT_FALSE(tree.Exists("prog/backups/paths" + tree.Path("D/a;b")));
+  EXPECT_EQ(tree.Read("prog/backups/unprotected.txt"),
+            tree.Path("D/a;b") +
+                "\tits path holds \";\", which the restoration list cannot record: not backed "
+                "up\n");
   EXPECT_EQ(Outside(), before);
 }
 
-TEST_F(HostileTreeTest, NameTooLongForItsBackupCopyFailsTheCopyAndIsNotRecorded) {
+TEST_F(HostileTreeTest, NameTooLongForTheSharedCopyStillGetsItsOwnCopy) {
   tree.MakeDir("D");
   const std::string longest(NAME_MAX, 'z');
   tree.Write("D/" + longest, "long");
@@ -120,9 +126,11 @@ TEST_F(HostileTreeTest, NameTooLongForItsBackupCopyFailsTheCopyAndIsNotRecorded)
 
   EXPECT_EQ(Walk(tree.Path("D")), WALK_DONE);
 
-  EXPECT_EQ(Texts(), Strings{kCopyFailed});
-  EXPECT_EQ(List(), tree.Path("D/short") + ";");
-  EXPECT_EQ(Backups(), SortedCopy({"list.txt", "shortBACKUP"}));
+  // NAME + "BACKUP" cannot be a name, but the path's own copy keeps the name as it is.
+  EXPECT_EQ(Texts(), Strings{});
+  EXPECT_EQ(SortedCopy(ListRecords()), SortedCopy({tree.Path("D/short"), tree.Path("D/" + longest)}));
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/" + longest)), "long");
+  EXPECT_EQ(Backups(), SortedCopy({"list.txt", "paths", "shortBACKUP"}));
   EXPECT_EQ(Outside(), before);
 }
 
@@ -202,7 +210,12 @@ TEST_F(HostileTreeTest, SpecialFilesNeitherBlockNorAreCopied) {
 
   EXPECT_EQ(Texts(), Strings(specials, kCopyFailed));
   EXPECT_EQ(List(), tree.Path("D/regular") + ";");
-  EXPECT_EQ(Backups(), SortedCopy({"list.txt", "regularBACKUP"}));
+  EXPECT_EQ(Backups(), SortedCopy({"list.txt", "paths", "regularBACKUP", "unprotected.txt"}));
+  const std::string report = tree.Read("prog/backups/unprotected.txt");
+  EXPECT_NE(report.find(tree.Path("D/fifo") +
+                        "\tnot a regular file (a FIFO, socket or device): passed over\n"),
+            std::string::npos)
+      << report;
   EXPECT_EQ(visits.files.size(), specials + 1);
   EXPECT_EQ(Outside(), before);
   if (specials == 2) GTEST_SKIP() << "not root: the device node case needs mknod";
@@ -222,7 +235,7 @@ TEST_F(HostileTreeTest, ProgramAndBackupsFoldersInsideTheTreeAreNotCopiedIntoThe
   const std::string other = root + "/docs//a.txt;" + root + "/prog//quillmar;";
   const std::string list = List();
   EXPECT_TRUE(list == one + one || list == other + other) << list;
-  EXPECT_EQ(Backups(), SortedCopy({"a.txtBACKUP", "list.txt", "quillmarBACKUP"}));
+  EXPECT_EQ(Backups(), SortedCopy({"a.txtBACKUP", "list.txt", "paths", "quillmarBACKUP"}));
   for (const std::string& folder : visits.folders) {
     EXPECT_EQ(folder.find("backups//"), std::string::npos) << folder;
   }
@@ -254,7 +267,14 @@ TEST_F(HostileTreeTest, FilesVanishingBetweenListingAndCopyAreReportedAndNotReco
   ASSERT_GT(seenAfter, 0u) << "the listing held none of the removed files";
   EXPECT_EQ(Texts(), Strings(seenAfter, kCopyFailed));
   EXPECT_EQ(List(), first + ";");
-  EXPECT_EQ(Backups().size(), 2u);  // the first file's copy and the list
+  // The first file's copy, the list, the own copies' folder and the report.
+  EXPECT_EQ(Backups().size(), 4u);
+  const std::vector<UnprotectedItem>& missed = UnprotectedItems();
+  ASSERT_EQ(missed.size(), seenAfter);
+  for (const UnprotectedItem& item : missed) {
+    EXPECT_EQ(gone.count(item.path), 1u) << item.path;
+    EXPECT_EQ(item.reason, "the file vanished before it could be copied");
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -41,17 +42,19 @@ class StoreProcessesTest : public test_tree::EngineTest {
     if (::waitpid(pid, &status, 0) != pid) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
-  // Hidden names in the backups folder: what a write cut short leaves behind.
+  // Hidden names anywhere in the store: what a write cut short leaves behind.
   std::vector<std::string> Leftovers() const {
     std::vector<std::string> hidden;
-    for (const std::string& name : Backups()) {
-      if (name.front() == '.') hidden.push_back(name);
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(tree.Path("prog/backups"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.front() == '.') hidden.push_back(entry.path().string());
     }
     return hidden;
   }
 };
 
-TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndWhole) {
+TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndKeepItsOwnContents) {
   constexpr int kInstances = 4;
   constexpr int kFiles = 400;
   std::vector<std::string> expected;
@@ -61,7 +64,7 @@ TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndWhole) {
     // The same names in every tree: the instances also race to replace the same copies.
     for (int f = 0; f < kFiles; ++f) {
       const std::string name = folder + "/f" + std::to_string(f) + ".txt";
-      tree.Write(name, "");
+      tree.Write(name, name);
       expected.push_back(tree.Path(name));
     }
   }
@@ -88,7 +91,14 @@ TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndWhole) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(records, expected);
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-  EXPECT_EQ(tree.Read("prog/backups/f0.txtBACKUP"), "");
+  // Whichever instance replaced the shared copy last, every path has its own.
+  for (const std::string& path : expected) {
+    const std::string name = path.substr(tree.Root().size() + 1);
+    ASSERT_EQ(tree.Read("prog/backups/paths" + path), name) << path;
+  }
+  const std::string shared = tree.Read("prog/backups/f0.txtBACKUP");
+  EXPECT_TRUE(shared.size() == 9 && shared.starts_with("T") && shared.ends_with("/f0.txt"))
+      << shared;
 }
 
 // The descriptors of a process that name a file being written into the backups folder.
@@ -110,13 +120,12 @@ bool WritesIntoBackups(pid_t pid, const std::string& backups) {
 }
 
 TEST_F(StoreProcessesTest, CleanKilledMidCopyLeavesNothingBehindForTheNextClean) {
-  tree.MakeDir("old");
-  tree.Write("old/big.txt", "the earlier copy");
-  ASSERT_EQ(Clean("old"), WALK_DONE);
   tree.MakeDir("big");
+  tree.Write("big/big.txt", "the earlier copy");
+  ASSERT_EQ(Clean("big"), WALK_DONE);
   {
     // Big enough that the copy is still running when it is looked at; sparse, so cheap to make.
-    const int fd = ::open(tree.Path("big/big.txt").c_str(), O_WRONLY | O_CREAT, 0644);
+    const int fd = ::open(tree.Path("big/big.txt").c_str(), O_WRONLY | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, 1ll << 30), 0);
     ::close(fd);
@@ -136,9 +145,11 @@ TEST_F(StoreProcessesTest, CleanKilledMidCopyLeavesNothingBehindForTheNextClean)
   tree.Write("next/n.txt", "n");
   EXPECT_EQ(Clean("next"), WALK_DONE);
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  // The path's own copy and the shared one both keep the earlier contents whole.
   EXPECT_EQ(tree.Read("prog/backups/big.txtBACKUP"), "the earlier copy");
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("big/big.txt")), "the earlier copy");
   EXPECT_EQ(Records(List()),
-            (std::vector<std::string>{tree.Path("old/big.txt"), tree.Path("next/n.txt")}));
+            (std::vector<std::string>{tree.Path("big/big.txt"), tree.Path("next/n.txt")}));
 }
 
 struct FlushCase {

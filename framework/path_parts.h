@@ -3,6 +3,8 @@
 // path_parts_win32.cpp hands them to the platform's own path functions (shlwapi).
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -28,3 +30,15 @@ std::string_view FindFileName(std::string_view path);
 // "/a", "/a" becomes "/", "a" becomes "" (on Windows "C:\\a\\b" becomes "C:\\a" and "C:\\a"
 // becomes "C:\\"). Returns true when something was removed.
 bool RemoveFileSpec(char* path);
+
+// Where an absolute path lies, as a relative path: its parts below the root joined by single
+// separators, so doubled separators name the same place as single ones. "/home//me/a.txt"
+// gives "home/me/a.txt"; on Windows C:\Users\\me\a.txt gives C\Users\me\a.txt (the drive
+// letter as a folder) and \\server\share\a.txt gives UNC\server\share\a.txt. Nothing for a
+// relative path, a root alone, or a path with a "." or ".." part, whose parts alone do not
+// tell where it leads.
+std::optional<std::string> PartsBelowRoot(std::string_view path);
+
+// True when a and b name the same path as the file system reads them: doubled separators
+// count as one, and on Windows letters are compared without regard to case.
+bool IsSamePath(std::string_view a, std::string_view b);

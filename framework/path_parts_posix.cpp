@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "path_parts.h"
+#include "path_part_joins.h"
 
 namespace {
 
@@ -75,4 +76,13 @@ bool RemoveFileSpec(char* path) {
   }
   *slash = '\0';
   return true;
+}
+
+std::optional<std::string> PartsBelowRoot(std::string_view path) {
+  if (path.empty() || path.front() != kPathSeparator) return std::nullopt;
+  return JoinPartsBelow(std::string(), path.substr(1));
+}
+
+bool IsSamePath(std::string_view a, std::string_view b) {
+  return CollapseSeparators(a) == CollapseSeparators(b);
 }

@@ -84,3 +84,20 @@ TEST(RemoveFileSpecTest, CutsTheLastNameInPlace) {
 }
 
 }  // namespace
+
+TEST(PartsBelowRootTest, DoubledSeparatorsLeadToTheSamePlaceAndUnsureOnesToNone) {
+  EXPECT_EQ(PartsBelowRoot("/home/me/a.txt"), "home/me/a.txt");
+  EXPECT_EQ(PartsBelowRoot("/home//me//docs/a.txt"), PartsBelowRoot("/home/me/docs/a.txt"));
+  EXPECT_EQ(PartsBelowRoot("//x"), "x");
+  // Without a root, or with parts that need the file system to resolve, a mirror of the parts
+  // could name another file's place, or one outside the mirror.
+  for (const char* unsure : {"a/b", "", "/", "/a/../b", "/a/./b", "/.."}) {
+    EXPECT_EQ(PartsBelowRoot(unsure), std::nullopt) << unsure;
+  }
+}
+
+TEST(IsSamePathTest, DoubledSeparatorsAreOneAndCaseCounts) {
+  EXPECT_TRUE(IsSamePath("/d/s//a.txt", "/d/s/a.txt"));
+  EXPECT_FALSE(IsSamePath("/d/s/a.txt", "/d/s/A.txt"));
+  EXPECT_FALSE(IsSamePath("/d/s/a.txt", "/d/sa.txt"));
+}

@@ -71,4 +71,15 @@ TEST(PathPartsWin32Test, RemoveFileSpecKeepsTheDriveRoot) {
   EXPECT_FALSE(RemoveFileSpec(nullptr));
 }
 
+TEST(PathPartsWin32Test, PartsBelowRootTakeTheDriveAndTheServerAsFolders) {
+  EXPECT_EQ(PartsBelowRoot("C:\\Users\\me\\a.txt"), "C\\Users\\me\\a.txt");
+  EXPECT_EQ(PartsBelowRoot("c:\\Users\\\\me\\a.txt"), "C\\Users\\me\\a.txt");
+  EXPECT_EQ(PartsBelowRoot("\\\\server\\share\\a.txt"), "UNC\\server\\share\\a.txt");
+  for (const char* unsure : {"a\\b", "\\a", "C:a", "C:\\", "C:\\a\\..\\b", "\\\\?\\C:\\a"}) {
+    EXPECT_EQ(PartsBelowRoot(unsure), std::nullopt) << unsure;
+  }
+  EXPECT_TRUE(IsSamePath("C:\\D\\S\\\\a.txt", "c:\\d\\s\\A.TXT"));
+  EXPECT_FALSE(IsSamePath("C:\\D\\a.txt", "C:\\E\\a.txt"));
+}
+
 }  // namespace

@@ -92,6 +92,12 @@ void SetProgramPathForTesting(const std::string& executablePath);
 // Creates one folder. An existing folder (or anything else of that name) gives
 // std::errc::file_exists.
 std::error_code CreateFolder(const char* path);
+// As CreateFolder, for a folder that only its owner may open (0700 on POSIX). On Windows the
+// folder takes its parent's rights, as everything in the user's own folders does.
+std::error_code CreatePrivateFolder(const char* path);
+// Takes every right of other users away from the file or folder at path, leaving the owner's
+// (an older store may have been made readable to all). Nothing to do on Windows.
+std::error_code RestrictToOwner(const char* path);
 
 // A short text kept with a file by the file system (an extended attribute on Linux), apart
 // from its contents: a copy's notes go with it without changing what it holds.

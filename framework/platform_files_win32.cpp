@@ -269,6 +269,10 @@ std::error_code CreateFolder(const char* path) {
   return LastError();
 }
 
+std::error_code CreatePrivateFolder(const char* path) { return CreateFolder(path); }
+
+std::error_code RestrictToOwner(const char* /*path*/) { return {}; }
+
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note) {
   const DWORD attributes = GetFileAttributesLong(source);

@@ -40,6 +40,9 @@
 #undef WS_TABSTOP
 #undef WS_BORDER
 #undef WS_VSCROLL
+#undef WS_HSCROLL
+#undef ES_MULTILINE
+#undef ES_READONLY
 #undef WS_EX_APPWINDOW
 #undef BS_DEFPUSHBUTTON
 #undef SS_CENTER

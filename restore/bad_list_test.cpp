@@ -147,15 +147,18 @@ TEST_F(RestoreListDlgTest, BackupsFolderRemovedWhileOpenGivesMessagesAndChangesN
   m_backend.Then([&] { fs::remove_all(m_backups); })
       .Pick(IDC_LIST_ENTRIES, 0)
       .Click(IDC_RESTORE)
+      .Answer(IDOK)
+      .Answer(IDNO)
       .Hide()
       .Show();
   dialog.DoModal();
-  ASSERT_EQ(m_backend.Messages().size(), 3u);
+  ASSERT_EQ(m_backend.Messages().size(), 4u);
   EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
   EXPECT_EQ(m_backend.Messages()[0].text,
             ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
-  EXPECT_EQ(m_backend.Messages()[1].text, kOpenFailed);
+  EXPECT_EQ(m_backend.Messages()[1].style, MB_YESNO);
   EXPECT_EQ(m_backend.Messages()[2].text, kOpenFailed);
+  EXPECT_EQ(m_backend.Messages()[3].text, kOpenFailed);
   EXPECT_FALSE(fs::exists(f));
   EXPECT_FALSE(fs::exists(m_backups));  // the dialog does not make it again
   EXPECT_EQ(EntriesOf(dialog), Texts{f});

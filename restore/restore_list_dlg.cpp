@@ -12,7 +12,6 @@
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "restore/restore_list_template.h"
-#include "store/copy_origin.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 #include "store/store_layout.h"
@@ -24,14 +23,14 @@ const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
 constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate;
 
-// The store folder's path followed by name, into a kMaxPath buffer. False (and an empty
-// buffer) when the path does not fit or the store cannot be found.
-bool BuildInStore(char* buffer, std::string_view name) {
+// The list's path in the store folder, into a kMaxPath buffer. False (and an empty buffer)
+// when the path does not fit or the store cannot be found.
+bool BuildListPath(char* buffer, const std::string& store) {
   std::memset(buffer, 0, kMaxPath);
-  const std::string folder = BackupsFolderPath();
-  if (folder.empty() || folder.size() + name.size() >= kMaxPath) return false;
-  std::memcpy(buffer, folder.data(), folder.size());
-  std::memcpy(buffer + folder.size(), name.data(), name.size());
+  if (store.empty()) return false;
+  const std::string path = ListPathIn(store);
+  if (path.size() >= kMaxPath) return false;
+  std::memcpy(buffer, path.data(), path.size());
   return true;
 }
 
@@ -77,7 +76,8 @@ void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 void CRestoreListDlg::LoadRestoreList() {
   // A list the user may read but not write (read-only, immutable, on a read-only disk) is
   // still shown: its backups can be restored, and only the rewrite will say it failed.
-  if (!BuildInStore(m_szListPath, kListFileName) ||
+  m_storeFolder = BackupsFolderPath();
+  if (!BuildListPath(m_szListPath, m_storeFolder) ||
       (!m_fileList.Open(m_szListPath, kLoadMode) &&
        !m_fileList.Open(m_szListPath, CFile::modeRead))) {
     AfxMessageBox("Openning restoration list file failed.");
@@ -102,7 +102,7 @@ void CRestoreListDlg::LoadRestoreList() {
     return;
   }
 
-  m_listOnDisk.Loaded(std::move(contents));
+  m_listOnDisk.Loaded(m_szListPath, std::move(contents));
   m_entries.clear();
   SplitIntoEntries();
 
@@ -122,91 +122,65 @@ void CRestoreListDlg::OnRestore() {
   const int selection = m_lbEntries.GetCurSel();
   if (selection == LB_ERR || selection < 0 || selection >= m_lbEntries.GetCount()) return;
   const std::string dat = m_lbEntries.GetText(selection);
+  const RestoreOutcome outcome = RestoreEntry(m_storeFolder, dat, m_listOnDisk, *this);
+  ReportRestore(dat, outcome);
+}
 
-  char srcfile[kMaxPath];
-  if (!BuildInStore(srcfile, CopyNameFor(dat))) {
-    MessageBox(ErrorText(std::make_error_code(std::errc::filename_too_long)), "Error",
-               MB_ICONINFORMATION);
-    return;
-  }
-  // Files of the same name share one copy: say so before putting another file's contents
-  // at this path.
-  if (const std::optional<std::string> origin = CopyOrigin(srcfile); origin && *origin != dat) {
-    if (AfxMessageBox(OtherOriginQuestion(*origin, dat), MB_YESNO) != IDYES) return;
-  }
-
-  // A restore after a clean-up may find the file's folders gone: they are made again, but
-  // only for a backup copy that is there to restore, so a failed restore leaves none behind,
-  // and only on an absolute path: a relative record (written by an older program, or an
-  // editor's line break glued to its front) names no fixed place.
-  if (IsAbsolutePath(dat) && IsRegularFile(srcfile)) {
-    if (const std::error_code failure = CreateParentFolders(dat)) {
-      MessageBox(ErrorText(failure), "Error", MB_ICONINFORMATION);
+void CRestoreListDlg::ReportRestore(const std::string& dat, const RestoreOutcome& outcome) {
+  switch (outcome.result) {
+    case RestoreResult::kDeclined:
       return;
-    }
-  }
-  const std::error_code first = CopyFileReplacing(srcfile, dat.c_str(), true);
-  if (!first) {
-    RemoveRestoredEntry(dat);
-    ReportRestored(dat, "File Restored");
-    return;
-  }
-  if (first == std::errc::file_exists) {
-    if (AfxMessageBox("File already exists. Overwrite it?", MB_YESNO) != IDYES) return;
-    if (CopyFileReplacing(srcfile, dat.c_str(), false)) {
+    case RestoreResult::kCopyMissing:
+      MessageBox(ErrorText(outcome.error), "Error", MB_ICONINFORMATION);
+      OfferToForget(dat);
+      return;
+    case RestoreResult::kCopyFailed:
+      MessageBox(ErrorText(outcome.error), "Error", MB_ICONINFORMATION);
+      return;
+    case RestoreResult::kOverwriteFailed:
       AfxMessageBox("File Restoration Failed!");
       return;
-    }
-    RemoveRestoredEntry(dat);
-    ReportRestored(dat, "File Restored.");
+    case RestoreResult::kRestored:
+    case RestoreResult::kRestoredOverwriting:
+      break;
+  }
+  ReportRewrite(outcome.rewriteError);
+  if (outcome.flushError) {
+    AfxMessageBox("Writing the restored file to disk failed: " + ErrorText(outcome.flushError));
     return;
   }
-  const std::string strerr = ErrorText(first);
-  MessageBox(strerr, "Error", MB_ICONINFORMATION);
+  AfxMessageBox(outcome.result == RestoreResult::kRestored ? "File Restored" : "File Restored.");
 }
 
-void CRestoreListDlg::ReportRestored(const std::string& dat, const char* restored) {
-  // "Restored" must mean the file would survive a power cut that came right after.
-  if (const std::error_code error = FlushFileSystemOf(dat.c_str())) {
-    AfxMessageBox("Writing the restored file to disk failed: " + ErrorText(error));
-    return;
-  }
-  AfxMessageBox(restored);
+void CRestoreListDlg::OfferToForget(const std::string& dat) {
+  const std::string question = "The backup copy of this entry is missing:\n" + dat +
+                               "\nRemove the entry from the restoration list?";
+  if (AfxMessageBox(question, MB_YESNO) != IDYES) return;
+  ReportRewrite(ForgetEntry(dat, m_listOnDisk, *this));
 }
 
-void CRestoreListDlg::RemoveRestoredEntry(const std::string& dat) {
+void CRestoreListDlg::ReportRewrite(std::error_code failure) {
+  if (failure) AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
+}
+
+bool CRestoreListDlg::RestoreFromOtherOrigin(const std::string& origin, const std::string& dat) {
+  return AfxMessageBox(OtherOriginQuestion(origin, dat), MB_YESNO) == IDYES;
+}
+
+bool CRestoreListDlg::Overwrite(const std::string& /*dat*/) {
+  return AfxMessageBox("File already exists. Overwrite it?", MB_YESNO) == IDYES;
+}
+
+bool CRestoreListDlg::DropEntry(const std::string& dat) {
   const auto pos = std::find(m_entries.begin(), m_entries.end(), dat);
   if (pos == m_entries.end()) {
     AfxMessageBox("Error:path not found in CList");
-    return;
+    return false;
   }
   m_entries.erase(pos);
   const int item = m_lbEntries.FindStringExact(0, dat);
   if (item != LB_ERR) m_lbEntries.DeleteString(item);
-  SaveRestoreList(dat);
-}
-
-void CRestoreListDlg::SaveRestoreList(const std::string& restored) {
-  if (m_fileList.IsOpen()) m_fileList.Close();
-  if (m_szListPath[0] == '\0') {
-    AfxMessageBox("Rewriting the restoration list failed: " +
-                  ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
-    return;
-  }
-  // Under the store's lock, from the list as it is now: records other instances appended
-  // since the load stay, and only the restored entry goes.
-  std::string written;
-  const std::error_code failure =
-      RewriteList(m_szListPath, [&](std::string current) -> std::optional<std::string> {
-        std::optional<std::string> text = m_listOnDisk.Compose(current, restored);
-        if (text) written = *text;
-        return text;
-      });
-  if (failure) {
-    AfxMessageBox("Rewriting the restoration list failed: " + ErrorText(failure));
-    return;
-  }
-  m_listOnDisk.Written(std::move(written));
+  return true;
 }
 
 void CRestoreListDlg::WalkEntries() {

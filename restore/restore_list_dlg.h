@@ -17,14 +17,15 @@
 #include "framework/file.h"
 #include "framework/list_box.h"
 #include "framework/platform_files.h"
-#include "restore/list_on_disk.h"
+#include "store/entry_restore.h"
+#include "store/list_on_disk.h"
 
 inline constexpr int IDD_RESTORELIST = 129;
 inline constexpr int IDC_LIST_ENTRIES = 1004;
 inline constexpr int IDC_RESTORE = 1005;
 inline constexpr int IDC_DEBUG = 1006;
 
-class CRestoreListDlg : public CDialog {
+class CRestoreListDlg : public CDialog, private RestoreConversation {
  public:
   CRestoreListDlg();
   ~CRestoreListDlg() override;
@@ -39,9 +40,10 @@ class CRestoreListDlg : public CDialog {
 
  private:
   void OnSelChangeEntries();
-  // Copies the caret entry's backup copy back to the entry's path (asking before it replaces
-  // a file there), then drops the entry from both lists and rewrites list.txt. Does nothing
-  // when the list box has no caret item.
+  // Restores the caret entry from its backup copy (asking before it replaces a file there,
+  // and before it restores another file's contents), then drops the entry from both lists
+  // and rewrites list.txt. An entry whose copy is gone may be taken off the list instead.
+  // Does nothing when the list box has no caret item.
   void OnRestore();
   // Reloads on every show-window notification, showing or hiding alike.
   void OnShowHide(BOOL show, UINT status);
@@ -53,17 +55,20 @@ class CRestoreListDlg : public CDialog {
   void LoadRestoreList();
   // Fills m_entries from m_strListText, each entry added at the head.
   void SplitIntoEntries();
-  // Rewrites list.txt without the restored entry, under the store's lock and from the list
-  // as it is now: the entries of m_entries, head to tail, after whatever other instances
-  // appended since the load, then the unread tail of the last load. The new list replaces
-  // the old one in one step, so a failure leaves it intact; a failure is shown to the user.
-  void SaveRestoreList(const std::string& restored);
   // Walks m_entries without changing anything.
   void WalkEntries();
-  // The removal after a successful copy of the backup of dat.
-  void RemoveRestoredEntry(const std::string& dat);
-  // Shows restored once dat is on disk, or why it is not.
-  void ReportRestored(const std::string& dat, const char* restored);
+  // Shows how the restore of dat ended.
+  void ReportRestore(const std::string& dat, const RestoreOutcome& outcome);
+  // After the error of a missing copy: offers to take dat off the list for good.
+  void OfferToForget(const std::string& dat);
+  // Shows why list.txt could not be rewritten, if it could not.
+  void ReportRewrite(std::error_code failure);
+
+  // What the restore asks and does to the dialog's own lists.
+  bool RestoreFromOtherOrigin(const std::string& origin, const std::string& dat) override;
+  bool Overwrite(const std::string& dat) override;
+  // Removes dat from m_entries and the list box; says so when m_entries has no such entry.
+  bool DropEntry(const std::string& dat) override;
 
   static const MessageMapEntry kMessageEntries[];
   static const MessageMap messageMap;
@@ -74,4 +79,5 @@ class CRestoreListDlg : public CDialog {
   ListOnDisk m_listOnDisk;
   CFile m_fileList;
   char m_szListPath[kMaxPath] = {};
+  std::string m_storeFolder;  // as the last load found it
 };

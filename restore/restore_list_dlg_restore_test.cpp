@@ -70,24 +70,32 @@ TEST_F(RestoreListDlgTest, OccupiedPathYesReplacesKeepingTheBackupsModeAndTime) 
   ExpectCleanScript();
 }
 
-TEST_F(RestoreListDlgTest, MissingBackupShowsTheSystemTextAndChangesNothing) {
+TEST_F(RestoreListDlgTest, MissingBackupShowsTheSystemTextThenOffersToForgetTheEntry) {
   const std::string a = Data("a.txt");
-  const std::string list = ListOf({a});
-  WriteList(list);
-  CRestoreListDlg dialog;
-  m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
-    EXPECT_EQ(Shown(), Texts{a});
-  });
-  dialog.DoModal();
-  ASSERT_EQ(m_backend.Messages().size(), 1u);
-  EXPECT_EQ(m_backend.Messages()[0].text,
-            ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
-  EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
-  EXPECT_EQ(m_backend.Messages()[0].style, MB_ICONINFORMATION);
-  EXPECT_FALSE(fs::exists(a));
-  EXPECT_EQ(EntriesOf(dialog), Texts{a});
-  EXPECT_EQ(ReadFile(ListPath()), list);
-  ExpectCleanScript();
+  const std::string b = Data("b.txt");
+  const std::string list = ListOf({a, b});
+  const std::string question =
+      "The backup copy of this entry is missing:\n" + a + "\nRemove the entry from the restoration list?";
+  for (const int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    WriteList(list);
+    m_backend.ClearMessages();
+    CRestoreListDlg dialog;
+    m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDOK).Answer(answer);
+    dialog.DoModal();
+    ASSERT_EQ(m_backend.Messages().size(), 2u);
+    EXPECT_EQ(m_backend.Messages()[0].text,
+              ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+    EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
+    EXPECT_EQ(m_backend.Messages()[0].style, MB_ICONINFORMATION);
+    EXPECT_EQ(m_backend.Messages()[1].text, question);
+    EXPECT_EQ(m_backend.Messages()[1].style, MB_YESNO);
+    EXPECT_FALSE(fs::exists(a));
+    // Yes rewrites the list as a restore would; No changes nothing.
+    EXPECT_EQ(EntriesOf(dialog), (answer == IDYES ? Texts{b} : Texts{b, a}));
+    EXPECT_EQ(ReadFile(ListPath()), answer == IDYES ? ListOf({b}) : list);
+    ExpectCleanScript();
+  }
 }
 
 TEST_F(RestoreListDlgTest, RestoringTheMiddleOfThreeRewritesTheRestReversed) {
@@ -341,8 +349,11 @@ TEST_F(RestoreListDlgTest, AFailedRestoreLeavesNoFolderBehind) {
     m_backend.ClearMessages();
     CRestoreListDlg dialog;
     m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE);
+    // Without any copy, the entry may be taken off the list; here it stays.
+    const bool missing = c.reason == std::errc::no_such_file_or_directory;
+    if (missing) m_backend.Answer(IDOK).Answer(IDNO);
     dialog.DoModal();
-    ASSERT_EQ(m_backend.Messages().size(), 1u);
+    ASSERT_EQ(m_backend.Messages().size(), missing ? 2u : 1u);
     EXPECT_EQ(m_backend.Messages()[0].text, ErrorText(std::make_error_code(c.reason)));
     EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
     EXPECT_FALSE(fs::exists(Data(c.mustNotExist)));

@@ -100,6 +100,30 @@ TEST_F(SharedStoreTest, AppendedRecordsSurviveEveryLaterRewriteOfTheSameDialog) 
   ExpectCleanScript();
 }
 
+TEST_F(SharedStoreTest, AnEntryAnotherWindowRestoredFirstLeavesLaterRestoresRewritingTheList) {
+  const std::string a = Data("a");
+  const std::string b = Data("b");
+  const std::string c = Data("c");
+  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  WriteList(ListOf({a, b, c}));
+  std::string afterB;
+  std::string afterC;
+  CRestoreListDlg dialog;
+  // Another window restores b and rewrites the list before this one restores b too.
+  m_backend.Then([&] { WriteList(ListOf({c, a})); })
+      .Pick(IDC_LIST_ENTRIES, 1)
+      .Click(IDC_RESTORE)
+      .Then([&] { afterB = ReadFile(ListPath()); })
+      .Pick(IDC_LIST_ENTRIES, 1)
+      .Click(IDC_RESTORE)
+      .Then([&] { afterC = ReadFile(ListPath()); });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", "File Restored"}));
+  EXPECT_EQ(afterB, ListOf({c, a}));
+  EXPECT_EQ(afterC, ListOf({a}));
+  ExpectCleanScript();
+}
+
 struct OriginCase {
   const char* name;
   bool fromOther;  // the copy was last taken from another file of the same name
@@ -123,7 +147,8 @@ TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathAsksFirstAndNamesIt) {
     WriteFile(source, c.name);
     std::filesystem::remove(BackupOf("n.txt"));
     if (c.hasOrigin) {
-      ASSERT_FALSE(MakeCopyWithOrigin(source.c_str(), BackupOf("n.txt").c_str()));
+      const FileNote origin = OriginNoteOf(source.c_str());
+      ASSERT_FALSE(CopyFileReplacing(source.c_str(), BackupOf("n.txt").c_str(), false, &origin));
     } else {
       ASSERT_FALSE(CopyFileReplacing(source.c_str(), BackupOf("n.txt").c_str(), false));
     }

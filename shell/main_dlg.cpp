@@ -15,6 +15,7 @@
 #include "framework/resources.h"
 #include "resource_ids.h"
 #include "restore/restore_list_dlg.h"
+#include "unprotected_dlg.h"
 #include "walk_progress_display.h"
 
 // The wording is the program's own, odd parts included: it speaks of removing files, which
@@ -161,6 +162,12 @@ void CMainDlg::OnClean() {
   if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
   WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
              WALK_FILES | WALK_FOLDERS);
+  // The boxes shown during the walk name each failure as it came; this names them all, with
+  // the ones no box showed, once the walk is over.
+  if (!UnprotectedItems().empty()) {
+    CUnprotectedDlg unprotected(UnprotectedItems(), UnprotectedReportPath());
+    unprotected.DoModal();
+  }
 }
 
 void CMainDlg::ShowRestingTitle() {

@@ -4,6 +4,7 @@
 #include "main_dlg.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -373,8 +374,12 @@ TEST_F(MainDlgTest, ACopyThatFailsIsCountedInTheSummary) {
   ASSERT_EQ(::mkfifo(folder.Path("other/pipe").c_str(), 0644), 0);
   std::string title;
   backend.Type(IDC_DIRECTORY, folder.Path("other")).Click(IDC_CLEAN).Answer(IDOK);
+  // The window that names the FIFO comes first; the summary stays once it is closed.
+  int shownTemplate = 0;
+  backend.Then([&] { shownTemplate = Active().Template().id; }).Click(IDOK);
   TitleThen(title);
   Run();
+  EXPECT_EQ(shownTemplate, IDD_UNPROTECTED);
   EXPECT_EQ(title, "Quillmar - 3 files visited, 2 backed up, 1 failed");
 }
 
@@ -490,6 +495,72 @@ TEST_F(MainDlgTest, ARelativeFolderIsRecordedWholeAndRestoresThereFromAnotherFol
   EXPECT_FALSE(folder.Exists(folder.Path("data/other")));
   EXPECT_EQ(backend.MessageTexts(),
             (std::vector<std::string>{"Click OK to clean files.", "File Restored"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDlgTest, WhatACleanCouldNotProtectIsShownInOneWindowOnceTheWalkEnds) {
+  folder.Write("data/x;y.txt", "a name the list cannot hold");
+  std::string shown;
+  int shownTemplate = 0;
+  backend.Type(IDC_DIRECTORY, folder.Path("data")).Click(IDC_CLEAN).Answer(IDOK);
+  // The per-file box first, as during any walk.
+  backend.Answer(IDOK);
+  backend.Then([&] {
+    shownTemplate = Active().Template().id;
+    shown = Active().GetItemText(IDC_UNPROTECTED_LIST);
+  });
+  backend.Click(IDOK);
+  Run();
+  EXPECT_EQ(shownTemplate, IDD_UNPROTECTED);
+  const std::string report = folder.BackupsPath("unprotected.txt");
+  EXPECT_EQ(shown, "This list is also in " + report + "\n\n" + folder.Path("data/x;y.txt") +
+                       "\n    its path holds \";\", which the restoration list cannot record: "
+                       "not backed up\n");
+  EXPECT_EQ(ShellTestFolder::Read(report),
+            folder.Path("data/x;y.txt") +
+                "\tits path holds \";\", which the restoration list cannot record: not backed "
+                "up\n");
+  struct stat st;
+  ASSERT_EQ(::stat(report.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(MainDlgTest, NoOtherUserCanReadTheStoreAfterACleanEvenOneMadeReadableBefore) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to read the store as another user";
+  // A store left readable to all, as an older version made it.
+  folder.MakeDir("prog/backups");
+  ASSERT_EQ(::chmod(folder.BackupsPath("").c_str(), 0755), 0);
+  folder.Write("prog/backups/list.txt", "");
+  ASSERT_EQ(::chmod(folder.BackupsPath("list.txt").c_str(), 0644), 0);
+  ASSERT_EQ(::chmod(folder.Path("").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(folder.Path("prog").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(folder.Path("data").c_str(), 0700), 0);  // private: nobody cannot read it
+  backend.Type(IDC_DIRECTORY, folder.Path("data")).Click(IDC_CLEAN).Answer(IDOK);
+  Run();
+  ASSERT_TRUE(folder.Exists(folder.BackupsPath("a.txtBACKUP")));
+  const std::string copy = folder.BackupsPath("a.txtBACKUP");
+  const std::string own = folder.BackupsPath("paths") + folder.Path("data/a.txt");
+  const std::string list = folder.BackupsPath("list.txt");
+  const std::string seen = RunAsNobody([&] {
+    std::string result;
+    for (const std::string& path : {copy, own, list}) {
+      const int fd = ::open(path.c_str(), O_RDONLY);
+      result += fd >= 0 ? "read " : "refused ";
+      if (fd >= 0) ::close(fd);
+    }
+    return result;
+  });
+  EXPECT_EQ(seen, "refused refused refused ");
+  struct stat st;
+  ASSERT_EQ(::stat(folder.BackupsPath("").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(list.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat(own.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u & ~0022u);  // the copy keeps its original's mode
 }
 
 }  // namespace

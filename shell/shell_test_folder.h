@@ -62,14 +62,14 @@ class ShellTestFolder {
     text << in.rdbuf();
     return text.str();
   }
-  // The names in the backups folder other than list.txt, sorted.
+  // The shared copies in the backups folder (NAME + "BACKUP"), sorted.
   std::vector<std::string> BackupNames() const {
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator entry(Path("prog/backups"), error), end;
          !error && entry != end; entry.increment(error)) {
       const std::string name = entry->path().filename().string();
-      if (name != "list.txt") names.push_back(name);
+      if (name.ends_with("BACKUP")) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -5,12 +5,13 @@
 
 #include <optional>
 #include <string>
-#include <system_error>
 
-// Copies source to the copy at copyPath, replacing an older copy, and records source as its
-// origin where the file system can hold it. Fails as CopyFileReplacing does.
-std::error_code MakeCopyWithOrigin(const char* source, const char* copyPath);
+#include "framework/file_copies.h"
+#include "framework/platform_files.h"
 
-// The origin recorded with the copy at copyPath, or nothing for a copy without one (made
-// before origins were kept, or on a file system that cannot hold them).
-std::optional<std::string> CopyOrigin(const char* copyPath);
+// The note that records source as the origin of a copy; it refers to source's text.
+FileNote OriginNoteOf(const char* source);
+
+// The origin recorded with the open copy, or nothing for a copy without one (made before
+// origins were kept, or on a file system that cannot hold them).
+std::optional<std::string> OriginOf(const SourceFile& copy);

@@ -9,9 +9,30 @@ std::string CopyNameFor(std::string_view recordedPath) {
   return name;
 }
 
+std::string ListPathIn(const std::string& store) { return store + std::string(kListFileName); }
+
+std::string ReportPathIn(const std::string& store) {
+  return store + std::string(kReportFileName);
+}
+
+std::string SharedCopyPathIn(const std::string& store, std::string_view recordedPath) {
+  return store + CopyNameFor(recordedPath);
+}
+
+std::optional<std::string> OwnCopyPathIn(const std::string& store,
+                                         std::string_view recordedPath) {
+  const std::optional<std::string> below = PartsBelowRoot(recordedPath);
+  if (!below) return std::nullopt;
+  std::string path = store;
+  path += kMirrorFolderName;
+  path += kPathSeparator;
+  path += *below;
+  return path;
+}
+
 bool IsStoreTemporary(std::string_view name) {
   // Every copy ends with the suffix, even the copy of a hidden file; the temporaries are
-  // hidden names with a random ending.
+  // hidden names with a random ending. The mirror and the report are not hidden.
   return name.size() > 1 && name.front() == '.' && name != "." && name != ".." &&
          !name.ends_with(kCopySuffix);
 }

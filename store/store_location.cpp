@@ -9,6 +9,7 @@
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 #include "store/installed_store.h"
+#include "store/private_folders.h"
 
 namespace {
 
@@ -19,21 +20,6 @@ std::string FolderOf(const std::string& path) {
   RemoveFileSpec(folder.data());
   folder.resize(std::strlen(folder.c_str()));
   return folder;
-}
-
-std::error_code CreateWithParents(const std::string& folder) {
-  std::error_code made = CreateFolder(folder.c_str());
-  if (made == std::errc::no_such_file_or_directory) {
-    const std::string parent = FolderOf(folder);
-    if (parent.empty() || parent == folder) return made;
-    std::error_code parentMade = CreateWithParents(parent);
-    if (parentMade) return parentMade;
-    made = CreateFolder(folder.c_str());
-  }
-  if (made == std::errc::file_exists) {
-    return IsFolder(folder) ? std::error_code() : std::make_error_code(std::errc::not_a_directory);
-  }
-  return made;
 }
 
 }  // namespace
@@ -52,5 +38,8 @@ std::error_code CreateBackupsFolder(const std::string& path) {
   std::string folder = path;
   while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
   if (folder.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  return CreateWithParents(folder);
+  if (std::error_code made = CreatePrivateFolders(folder)) return made;
+  // Best effort: a store that another user owns cannot be tightened, but may still be used.
+  RestrictToOwner(folder.c_str());
+  return {};
 }

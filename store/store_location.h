@@ -19,7 +19,8 @@
 std::string BackupsFolderPath();
 
 // Makes the backups folder at path (as returned above) and whichever folders above it are
-// missing, so an installed copy's first run can create its data folder. Returns an empty code
+// missing, so an installed copy's first run can create its data folder, each private to the
+// user, and takes other users' rights away from a backups folder made before. Returns an empty code
 // when the folder is there afterwards, whether made now or before; otherwise the failure of
 // the first folder that could not be made (std::errc::not_a_directory when something else
 // holds one of the names). An empty path gives std::errc::no_such_file_or_directory.

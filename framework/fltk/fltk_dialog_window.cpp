@@ -7,6 +7,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Multiline_Output.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Multi_Browser.H>
 #include <FL/Fl_RGB_Image.H>
@@ -171,7 +172,9 @@ void FltkDialogWindow::BuildControl(const ControlTemplate& control) {
       break;
     }
     case ControlClass::Edit: {
-      auto* edit = new Fl_Input(x, y, w, h);
+      // A read-only text of several lines stays selectable, so it can be copied.
+      Fl_Input* edit = (control.style & ES_MULTILINE) ? new Fl_Multiline_Output(x, y, w, h)
+                                                      : new Fl_Input(x, y, w, h);
       edit->textfont(FL_HELVETICA);
       edit->textsize(fontPixels);
       edit->value(control.text);

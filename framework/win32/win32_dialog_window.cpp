@@ -222,7 +222,18 @@ std::string Win32DialogWindow::GetItemText(int id) const {
 
 void Win32DialogWindow::SetItemText(int id, const std::string& text) {
   m_settingText = true;
-  ::SetDlgItemTextA(m_hwnd, id, text.c_str());
+  HWND control = ::GetDlgItem(m_hwnd, id);
+  if (control != nullptr && (::GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE)) {
+    // A multi-line edit control breaks lines only at CR LF.
+    std::string lines;
+    for (const char c : text) {
+      if (c == '\n') lines += '\r';
+      lines += c;
+    }
+    ::SetWindowTextA(control, lines.c_str());
+  } else {
+    ::SetDlgItemTextA(m_hwnd, id, text.c_str());
+  }
   m_settingText = false;
 }
 

@@ -1,11 +1,12 @@
-// ListOnDisk: merges what other instances did to list.txt into the dialog's own rewrite. The
+// ListOnDisk: merges what other instances did to list.txt into a front end's own rewrite. The
 // entries are parsed only when a rewrite needs them, so a load costs no second copy of them.
-#include "restore/list_on_disk.h"
+#include "store/list_on_disk.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "store/list_records.h"
+#include "store/list_rewrite.h"
 
 namespace {
 
@@ -27,15 +28,37 @@ std::string AddEntries(const std::string& contents, std::list<std::string>& orde
 
 }  // namespace
 
-void ListOnDisk::Loaded(std::string contents) {
+void ListOnDisk::Loaded(std::string path, std::string contents) {
+  m_path = std::move(path);
+  Restart(std::move(contents));
+}
+
+void ListOnDisk::Restart(std::string contents) {
   m_known = std::move(contents);
   m_reversed = true;
   m_appended = 0;
 }
 
-void ListOnDisk::Written(std::string text) {
-  m_known = std::move(text);
-  m_reversed = false;
+std::error_code ListOnDisk::Remove(const std::string& entry) {
+  if (m_path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  std::optional<std::string> written;
+  std::string seen;
+  const std::error_code failure =
+      RewriteList(m_path, [&](std::string current) -> std::optional<std::string> {
+        written = Compose(current, entry);
+        if (!written) seen = std::move(current);
+        return written;
+      });
+  if (failure) return failure;
+  if (written) {
+    m_known = std::move(*written);
+    m_reversed = false;
+  } else {
+    // Nothing was written: the file as it is now is what the next rewrite starts from, not
+    // an empty list that would keep every later rewrite from finding its entry.
+    Restart(std::move(seen));
+  }
+  return {};
 }
 
 std::optional<std::string> ListOnDisk::Compose(const std::string& current,
@@ -52,7 +75,7 @@ std::optional<std::string> ListOnDisk::Compose(const std::string& current,
       tail = AddEntries(appended, order, /*atHead=*/true, &m_appended);
     }
   } else {
-    Loaded(current);
+    Restart(current);
     tail = AddEntries(current, order, /*atHead=*/true);
   }
   const auto own = std::next(order.begin(), static_cast<std::ptrdiff_t>(m_appended));

@@ -1,0 +1,59 @@
+// Copies that the store makes and reads back: one copy under several names, and a source held
+// open so that what is read of it all comes from the same file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "framework/platform_files.h"
+
+struct NamedCopyResult {
+  // The source could not be read (gone, unreadable, not a regular file): no name was touched.
+  std::error_code source;
+  // The copy could not be written in the work folder (full, read-only): no name was touched.
+  std::error_code write;
+  // One per destination, in order, once source and write are clear.
+  std::vector<std::error_code> names;
+};
+
+// Copies source once, keeping its mode bits and modification time, and gives the copy each
+// of destinations in turn, replacing whatever had that name; each name changes all at once
+// or not at all, as with CopyFileReplacing. Every hidden name on the way lies in workFolder,
+// never beside a destination. Where the file system has hard links the names are one file;
+// where it has none, each further name gets a copy of its own. note goes with every name.
+// likelyTaken, when given, says for each destination whether the caller expects something
+// to have that name already; a right guess saves a system call, a wrong one costs one.
+NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
+                                const std::vector<std::string>& destinations,
+                                const FileNote* note,
+                                const std::vector<bool>* likelyTaken = nullptr);
+
+// Tests see the copies a file system without hard links would get. False restores the
+// real behaviour.
+void SetHardLinksRefusedForTesting(bool refused);
+
+// A regular file held open for reading. Its notes and its contents come from the one file that
+// was opened, even if its name is given to another file meanwhile.
+class SourceFile {
+ public:
+  SourceFile() = default;
+  ~SourceFile();
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+
+  // Devices, FIFOs and folders are refused without being opened in a way that could block.
+  std::error_code Open(const char* path);
+  bool IsOpen() const { return m_handle != kClosed; }
+  // The note of that name, or nothing when it has none.
+  std::optional<std::string> Note(const char* name) const;
+  // Copies the whole file to destination as CopyFileReplacing does; may be called again.
+  std::error_code CopyTo(const char* destination, bool failIfExists) const;
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t m_handle = kClosed;
+  std::string m_path;
+};

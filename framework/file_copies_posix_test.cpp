@@ -1,0 +1,107 @@
+// Tests of one copy under several names and of copies from a source held open, on real files.
+#include "framework/file_copies.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "framework/test_support/temp_folder.h"
+
+namespace {
+
+struct stat StatOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+class FileCopiesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.MakeDir("work");
+    folder.MakeDir("mirror/a");
+    folder.Write("source", "new contents");
+  }
+  void TearDown() override { SetHardLinksRefusedForTesting(false); }
+
+  std::vector<std::string> Names() const {
+    return {folder.Path("mirror/a/source"), folder.Path("work/sourceBACKUP")};
+  }
+
+  TempFolder folder;
+};
+
+TEST_F(FileCopiesTest, BothNamesAreOneFileWhereLinksExistAndTwoWhereTheyDoNot) {
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "no hard links" : "hard links");
+    SetHardLinksRefusedForTesting(refused);
+    // Older copies under both names are replaced whole.
+    folder.Write("mirror/a/source", "old own copy");
+    folder.Write("work/sourceBACKUP", "old shared copy");
+    const FileNote note{"quillmar.test", "/the/origin"};
+    const NamedCopyResult result =
+        CopyFileToNames(folder.Path("source").c_str(), folder.Path("work"), Names(), &note);
+    ASSERT_FALSE(result.source);
+    ASSERT_FALSE(result.write);
+    ASSERT_EQ(result.names.size(), 2u);
+    EXPECT_FALSE(result.names[0]);
+    EXPECT_FALSE(result.names[1]);
+    for (const std::string& name : Names()) {
+      EXPECT_EQ(TempFolder::Read(name), "new contents");
+      EXPECT_EQ(ReadFileNote(name.c_str(), "quillmar.test"), "/the/origin");
+    }
+    const struct stat own = StatOf(Names()[0]);
+    const struct stat shared = StatOf(Names()[1]);
+    EXPECT_EQ(own.st_ino == shared.st_ino, !refused);
+    EXPECT_EQ(own.st_nlink, refused ? 1u : 2u);
+    // Hidden names on the way lie only in the work folder, and none is left there either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("mirror/a")),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("work")),
+                            std::filesystem::directory_iterator()),
+              1);
+  }
+}
+
+TEST_F(FileCopiesTest, ASourceThatCannotBeReadTouchesNoName) {
+  folder.Write("work/sourceBACKUP", "kept");
+  const NamedCopyResult result = CopyFileToNames(folder.Path("gone").c_str(), folder.Path("work"),
+                                                 {folder.Path("work/sourceBACKUP")}, nullptr);
+  EXPECT_EQ(result.source, std::errc::no_such_file_or_directory);
+  EXPECT_TRUE(result.names.empty());
+  EXPECT_EQ(TempFolder::Read(folder.Path("work/sourceBACKUP")), "kept");
+}
+
+TEST_F(FileCopiesTest, ANameThatCannotBeTakenFailsAloneAndTheOthersAreMade) {
+  std::filesystem::create_directories(folder.Path("mirror/a/source"));  // a folder in the way
+  const NamedCopyResult result =
+      CopyFileToNames(folder.Path("source").c_str(), folder.Path("work"), Names(), nullptr);
+  ASSERT_EQ(result.names.size(), 2u);
+  EXPECT_TRUE(result.names[0]);
+  EXPECT_FALSE(result.names[1]);
+  EXPECT_EQ(TempFolder::Read(Names()[1]), "new contents");
+}
+
+TEST_F(FileCopiesTest, AnOpenSourceGivesTheNoteAndContentsOfTheFileOpenedEvenOnceReplaced) {
+  const FileNote first{"quillmar.test", "first"};
+  ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), folder.Path("work/copy").c_str(),
+                                 false, &first));
+  SourceFile copy;
+  ASSERT_FALSE(copy.Open(folder.Path("work/copy").c_str()));
+  // Another instance puts a new copy in its place after it was opened.
+  folder.Write("other", "other contents");
+  const FileNote second{"quillmar.test", "second"};
+  ASSERT_FALSE(CopyFileReplacing(folder.Path("other").c_str(), folder.Path("work/copy").c_str(),
+                                 false, &second));
+  EXPECT_EQ(copy.Note("quillmar.test"), "first");
+  ASSERT_FALSE(copy.CopyTo(folder.Path("restored").c_str(), /*failIfExists=*/true));
+  EXPECT_EQ(TempFolder::Read(folder.Path("restored")), "new contents");
+  // A second copy from the same open file starts from its beginning again.
+  EXPECT_EQ(copy.CopyTo(folder.Path("restored").c_str(), true), std::errc::file_exists);
+  ASSERT_FALSE(copy.CopyTo(folder.Path("restored").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(folder.Path("restored")), "new contents");
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// One copy under several names over Win32 (hard links by CreateHardLinkA), and copies from
+// a source held open without delete sharing, so that nobody can put another file in its
+// place while its note and contents are read.
+#include <cstdint>
+#include <cstring>
+
+#include "framework/file_copies.h"
+#include "framework/path_parts.h"
+#include "framework/windows_api.h"
+
+namespace {
+
+bool s_hardLinksRefused = false;
+
+std::error_code LastError() {
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
+    return std::make_error_code(std::errc::file_exists);
+  }
+  return std::error_code(static_cast<int>(code), std::system_category());
+}
+
+bool IsNoHardLinks(DWORD code) {
+  return code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED ||
+         code == ERROR_NOT_SAME_DEVICE || code == ERROR_TOO_MANY_LINKS ||
+         code == ERROR_ACCESS_DENIED;
+}
+
+// ".NAME.XXXXXX" in folder, the shape the store tidies away once nobody has it open.
+std::string HiddenNameIn(const std::string& folder, std::string_view name, unsigned attempt) {
+  std::string temp = folder;
+  if (!temp.empty() && temp.back() != kPathSeparator) temp += kPathSeparator;
+  temp += '.';
+  temp.append(name.substr(0, 200));
+  temp += '.';
+  static std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
+                               ::GetTickCount64() ^ 0x9E3779B97F4A7C15ull;
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int i = 0; i < 6; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull + attempt;
+    temp += kLetters[(state >> 33) % (sizeof kLetters - 1)];
+  }
+  return temp;
+}
+
+// Gives the file named existing the further name destination, replacing what had it, by a
+// hard link under a hidden name in workFolder that is then moved over the destination.
+std::error_code LinkReplacing(const std::string& existing, const std::string& destination,
+                              const std::string& workFolder, bool& noLinks) {
+  const std::string_view name = FindFileName(destination);
+  for (unsigned attempt = 0; attempt < 3; ++attempt) {
+    const std::string temp = HiddenNameIn(workFolder, name, attempt);
+    if (!::CreateHardLinkA(temp.c_str(), existing.c_str(), nullptr)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
+      noLinks = IsNoHardLinks(code);
+      return LastError();
+    }
+    if (::MoveFileExA(temp.c_str(), destination.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return {};
+    }
+    const std::error_code error = LastError();
+    ::DeleteFileA(temp.c_str());
+    return error;
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused; }
+
+NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
+                                const std::vector<std::string>& destinations,
+                                const FileNote* note,
+                                const std::vector<bool>* /*likelyTaken*/) {
+  NamedCopyResult result;
+  SourceFile in;
+  if ((result.source = in.Open(source))) return result;
+  bool noLinks = s_hardLinksRefused;
+  for (std::size_t i = 0; i < destinations.size(); ++i) {
+    std::error_code error;
+    if (i == 0) {
+      error = CopyFileReplacing(source, destinations[0].c_str(), false, note);
+    } else if (result.names[0]) {
+      // Without the first name there is no finished copy to link: copy the source again.
+      error = CopyFileReplacing(source, destinations[i].c_str(), false, note);
+    } else {
+      if (!noLinks) error = LinkReplacing(destinations[0], destinations[i], workFolder, noLinks);
+      if (noLinks) error = CopyFileReplacing(destinations[0].c_str(), destinations[i].c_str(),
+                                             false, note);
+    }
+    result.names.push_back(error);
+  }
+  return result;
+}
+
+SourceFile::~SourceFile() {
+  if (m_handle != kClosed) ::CloseHandle(AsHandle(m_handle));
+}
+
+std::error_code SourceFile::Open(const char* path) {
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+  // Others may read it, but not write it, delete it or move another file over it.
+  HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  // Devices (CON, NUL, COM1) and pipes are no files to copy.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
+  if (m_handle != kClosed) ::CloseHandle(AsHandle(m_handle));
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  m_path = path;
+  return {};
+}
+
+std::optional<std::string> SourceFile::Note(const char* name) const {
+  if (m_handle == kClosed) return std::nullopt;
+  return ReadFileNote(m_path.c_str(), name);
+}
+
+std::error_code SourceFile::CopyTo(const char* destination, bool failIfExists) const {
+  if (m_handle == kClosed) return std::make_error_code(std::errc::bad_file_descriptor);
+  return CopyFileReplacing(m_path.c_str(), destination, failIfExists, nullptr);
+}

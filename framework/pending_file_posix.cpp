@@ -1,0 +1,238 @@
+// The all-or-nothing file of the POSIX services: written without a name (or under a hidden
+// locked one in the work folder), then linked or renamed into place.
+#include "framework/pending_file_posix.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <initializer_list>
+
+#include "framework/path_parts.h"
+#include "framework/platform_files.h"
+
+namespace {
+
+std::error_code Error(std::errc code) { return std::make_error_code(code); }
+
+// Repeats one in-kernel copy call (it returns bytes copied, 0 at the end, -1 on failure)
+// until the size the file had when opened is copied or the file ends. Returns false, with
+// error empty, when the call reports one of the "not here" codes, so the next method takes
+// over from where this one stopped.
+template <class Call>
+bool CopyInKernel(Call call, off_t& remaining, std::error_code& error,
+                  std::initializer_list<int> unsupported) {
+  for (;;) {
+    ssize_t n = call();
+    if (n > 0) {
+      remaining -= n;
+      if (remaining <= 0) return true;
+      continue;
+    }
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    for (int code : unsupported) {
+      if (errno == code) return false;
+    }
+    error = LastPosixError();
+    return true;
+  }
+}
+
+// The process's file-creation mask, read once: the program never changes it.
+mode_t CreationMask() {
+  static const mode_t mask = [] {
+    mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
+  return mask;
+}
+
+// Fills the XXXXXX at the end of a template with letters and digits.
+void FillRandomSuffix(std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
+                               static_cast<std::uint64_t>(::time(nullptr));
+  for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    name[i] = kLetters[(state >> 33) % (sizeof kLetters - 1)];
+  }
+}
+
+std::error_code RenameInto(const char* temp, const char* destination, bool failIfExists) {
+  if (!failIfExists) {
+    if (::rename(temp, destination) != 0) return LastPosixError();
+    return {};
+  }
+  if (::renameat2(AT_FDCWD, temp, AT_FDCWD, destination, RENAME_NOREPLACE) == 0) return {};
+  if (errno == EEXIST) return Error(std::errc::file_exists);
+  if (errno != EINVAL && errno != ENOSYS) return LastPosixError();
+  // File systems without RENAME_NOREPLACE: a hard link cannot replace either.
+  if (::link(temp, destination) != 0) {
+    return errno == EEXIST ? Error(std::errc::file_exists) : LastPosixError();
+  }
+  ::unlink(temp);
+  return {};
+}
+
+}  // namespace
+
+std::error_code LastPosixError() { return std::error_code(errno, std::generic_category()); }
+
+void FdGuard::Reset(int fd) {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = fd;
+}
+
+std::error_code CopyContents(int in, int out, off_t sizeHint) {
+  off_t remaining = sizeHint;
+  std::error_code error;
+  if (sizeHint > 0) {
+    auto copyFileRange = [&] { return ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0); };
+    if (CopyInKernel(copyFileRange, remaining, error, {EXDEV, ENOSYS, EINVAL, EOPNOTSUPP})) {
+      return error;
+    }
+    auto sendFile = [&] { return ::sendfile(out, in, nullptr, 1 << 30); };
+    if (CopyInKernel(sendFile, remaining, error, {EINVAL, ENOSYS})) return error;
+  }
+  // Files whose size says nothing (empty or synthetic) and file systems without the calls
+  // above: plain reads until the end.
+  char buffer[64 * 1024];
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return LastPosixError();
+    }
+    if (n == 0) return {};
+    ssize_t done = 0;
+    while (done < n) {
+      ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return LastPosixError();
+      }
+      done += w;
+    }
+  }
+}
+
+std::string FolderOf(std::string_view path) {
+  std::size_t slash = path.rfind(kPathSeparator);
+  if (slash == std::string_view::npos) return ".";
+  if (slash == 0) return "/";
+  return std::string(path.substr(0, slash));
+}
+
+std::string_view NameOf(std::string_view path) {
+  std::size_t slash = path.rfind(kPathSeparator);
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool IsNoHardLinks(std::error_code error) {
+  return error == std::errc::operation_not_permitted ||
+         error == std::errc::cross_device_link || error == std::errc::too_many_links ||
+         error == std::errc::operation_not_supported;
+}
+
+PendingFile::~PendingFile() {
+  if (m_fd >= 0) ::close(m_fd);
+  if (!m_name.empty()) ::unlink(m_name.c_str());
+}
+
+std::error_code PendingFile::Create(std::string_view nameHint, mode_t mode) {
+  m_hint.assign(nameHint);
+  m_fd = ::open(m_workFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+  if (m_fd < 0) {
+    if (errno != EOPNOTSUPP && errno != EISDIR) return LastPosixError();
+    return CreateNamed(nameHint, mode);
+  }
+  // Only bits the creation mask took away need setting again.
+  if ((mode & CreationMask()) != 0 && ::fchmod(m_fd, mode) != 0) return LastPosixError();
+  return {};
+}
+
+bool PendingFile::HiddenName(std::string_view nameHint, std::string& temp) const {
+  temp = m_workFolder;
+  if (temp.empty() || temp.back() != kPathSeparator) temp += kPathSeparator;
+  // Keep the temporary name within the file system's name limit whatever the original's.
+  temp += '.';
+  temp.append(nameHint.substr(0, 200));
+  temp += ".XXXXXX";
+  return temp.size() < kMaxPath;
+}
+
+std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode) {
+  std::string temp;
+  if (!HiddenName(nameHint, temp)) return Error(std::errc::filename_too_long);
+  m_fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (m_fd < 0) return LastPosixError();
+  m_name = std::move(temp);
+  if (::flock(m_fd, LOCK_EX) != 0 || ::fchmod(m_fd, mode) != 0) return LastPosixError();
+  m_locked = true;
+  return {};
+}
+
+std::error_code PendingFile::Publish(const char* destination, bool failIfExists,
+                                     bool likelyTaken) {
+  if (!m_name.empty()) {
+    std::error_code error = RenameInto(m_name.c_str(), destination, failIfExists);
+    if (!error) {
+      m_name.clear();
+      m_named = true;
+    }
+    return error;
+  }
+  if (!failIfExists && likelyTaken) return LinkReplacing(destination);
+  std::error_code error = LinkAs(destination);
+  if (!error) m_named = true;
+  if (!error || failIfExists || error != std::errc::file_exists) return error;
+  return LinkReplacing(destination);
+}
+
+std::error_code PendingFile::LinkReplacing(const char* destination) {
+  // A name cannot be linked over another, so the file takes a hidden name first and is
+  // renamed over the old one. While that hidden name is its only one, it is locked, so that
+  // another instance tidying the folder meanwhile does not take it for a dead writer's
+  // leftover: once unlinked, a file that had no other name can never be linked again.
+  if (!m_named && !m_locked) {
+    if (::flock(m_fd, LOCK_EX) != 0) return LastPosixError();
+    m_locked = true;
+  }
+  std::error_code error;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenName(m_hint, temp)) return Error(std::errc::filename_too_long);
+    FillRandomSuffix(temp);
+    error = LinkAs(temp.c_str());
+    if (error == std::errc::file_exists) continue;
+    if (error) return error;
+    if (::rename(temp.c_str(), destination) == 0) {
+      m_named = true;
+      return {};
+    }
+    // The hidden name stays (the destructor removes it): a file that has had names and lost
+    // them all can never be linked again, and a further name may still want this one.
+    error = LastPosixError();
+    m_name = std::move(temp);
+    return error;
+  }
+  return error;
+}
+
+std::error_code PendingFile::LinkAs(const char* name) const {
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", m_fd);
+  if (::linkat(AT_FDCWD, self, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) return {};
+  if (errno == EEXIST) return Error(std::errc::file_exists);
+  std::error_code error = LastPosixError();
+  // Without /proc, only a process allowed to link any open file may do it this way.
+  if (::linkat(m_fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return {};
+  return errno == EEXIST ? Error(std::errc::file_exists) : error;
+}

@@ -1,0 +1,106 @@
+// One entry back from the store: its own copy, or the shared one after the origin question.
+#include "store/entry_restore.h"
+
+#include <optional>
+
+#include "framework/file_copies.h"
+#include "framework/folder_handle.h"
+#include "framework/folder_paths.h"
+#include "framework/path_parts.h"
+#include "store/copy_origin.h"
+#include "store/store_layout.h"
+
+namespace {
+
+bool IsMissing(std::error_code error) {
+  return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
+}
+
+// Opens the copy to restore entry from: its own, else the shared one. Returns the shared
+// copy's failure when neither opens; ownCopy tells which one is open.
+std::error_code OpenCopy(const std::string& store, const std::string& entry, SourceFile& copy,
+                         bool& ownCopy) {
+  ownCopy = false;
+  std::error_code ownFailure = std::make_error_code(std::errc::no_such_file_or_directory);
+  if (const std::optional<std::string> own = OwnCopyPathIn(store, entry);
+      own && own->size() < kMaxPath) {
+    ownFailure = copy.Open(own->c_str());
+    if (!ownFailure) {
+      ownCopy = true;
+      return {};
+    }
+  }
+  const std::string shared = SharedCopyPathIn(store, entry);
+  if (shared.size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
+  const std::error_code sharedFailure = copy.Open(shared.c_str());
+  // An own copy that is there but cannot be read says more than a shared one that is gone.
+  if (sharedFailure && IsMissing(sharedFailure) && !IsMissing(ownFailure)) return ownFailure;
+  return sharedFailure;
+}
+
+void FinishRestore(const std::string& entry, ListOnDisk& list, RestoreConversation& conversation,
+                   RestoreOutcome& outcome) {
+  if (conversation.DropEntry(entry)) outcome.rewriteError = list.Remove(entry);
+  // "Restored" must mean the file would survive a power cut that came right after.
+  outcome.flushError = FlushFileSystemOf(entry.c_str());
+}
+
+}  // namespace
+
+RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
+                            RestoreConversation& conversation) {
+  RestoreOutcome outcome;
+  SourceFile copy;
+  bool ownCopy = false;
+  if (const std::error_code failure = OpenCopy(store, entry, copy, ownCopy)) {
+    outcome.result = IsMissing(failure) ? RestoreResult::kCopyMissing : RestoreResult::kCopyFailed;
+    outcome.error = failure;
+    return outcome;
+  }
+  // Files of the same name share one copy: say so before putting another file's contents
+  // at this path.
+  if (!ownCopy) {
+    if (const std::optional<std::string> origin = OriginOf(copy);
+        origin && !IsSamePath(*origin, entry) &&
+        !conversation.RestoreFromOtherOrigin(*origin, entry)) {
+      outcome.result = RestoreResult::kDeclined;
+      return outcome;
+    }
+  }
+  // A restore after a clean-up may find the file's folders gone: they are made again, only
+  // on an absolute path: a relative record (written by an older program, or an editor's line
+  // break glued to its front) names no fixed place.
+  if (IsAbsolutePath(entry)) {
+    if (const std::error_code failure = CreateParentFolders(entry)) {
+      outcome.error = failure;
+      return outcome;
+    }
+  }
+  const std::error_code first = copy.CopyTo(entry.c_str(), /*failIfExists=*/true);
+  if (!first) {
+    outcome.result = RestoreResult::kRestored;
+    FinishRestore(entry, list, conversation, outcome);
+    return outcome;
+  }
+  if (first != std::errc::file_exists) {
+    outcome.error = first;
+    return outcome;
+  }
+  if (!conversation.Overwrite(entry)) {
+    outcome.result = RestoreResult::kDeclined;
+    return outcome;
+  }
+  if ((outcome.error = copy.CopyTo(entry.c_str(), /*failIfExists=*/false))) {
+    outcome.result = RestoreResult::kOverwriteFailed;
+    return outcome;
+  }
+  outcome.result = RestoreResult::kRestoredOverwriting;
+  FinishRestore(entry, list, conversation, outcome);
+  return outcome;
+}
+
+std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,
+                            RestoreConversation& conversation) {
+  if (!conversation.DropEntry(entry)) return {};
+  return list.Remove(entry);
+}

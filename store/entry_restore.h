@@ -1,0 +1,57 @@
+// Restoring one entry of list.txt: which copy, which questions, the copy back, the rewrite
+// of the list. Front ends (the restoration dialog, a command line) only ask and present.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+#include "store/list_on_disk.h"
+
+// What a front end answers, and does to its own list, while one entry is restored.
+class RestoreConversation {
+ public:
+  RestoreConversation() = default;
+  virtual ~RestoreConversation() = default;
+  RestoreConversation(const RestoreConversation&) = delete;
+  RestoreConversation& operator=(const RestoreConversation&) = delete;
+
+  // The entry has no copy of its own, and the shared copy of its name was last taken from
+  // another file, origin: restore that file's contents to entry?
+  virtual bool RestoreFromOtherOrigin(const std::string& origin, const std::string& entry) = 0;
+  // A file is at entry already: replace it?
+  virtual bool Overwrite(const std::string& entry) = 0;
+  // The entry is done with: drop it from the front end's own list. False when that list has
+  // no such entry; list.txt is then left as it is.
+  virtual bool DropEntry(const std::string& entry) = 0;
+};
+
+enum class RestoreResult {
+  kRestored,             // the copy is back at a free path
+  kRestoredOverwriting,  // the copy replaced the file there, as agreed
+  kDeclined,             // a question was answered No: nothing changed
+  kCopyMissing,          // the entry has no copy in the store any more
+  kCopyFailed,           // the copy could not be put back (error says why): nothing changed
+  kOverwriteFailed,      // agreed to replace the file there, but that failed
+};
+
+struct RestoreOutcome {
+  RestoreResult result = RestoreResult::kCopyFailed;
+  std::error_code error;
+  // After a copy that came back: why list.txt could not be rewritten, and why the restored
+  // file could not be flushed to disk (a success not on disk is not reported as one).
+  std::error_code rewriteError;
+  std::error_code flushError;
+};
+
+// Restores entry from the store folder store (ending with a separator). The entry's own copy
+// is taken when it has one, without a question; otherwise the shared copy of its name, after
+// RestoreFromOtherOrigin when that copy was last taken from another path. The origin asked
+// about is that of the very file then copied. The folders on the way to an absolute entry
+// are made when missing. After the copy, DropEntry, then the list is rewritten without it.
+RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
+                            RestoreConversation& conversation);
+
+// Takes an entry whose copies are gone out of the list, as a restore would: DropEntry, then
+// the rewrite. On failure returns why.
+std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,
+                            RestoreConversation& conversation);

@@ -1,0 +1,138 @@
+// Tests of restoring one entry from the store: which copy is taken, when the origin question
+// comes and about which file, and what is left of list.txt.
+#include "store/entry_restore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "framework/file_copies.h"
+#include "framework/test_support/temp_folder.h"
+#include "store/copy_origin.h"
+#include "store/store_layout.h"
+
+namespace {
+
+class Conversation : public RestoreConversation {
+ public:
+  bool RestoreFromOtherOrigin(const std::string& origin, const std::string& entry) override {
+    asked.push_back(origin + " -> " + entry);
+    if (onOriginQuestion) onOriginQuestion();
+    return answer;
+  }
+  bool Overwrite(const std::string&) override { return true; }
+  bool DropEntry(const std::string& entry) override {
+    dropped.push_back(entry);
+    return true;
+  }
+
+  bool answer = true;
+  std::function<void()> onOriginQuestion;
+  std::vector<std::string> asked;
+  std::vector<std::string> dropped;
+};
+
+class EntryRestoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.MakeDir("backups");
+    folder.MakeDir("data/S");
+    store = folder.Path("backups") + "/";
+  }
+  // A copy of a file that held contents, taken from origin, under path in the store.
+  void Keep(const std::string& path, const std::string& contents, const std::string& origin) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    folder.Write("source", contents);
+    const FileNote note = OriginNoteOf(origin.c_str());
+    ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), path.c_str(), false, &note));
+  }
+  RestoreOutcome Restore(const std::string& entry) {
+    folder.Write("backups/list.txt", entry + ";");
+    list.Loaded(folder.Path("backups/list.txt"), entry + ";");
+    return RestoreEntry(store, entry, list, conversation);
+  }
+
+  TempFolder folder;
+  std::string store;
+  ListOnDisk list;
+  Conversation conversation;
+};
+
+TEST_F(EntryRestoreTest, AnEntryWithItsOwnCopyComesBackWithoutAQuestion) {
+  const std::string entry = folder.Path("data/S") + "//a.txt";
+  Keep(*OwnCopyPathIn(store, entry), "own", entry);
+  Keep(SharedCopyPathIn(store, entry), "another file's", folder.Path("elsewhere/a.txt"));
+  const RestoreOutcome outcome = Restore(entry);
+  EXPECT_EQ(outcome.result, RestoreResult::kRestored);
+  EXPECT_TRUE(conversation.asked.empty());
+  EXPECT_EQ(TempFolder::Read(folder.Path("data/S/a.txt")), "own");
+  EXPECT_EQ(conversation.dropped, std::vector<std::string>{entry});
+  EXPECT_EQ(TempFolder::Read(folder.Path("backups/list.txt")), "");
+}
+
+TEST_F(EntryRestoreTest, TheSharedCopyAsksOnlyWhenItCameFromAnotherPath) {
+  const std::string entry = folder.Path("data/S/a.txt");
+  struct Case {
+    const char* name;
+    std::string origin;
+    bool asks;
+  } cases[] = {
+      {"the same path with a doubled separator", folder.Path("data/S") + "//a.txt", false},
+      {"another path", folder.Path("data/a.txt"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(entry);
+    conversation.asked.clear();
+    Keep(SharedCopyPathIn(store, entry), c.name, c.origin);
+    EXPECT_EQ(Restore(entry).result, RestoreResult::kRestored);
+    EXPECT_EQ(conversation.asked.size(), c.asks ? 1u : 0u);
+    EXPECT_EQ(TempFolder::Read(entry), c.name);
+  }
+}
+
+TEST_F(EntryRestoreTest, TheOriginAskedAboutIsThatOfTheVeryFileRestored) {
+  const std::string entry = folder.Path("data/S/a.txt");
+  const std::string shared = SharedCopyPathIn(store, entry);
+  Keep(shared, "from P", folder.Path("P/a.txt"));
+  // While the user reads the question, another instance replaces the shared copy.
+  conversation.onOriginQuestion = [&] { Keep(shared, "from Q", folder.Path("Q/a.txt")); };
+  EXPECT_EQ(Restore(entry).result, RestoreResult::kRestored);
+  ASSERT_EQ(conversation.asked.size(), 1u);
+  EXPECT_EQ(conversation.asked[0], folder.Path("P/a.txt") + " -> " + entry);
+  EXPECT_EQ(TempFolder::Read(entry), "from P");
+}
+
+TEST_F(EntryRestoreTest, NoCopyAtAllIsMissingAndADeclinedQuestionChangesNothing) {
+  const std::string entry = folder.Path("data/S/a.txt");
+  const RestoreOutcome missing = Restore(entry);
+  EXPECT_EQ(missing.result, RestoreResult::kCopyMissing);
+  EXPECT_EQ(missing.error, std::errc::no_such_file_or_directory);
+
+  Keep(SharedCopyPathIn(store, entry), "from P", folder.Path("P/a.txt"));
+  conversation.answer = false;
+  EXPECT_EQ(Restore(entry).result, RestoreResult::kDeclined);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_TRUE(conversation.dropped.empty());
+  EXPECT_EQ(TempFolder::Read(folder.Path("backups/list.txt")), entry + ";");
+}
+
+TEST_F(EntryRestoreTest, ARewriteThatFindsItsEntryGoneKeepsTheListItReadForTheNextOne) {
+  const std::string a = folder.Path("data/a");
+  const std::string b = folder.Path("data/b");
+  const std::string c = folder.Path("data/c");
+  const std::string path = folder.Path("backups/list.txt");
+  folder.Write("backups/list.txt", a + ";" + b + ";" + c + ";");
+  list.Loaded(path, a + ";" + b + ";" + c + ";");
+  // Another window restored b and rewrote the list first.
+  folder.Write("backups/list.txt", c + ";" + a + ";");
+  EXPECT_FALSE(list.Remove(b));
+  EXPECT_EQ(TempFolder::Read(path), c + ";" + a + ";");
+  // The next restore of this window still rewrites the list.
+  EXPECT_FALSE(list.Remove(c));
+  EXPECT_EQ(TempFolder::Read(path), a + ";");
+}
+
+}  // namespace
