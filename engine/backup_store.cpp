@@ -2,7 +2,6 @@
 // all-or-nothing copy of each file and the append-only restoration list.
 #include "backup_store.h"
 
-#include <cerrno>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -81,8 +80,8 @@ void OpenStore() {
 void StoreCannotBeWritten(std::error_code why) {
   if (s_storeFailed) return;
   s_storeFailed = s_runActive;
-  AfxMessageBox("The backups folder cannot be written:\n" + s_storeFolder + "\n" +
-                ErrorText(why) + "\nThe clean stops here.");
+  AfxMessageBox("The backups folder cannot be written:\n" + s_storeFolder + "\n" + ErrorText(why) +
+                "\nThe clean stops here.");
 }
 
 std::string SourceFailure(std::error_code error) {
@@ -159,11 +158,8 @@ void PrepareBackupStore() {
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
-    errno = 0;
     if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
-      const std::error_code listFailure =
-          folderMade ? folderMade
-                     : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+      const std::error_code listFailure = folderMade ? folderMade : g_fileList.LastError();
       AfxMessageBox("Openning restoration list file failed.");
       AfxMessageBox("Failed to create backup list text file");
       if (!s_storeFolder.empty()) StoreCannotBeWritten(listFailure);

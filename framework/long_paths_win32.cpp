@@ -98,6 +98,10 @@ BOOL MoveFileExLong(const std::string& from, const std::string& to, DWORD flags)
   return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), flags);
 }
 
+BOOL CreateHardLinkLong(const std::string& link, const std::string& existing) {
+  return ::CreateHardLinkW(WidePath(link).c_str(), WidePath(existing).c_str(), nullptr);
+}
+
 HANDLE FindFirstLong(const std::string& pattern, FoundEntry& entry) {
   WIN32_FIND_DATAW found;
   HANDLE search = ::FindFirstFileW(WidePath(pattern).c_str(), &found);

@@ -24,6 +24,7 @@ BOOL SetFileAttributesLong(const std::string& path, DWORD attributes);
 BOOL CreateDirectoryLong(const std::string& path);
 BOOL DeleteFileLong(const std::string& path);
 BOOL MoveFileExLong(const std::string& from, const std::string& to, DWORD flags);
+BOOL CreateHardLinkLong(const std::string& link, const std::string& existing);
 
 // One entry of a folder search, its name in the program's code page however long.
 struct FoundEntry {
