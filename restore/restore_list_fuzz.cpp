@@ -154,9 +154,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string name = target.substr(target.rfind('/') + 1);
     existedBefore = ::lstat(target.c_str(), &st) == 0;
     if (existedBefore && S_ISREG(st.st_mode)) contentBefore = ReadFile(target);
-    asked = ::lstat((box.backups + "/" + name + "BACKUP").c_str(), &st) == 0 && existedBefore;
+    const bool copyThere = ::lstat((box.backups + "/" + name + "BACKUP").c_str(), &st) == 0;
+    asked = copyThere && existedBefore;
     backend.Pick(IDC_LIST_ENTRIES, index).Click(IDC_RESTORE);
     if (asked) backend.Answer((flags & 2) ? IDYES : IDNO);
+    // With no copy at all, the dialog says so and offers to forget the entry; kept, the list
+    // stays whole.
+    if (!copyThere) backend.Answer(IDOK).Answer(IDNO);
     if (flags & 4) backend.Hide().Show();
   });
   dialog.DoModal();
