@@ -123,6 +123,8 @@ void EndBackupRun() {
   s_runActive = false;
   s_programDirKnown = false;
   g_fileList.Close();
+  const std::vector<std::string> writtenFolders =
+      s_copier ? s_copier->WrittenFolders() : std::vector<std::string>();
   s_copier.reset();
   // Each clean replaces the report of the one before; a store that cannot be written keeps
   // the old one, and the window still names what this clean missed.
@@ -133,7 +135,7 @@ void EndBackupRun() {
   }
   // Only once everything is on disk may the user take the originals as safe to delete.
   if (s_storeWritten && s_store.IsOpen()) {
-    if (std::error_code error = FlushStore(s_store)) {
+    if (std::error_code error = FlushStore(s_store, writtenFolders)) {
       AfxMessageBox("Writing the backups to disk failed: " + ErrorText(error));
     }
   }

@@ -69,6 +69,33 @@ std::error_code LinkReplacing(const std::string& existing, const std::string& de
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Copies source to destination by way of a hidden name in workFolder, never beside the
+// destination: the hidden name is held open until it has been moved into place, so that the
+// store's tidying takes it for a living writer's, not for a dead one's leftover.
+std::error_code CopyIntoPlace(const char* source, const std::string& destination,
+                              const std::string& workFolder, const FileNote* note) {
+  const std::string_view name = FindFileName(destination);
+  for (unsigned attempt = 0; attempt < 3; ++attempt) {
+    const std::string temp = HiddenNameIn(workFolder, name, attempt + 7);
+    if (std::error_code error = CopyFileReplacing(source, temp.c_str(), true, note)) {
+      if (error == std::errc::file_exists) continue;
+      return error;
+    }
+    HANDLE held = ::CreateFileA(temp.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::error_code error;
+    if (!::MoveFileExA(temp.c_str(), destination.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = LastError();
+      ::DeleteFileA(temp.c_str());
+    }
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    return error;
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
 }  // namespace
 
 void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused; }
@@ -83,7 +110,7 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
   for (std::size_t i = 0; i < destinations.size(); ++i) {
     std::error_code error;
     if (i == 0) {
-      error = CopyFileReplacing(source, destinations[0].c_str(), false, note);
+      error = CopyIntoPlace(source, destinations[0], workFolder, note);
     } else if (result.names[0]) {
       // Without the first name there is no finished copy to link: copy the source again.
       error = CopyFileReplacing(source, destinations[i].c_str(), false, note);

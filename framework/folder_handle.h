@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 #include <system_error>
 
 class FolderHandle {
@@ -26,8 +28,9 @@ class FolderHandle {
   // Writes everything of the folder's file system that is still in memory to the disk, the
   // files of other programs included; returns when it is there. Where the platform keeps that
   // for administrators (Windows), it writes the folder itself and each of its files changed
-  // since Open instead.
-  std::error_code FlushFileSystem();
+  // since Open instead, and the same in each of alsoFolders (full paths ending with a
+  // separator): the folders below it that were written to.
+  std::error_code FlushFileSystem(const std::vector<std::string>& alsoFolders = {});
 
  private:
   // What the platform holds while the folder is open; null when closed.

@@ -47,7 +47,7 @@ void FolderHandle::Unlock() {
   if (m_open) ::flock(m_open->fd, LOCK_UN);
 }
 
-std::error_code FolderHandle::FlushFileSystem() {
+std::error_code FolderHandle::FlushFileSystem(const std::vector<std::string>& /*alsoFolders*/) {
   if (!m_open) return std::make_error_code(std::errc::bad_file_descriptor);
   return ::syncfs(m_open->fd) == 0 ? std::error_code() : LastError();
 }

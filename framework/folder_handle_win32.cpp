@@ -140,13 +140,19 @@ void FolderHandle::Unlock() {
   ::UnlockFileEx(m_open->lock, 0, 1, 0, &at);
 }
 
-std::error_code FolderHandle::FlushFileSystem() {
+std::error_code FolderHandle::FlushFileSystem(const std::vector<std::string>& alsoFolders) {
   if (!m_open) return std::make_error_code(std::errc::bad_file_descriptor);
   if (FlushVolumeOf(m_open->folder)) return {};
-  const std::error_code files = FlushChangedFiles(m_open->folder, m_open->openedAt);
-  // The folder's own entries: the names the copies took.
-  const std::error_code names = FlushPath(m_open->folder, /*folder=*/true);
-  return files ? files : names;
+  std::error_code first;
+  const auto flushFolder = [&](const std::string& folder) {
+    const std::error_code files = FlushChangedFiles(folder, m_open->openedAt);
+    // The folder's own entries: the names the copies took.
+    const std::error_code names = FlushPath(folder, /*folder=*/true);
+    if (!first) first = files ? files : names;
+  };
+  flushFolder(m_open->folder);
+  for (const std::string& folder : alsoFolders) flushFolder(folder);
+  return first;
 }
 
 std::error_code FlushFileSystemOf(const char* path) {

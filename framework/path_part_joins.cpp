@@ -1,4 +1,5 @@
-// Joining path parts with single separators, for both platforms' path parts.
+// Joining path parts with single separators, and the folder part of a path, for both
+// platforms' path parts.
 #include "framework/path_part_joins.h"
 
 #include "framework/path_parts.h"
@@ -30,4 +31,11 @@ std::string CollapseSeparators(std::string_view path) {
     collapsed += c;
   }
   return collapsed;
+}
+
+std::string FolderPart(std::string_view path) {
+  std::string folder(path);
+  RemoveFileSpec(folder.data());
+  folder.resize(std::char_traits<char>::length(folder.c_str()));
+  return folder;
 }

@@ -1,4 +1,5 @@
-// What the platforms' path parts share: joining parts with single separators.
+// What the platforms' path parts share: joining parts with single separators, and the
+// folder part of a path.
 #pragma once
 
 #include <optional>

@@ -30,6 +30,8 @@ std::string_view FindFileName(std::string_view path);
 // "/a", "/a" becomes "/", "a" becomes "" (on Windows "C:\\a\\b" becomes "C:\\a" and "C:\\a"
 // becomes "C:\\"). Returns true when something was removed.
 bool RemoveFileSpec(char* path);
+// The same cut on a copy: the folder part of path, as RemoveFileSpec leaves it.
+std::string FolderPart(std::string_view path);
 
 // Where an absolute path lies, as a relative path: its parts below the root joined by single
 // separators, so doubled separators name the same place as single ones. "/home//me/a.txt"

@@ -47,7 +47,7 @@ const DialogTemplate& UnprotectedDlgTemplate() {
       "Quillmar - not protected",
       {"MS Shell Dlg", 8, 0, false, 1},
       {
-          {-1, ControlClass::Static, "These files and folders have no copy of their own:",
+          {-1, ControlClass::Static, "Quillmar could not fully protect these files and folders:",
            0x50020000, 7, 7, 306, 8},
           // Read-only text of several lines with both scroll bars, border, tab stop.
           {IDC_UNPROTECTED_LIST, ControlClass::Edit, "",

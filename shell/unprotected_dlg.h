@@ -2,7 +2,7 @@
 // The list is read-only text, so it can be scrolled, selected and copied.
 //
 //   +- Quillmar - not protected ------------------------------[x]+
-//   | These files and folders have no copy of their own:          |
+//   | Quillmar could not fully protect these files and folders:   |
 //   | +--------------------------------------------------------+ |
 //   | | Also in /home/me/.local/share/quillmar/backups/unpro... | |  1010
 //   | | /home/me/docs/a;b.txt                                   | |

@@ -105,6 +105,20 @@ TEST_F(EntryRestoreTest, TheOriginAskedAboutIsThatOfTheVeryFileRestored) {
   EXPECT_EQ(TempFolder::Read(entry), "from P");
 }
 
+TEST_F(EntryRestoreTest, APathTooLongForItsOwnCopyFallsBackToTheSharedOneAndItsQuestion) {
+  // Fits the system's path length, but not with the store's folder and "paths" before it.
+  std::string entry = folder.Path("data");
+  while (entry.size() < kMaxPath - 60) entry += "/" + std::string(200, 'x');
+  entry += "/a.txt";
+  ASSERT_LT(entry.size(), kMaxPath);
+  ASSERT_GE(OwnCopyPathIn(store, entry)->size(), kMaxPath);
+  Keep(SharedCopyPathIn(store, entry), "from P", folder.Path("P/a.txt"));
+  conversation.answer = false;
+  EXPECT_EQ(Restore(entry).result, RestoreResult::kDeclined);
+  ASSERT_EQ(conversation.asked.size(), 1u);
+  EXPECT_EQ(conversation.asked[0], folder.Path("P/a.txt") + " -> " + entry);
+}
+
 TEST_F(EntryRestoreTest, NoCopyAtAllIsMissingAndADeclinedQuestionChangesNothing) {
   const std::string entry = folder.Path("data/S/a.txt");
   const RestoreOutcome missing = Restore(entry);

@@ -1,7 +1,6 @@
 // Making the store's folders, and those above them, private to the user.
 #include "store/private_folders.h"
 
-#include <cstring>
 #include <filesystem>
 
 #include "framework/path_parts.h"
@@ -14,19 +13,12 @@ bool IsFolder(const std::string& path) {
   return std::filesystem::is_directory(path, ignored);
 }
 
-std::string ParentOf(const std::string& path) {
-  std::string folder = path;
-  RemoveFileSpec(folder.data());
-  folder.resize(std::strlen(folder.c_str()));
-  return folder;
-}
-
 }  // namespace
 
 std::error_code CreatePrivateFolders(const std::string& folder) {
   std::error_code made = CreatePrivateFolder(folder.c_str());
   if (made == std::errc::no_such_file_or_directory) {
-    const std::string parent = ParentOf(folder);
+    const std::string parent = FolderPart(folder);
     if (parent.empty() || parent == folder) return made;
     if (std::error_code parentMade = CreatePrivateFolders(parent)) return parentMade;
     made = CreatePrivateFolder(folder.c_str());

@@ -50,6 +50,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
     if (!m_madeFolderExisted) {
       if (std::error_code error = CreatePrivateFolders(folder)) return error;
     }
+    m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
   existed = m_madeFolderExisted;

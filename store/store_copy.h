@@ -32,6 +32,8 @@ class StoreCopier {
   explicit StoreCopier(std::string store);
 
   StoreCopyOutcome Copy(const char* source);
+  // The folders below "paths" it copied into, each once, ending with a separator.
+  const std::vector<std::string>& WrittenFolders() const { return m_writtenFolders; }
 
  private:
   // Makes the folder that will hold ownCopy; the error when it cannot be made. existed tells
@@ -44,6 +46,7 @@ class StoreCopier {
   std::string m_store;
   std::string m_madeFolder;
   bool m_madeFolderExisted = false;
+  std::vector<std::string> m_writtenFolders;
   // A fixed set of bits, one hash each: the memory of a clean stays flat whatever the tree.
   std::vector<std::uint64_t> m_seenNames;
 };

@@ -7,9 +7,9 @@ void (*s_observer)() = nullptr;
 
 }  // namespace
 
-std::error_code FlushStore(FolderHandle& store) {
+std::error_code FlushStore(FolderHandle& store, const std::vector<std::string>& writtenFolders) {
   if (s_observer != nullptr) s_observer();
-  return store.FlushFileSystem();
+  return store.FlushFileSystem(writtenFolders);
 }
 
 void SetStoreFlushObserverForTesting(void (*observer)()) { s_observer = observer; }

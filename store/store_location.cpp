@@ -2,7 +2,6 @@
 // folders above it.
 #include "store_location.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "framework/folder_paths.h"
@@ -15,19 +14,12 @@ namespace {
 
 constexpr std::string_view kBackupsFolder = "backups";
 
-std::string FolderOf(const std::string& path) {
-  std::string folder = path;
-  RemoveFileSpec(folder.data());
-  folder.resize(std::strlen(folder.c_str()));
-  return folder;
-}
-
 }  // namespace
 
 std::string BackupsFolderPath() {
   const std::string program = GetProgramPath();
   if (program.empty()) return std::string();
-  const std::string programDir = FolderOf(program);
+  const std::string programDir = FolderPart(program);
   const std::optional<std::string> installed = InstalledDataFolder(programDir);
   if (installed && installed->empty()) return std::string();
   const std::string folder = installed ? *installed : programDir + kPathSeparator;
