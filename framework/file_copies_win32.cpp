@@ -81,14 +81,13 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
       if (error == std::errc::file_exists) continue;
       return error;
     }
-    HANDLE held = ::CreateFileA(temp.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileLong(temp, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
     std::error_code error;
-    if (!::MoveFileExA(temp.c_str(), destination.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       error = LastError();
-      ::DeleteFileA(temp.c_str());
+      DeleteFileLong(temp);
     }
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     return error;

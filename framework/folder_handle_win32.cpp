@@ -70,8 +70,10 @@ bool FlushVolumeOf(const std::string& path) {
 // written since the moment given. A copy keeps its original's modification time but is created
 // anew.
 std::error_code FlushChangedFiles(const std::string& folder, ULONGLONG since) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+  // The wide search, for folders of any length and names of any script; the times are read
+  // from the search itself.
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(WidePath(folder + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return LastError();
   std::error_code first;
   do {
@@ -79,14 +81,14 @@ std::error_code FlushChangedFiles(const std::string& folder, ULONGLONG since) {
     const ULONGLONG changed =
         std::max(AsNumber(found.ftCreationTime), AsNumber(found.ftLastWriteTime));
     if (changed + kTimeSlack < since) continue;
-    const std::error_code error = FlushPath(folder + found.cFileName, /*folder=*/false);
+    const std::error_code error = FlushPath(folder + NarrowText(found.cFileName), /*folder=*/false);
     // A file another instance is still writing, or has just removed, is that instance's to
     // flush; only a failure on a file that is there and free counts.
     if (error && !first && error.value() != ERROR_SHARING_VIOLATION &&
         error.value() != ERROR_FILE_NOT_FOUND) {
       first = error;
     }
-  } while (::FindNextFileA(search, &found));
+  } while (::FindNextFileW(search, &found));
   ::FindClose(search);
   return first;
 }
