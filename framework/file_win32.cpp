@@ -1,4 +1,4 @@
-// CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFileA's access,
+// CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFile's access,
 // sharing and creation arguments.
 #include <algorithm>
 

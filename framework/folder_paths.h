@@ -19,6 +19,10 @@ std::error_code MakeAbsolute(std::string& path);
 bool IsFolder(const std::string& path);
 // True when path names an existing regular file, or a link to one.
 bool IsRegularFile(const std::string& path);
+// True only when the platform says nothing is there: no item of that name, or a folder on the
+// way to it missing. False when something is there, even a broken link, and when the
+// platform cannot tell (a folder on the way that may not be searched, a file on the way).
+bool IsMissing(const std::string& path);
 
 // True when a new file can be made in folder now: a file is made there and removed again.
 // False for a folder that is missing, read-only, on read-only media or closed to this user.

@@ -53,6 +53,11 @@ bool FolderTakesNewFiles(const std::string& folder) {
   return true;
 }
 
+bool IsMissing(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
 std::string HomeFolder() {
   const passwd* entry = ::getpwuid(::getuid());
   if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == kPathSeparator) {

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include "framework/test_support/run_as_nobody.h"
+
 namespace {
 
 class FolderPathsTest : public ::testing::Test {
@@ -95,6 +97,41 @@ TEST_F(FolderPathsTest, FoldersAndRegularFilesAreToldApartLinksFollowed) {
   for (const auto& c : cases) {
     EXPECT_EQ(IsFolder(P(c.name)), c.folder) << c.name;
     EXPECT_EQ(IsRegularFile(P(c.name)), c.file) << c.name;
+  }
+}
+
+TEST_F(FolderPathsTest, OnlyWhatIsSurelyNotThereIsMissing) {
+  ASSERT_EQ(::mkdir(P("folder").c_str(), 0755), 0);
+  std::ofstream(P("file")) << "x";
+  ASSERT_EQ(::symlink("gone", P("broken").c_str()), 0);
+  ASSERT_EQ(::mkdir(P("shut").c_str(), 0700), 0);
+  std::ofstream(P("shut/inside")) << "x";
+  ASSERT_EQ(::chmod(P("shut").c_str(), 0), 0);
+  ASSERT_EQ(::chmod(root.c_str(), 0755), 0);  // the test folder itself is open to everyone
+  const struct {
+    const char* name;
+    bool missing;
+  } cases[] = {
+      {"missing", true},
+      {"missing/below", true},
+      {"folder/missing", true},
+      {"folder", false},
+      {"file", false},
+      {"broken", false},
+      // A file on the way is no folder that could be missing.
+      {"file/below", false},
+      // A folder that may not be searched hides whether anything is in it.
+      {"shut/inside", false},
+      {"shut/missing", false},
+  };
+  const std::string seen = RunAsNobody([&] {
+    std::string out;
+    for (const auto& c : cases) out += IsMissing(P(c.name)) ? '1' : '0';
+    return out;
+  });
+  ASSERT_EQ(seen.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(seen[i] == '1', cases[i].missing) << cases[i].name;
   }
 }
 

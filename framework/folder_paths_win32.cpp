@@ -102,6 +102,12 @@ bool FolderTakesNewFiles(const std::string& folder) {
   return true;
 }
 
+bool IsMissing(const std::string& path) {
+  if (GetFileAttributesLong(path) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 std::string HomeFolder() {
   if (const char* profile = std::getenv("USERPROFILE");
       profile != nullptr && IsAbsolutePath(profile) && IsFolder(profile)) {

@@ -64,6 +64,10 @@ TEST_F(FolderPathsWin32Test, FoldersFilesAndDevicesAreToldApart) {
     EXPECT_EQ(IsFolder(c.path), c.folder) << c.path;
     EXPECT_EQ(IsRegularFile(c.path), c.file) << c.path;
   }
+  EXPECT_TRUE(IsMissing(folder.Path("missing")));
+  EXPECT_TRUE(IsMissing(folder.Path("missing\\below")));
+  EXPECT_FALSE(IsMissing(folder.Path("folder")));
+  EXPECT_FALSE(IsMissing(folder.Path("file")));
   const std::string home = HomeFolder();
   EXPECT_TRUE(IsAbsolutePath(home)) << home;
   EXPECT_TRUE(IsFolder(home)) << home;

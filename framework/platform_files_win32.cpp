@@ -1,6 +1,7 @@
-// Platform file services over Win32: FindFirstFileA/FindNextFileA, GetModuleFileNameA,
-// CreateDirectoryA, the all-or-nothing copy (a hidden temporary name, then MoveFileExA), notes
-// in alternate data streams and FormatMessageA for error texts.
+// Platform file services over Win32: the folder search, GetModuleFileNameA, folder creation,
+// the all-or-nothing copy (a hidden temporary name, then a move over the destination), notes
+// in alternate data streams and FormatMessageA for error texts. Paths go through
+// long_paths_win32.h, so that any length works.
 #include <algorithm>
 #include <cstring>
 

@@ -61,6 +61,15 @@ class DialogWindow {
   virtual void DrawIcon(int x, int y, const Icon& icon) = 0;
 };
 
+// What the user asked for while long work kept the windows responsive.
+enum class StopRequest {
+  Nothing,
+  // Escape: stop the work, and nothing more.
+  Stop,
+  // A window's close box (or the system's close command, Alt+F4): stop the work, then close.
+  Close,
+};
+
 class WindowBackend {
  public:
   WindowBackend() = default;
@@ -82,9 +91,9 @@ class WindowBackend {
   virtual int GetSystemMetrics(int index) const = 0;
   // Lets the windows repaint during long work on the user-interface thread. Every user input
   // is dropped, except that Escape or a window's close box is taken as a request to stop the
-  // work: returns true when such a request came since the last call. What stopping means,
-  // and whether to ask first, is the caller's.
-  virtual bool KeepResponsive() = 0;
+  // work: returns the request that came since the last call, Close when both did. What
+  // stopping and closing mean, and whether to ask first, is the caller's.
+  virtual StopRequest KeepResponsive() = 0;
 };
 
 // The backend must outlive every dialog run on it. Passing null uninstalls.

@@ -50,7 +50,7 @@ done
 echo "ok: icons are PNGs of ${sizes[*]} pixels"
 
 desktop-file-validate "$root/share/applications/$app_id.desktop" || fail "desktop-file-validate"
-grep -qx 'Exec=quillmar' "$root/share/applications/$app_id.desktop" || fail "desktop entry's Exec"
+grep -qx 'Exec=quillmar %f' "$root/share/applications/$app_id.desktop" || fail "desktop entry's Exec"
 appstreamcli validate --no-net "$root/share/metainfo/$app_id.metainfo.xml" || fail "appstreamcli validate"
 grep -q "<release version=\"$version\"" "$root/share/metainfo/$app_id.metainfo.xml" || fail "metainfo's version"
 echo "ok: desktop-file-validate and appstreamcli validate --no-net"

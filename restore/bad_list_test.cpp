@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "framework/test_support/run_as_nobody.h"
 #include "restore/restore_list_dlg.h"
 #include "restore/restore_list_test_fixture.h"
 
@@ -157,12 +158,30 @@ TEST_F(RestoreListDlgTest, BackupsFolderRemovedWhileOpenGivesMessagesAndChangesN
   EXPECT_EQ(m_backend.Messages()[0].text,
             ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
   EXPECT_EQ(m_backend.Messages()[1].style, MB_YESNO);
-  EXPECT_EQ(m_backend.Messages()[2].text, kOpenFailed);
-  EXPECT_EQ(m_backend.Messages()[3].text, kOpenFailed);
+  // A store that is gone holds nothing to restore; what the list box showed stays.
+  EXPECT_EQ(m_backend.Messages()[2].text, kNothingToRestore);
+  EXPECT_EQ(m_backend.Messages()[3].text, kNothingToRestore);
   EXPECT_FALSE(fs::exists(f));
   EXPECT_FALSE(fs::exists(m_backups));  // the dialog does not make it again
   EXPECT_EQ(EntriesOf(dialog), Texts{f});
   ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, AStoreThatMayNotBeSearchedIsAFailureNotAnEmptyStore) {
+  WriteList(ListOf({Data("a.txt")}));
+  // The way to the store is open to everyone; only the store itself is shut.
+  for (const std::string& folder : {m_root, m_program}) ::chmod(folder.c_str(), 0755);
+  ASSERT_EQ(::chmod(m_backups.c_str(), 0), 0);
+  const std::string seen = RunAsNobody([&] {
+    CRestoreListDlg dialog;
+    dialog.DoModal();
+    std::string texts;
+    for (const std::string& text : m_backend.MessageTexts()) texts += text + "|";
+    return texts;
+  });
+  ::chmod(m_backups.c_str(), 0755);
+  EXPECT_EQ(seen, std::string(kOpenFailed) + "|");
+  EXPECT_EQ(ReadFile(ListPath()), ListOf({Data("a.txt")}));
 }
 
 TEST_F(RestoreListDlgTest, ListThatIsAFolderCannotBeOpened) {

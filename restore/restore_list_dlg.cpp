@@ -21,7 +21,7 @@ namespace {
 
 const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
-constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate;
+constexpr unsigned kLoadMode = CFile::modeReadWrite;
 
 // The list's path in the store folder, into a kMaxPath buffer. False (and an empty buffer)
 // when the path does not fit or the store cannot be found.
@@ -74,13 +74,19 @@ void CRestoreListDlg::OnDebug() { WalkEntries(); }
 void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 
 void CRestoreListDlg::LoadRestoreList() {
+  m_storeFolder = BackupsFolderPath();
+  if (!BuildListPath(m_szListPath, m_storeFolder)) {
+    AfxMessageBox("Openning restoration list file failed.");
+    return;
+  }
   // A list the user may read but not write (read-only, immutable, on a read-only disk) is
   // still shown: its backups can be restored, and only the rewrite will say it failed.
-  m_storeFolder = BackupsFolderPath();
-  if (!BuildListPath(m_szListPath, m_storeFolder) ||
-      (!m_fileList.Open(m_szListPath, kLoadMode) &&
-       !m_fileList.Open(m_szListPath, CFile::modeRead))) {
-    AfxMessageBox("Openning restoration list file failed.");
+  // Nothing is created here: a user who only looks gets no backups folder.
+  if (!m_fileList.Open(m_szListPath, kLoadMode) &&
+      !m_fileList.Open(m_szListPath, CFile::modeRead)) {
+    // Before the first clean there is neither store nor list: nothing failed.
+    AfxMessageBox(IsMissing(m_szListPath) ? "There are no files to restore"
+                                          : "Openning restoration list file failed.");
     return;
   }
 

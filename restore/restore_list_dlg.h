@@ -51,7 +51,8 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   void OnCloseRequest();
 
   // Reads the whole of list.txt and replaces both lists with its entries. On a missing,
-  // empty or malformed list it shows why and leaves both lists as they were.
+  // empty or malformed list it shows why and leaves both lists as they were; a missing list
+  // or store is not created, and counts as one with nothing to restore.
   void LoadRestoreList();
   // Fills m_entries from m_strListText, each entry added at the head.
   void SplitIntoEntries();

@@ -176,22 +176,39 @@ TEST_F(RestoreListDlgTest, SameNameFromTwoFoldersSharesOneBackupCopy) {
 
 // --- Sound behaviour where the plain procedure would lose or confuse data ---
 
-TEST_F(RestoreListDlgTest, RestoreWithoutACurrentItemDoesNothing) {
-  WriteList(ListOf({Data("a.txt")}));
-  WriteFile(BackupOf("a.txt"), "alpha");
-  {
-    CRestoreListDlg dialog;
-    m_backend.Click(IDC_RESTORE);  // items, but none picked
-    dialog.DoModal();
-  }
-  WriteList("");
-  {
-    CRestoreListDlg dialog;
-    m_backend.Click(IDC_RESTORE);  // an empty list box
-    dialog.DoModal();
-  }
-  EXPECT_EQ(m_backend.MessageTexts(), Texts{kNothingToRestore});
-  EXPECT_FALSE(fs::exists(Data("a.txt")));
+TEST_F(RestoreListDlgTest, RestoreWithoutAClickActsOnTheFirstEntryThenOnTheOneNowInItsPlace) {
+  const Texts entries{Data("a"), Data("b"), Data("c")};
+  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  WriteList(ListOf(entries));
+  CRestoreListDlg dialog;
+  m_backend.Click(IDC_RESTORE)
+      .Then([&] {
+        EXPECT_EQ(Shown(), (Texts{Data("b"), Data("c")}));
+      })
+      .Click(IDC_RESTORE)
+      .Then([&] { EXPECT_EQ(Shown(), Texts{Data("c")}); })
+      .Click(IDC_RESTORE)
+      .Click(IDC_RESTORE);  // an empty list box: nothing happens
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", "File Restored", "File Restored"}));
+  for (const char* name : {"a", "b", "c"}) EXPECT_EQ(ReadFile(Data(name)), name);
+  EXPECT_EQ(ReadFile(ListPath()), "");
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, RestoringTheLastRowMovesTheCaretToTheNewLastRow) {
+  const Texts entries{Data("a"), Data("b"), Data("c")};
+  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  WriteList(ListOf(entries));
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 2).Click(IDC_RESTORE).Click(IDC_RESTORE);
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", "File Restored"}));
+  EXPECT_TRUE(fs::exists(Data("c")));
+  EXPECT_TRUE(fs::exists(Data("b")));
+  EXPECT_FALSE(fs::exists(Data("a")));
+  EXPECT_EQ(EntriesOf(dialog), Texts{Data("a")});
+  ExpectCleanScript();
 }
 
 TEST_F(RestoreListDlgTest, PathsBeyondThePlatformLimitAreRefusedNotCut) {
@@ -371,8 +388,8 @@ TEST_F(RestoreListDlgTest, RestoreActsOnTheEntryTheListKeysMovedTheCaretTo) {
   }
   WriteList(ListOf(entries));
   CRestoreListDlg dialog;
-  // End goes to the last entry; once it is restored there is no caret, and Home then goes to
-  // the first; a page (the 93-unit list holds 11 rows) moves ten entries on.
+  // End goes to the last entry; once it is restored the caret is on the new last one, and
+  // Home then goes to the first; a page (the 93-unit list holds 11 rows) moves ten entries on.
   m_backend.Pick(IDC_LIST_ENTRIES, 3)
       .PressListKey(IDC_LIST_ENTRIES, ListKey::End)
       .Click(IDC_RESTORE)

@@ -11,32 +11,32 @@ namespace {
 
 // --- Loading ---
 
-TEST_F(RestoreListDlgTest, MissingBackupsFolderReportsOpenFailureAndCreatesNothing) {
-  fs::remove_all(m_backups);
-  CRestoreListDlg dialog;
-  m_backend.Then([&] { EXPECT_TRUE(Shown().empty()); });
-  dialog.DoModal();
-  EXPECT_EQ(m_backend.MessageTexts(), Texts{kOpenFailed});
-  EXPECT_EQ(m_backend.Messages()[0].style, MB_OK);
-  EXPECT_TRUE(dialog.Entries().empty());
-  EXPECT_FALSE(fs::exists(m_backups));
-  ExpectCleanScript();
-}
-
-TEST_F(RestoreListDlgTest, EmptyOrMissingListReportsNothingToRestore) {
-  WriteList("");
+TEST_F(RestoreListDlgTest, BeforeTheFirstCleanThereIsNothingToRestoreAndNothingIsCreated) {
+  // No store at all, as for a new user; then a store without its list.
+  fs::remove_all(m_program);
   {
     CRestoreListDlg dialog;
+    m_backend.Then([&] { EXPECT_TRUE(Shown().empty()); }).Click(IDC_RESTORE);
     dialog.DoModal();
+    EXPECT_TRUE(dialog.Entries().empty());
   }
-  fs::remove(ListPath());
+  EXPECT_FALSE(fs::exists(m_program));
+  fs::create_directories(m_backups);
   {
     CRestoreListDlg dialog;
     dialog.DoModal();
   }
   EXPECT_EQ(m_backend.MessageTexts(), (Texts{kNothingToRestore, kNothingToRestore}));
-  // The missing list was created, empty.
-  ASSERT_TRUE(fs::exists(ListPath()));
+  EXPECT_EQ(m_backend.Messages()[0].style, MB_OK);
+  EXPECT_FALSE(fs::exists(ListPath()));
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, EmptyListReportsNothingToRestore) {
+  WriteList("");
+  CRestoreListDlg dialog;
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{kNothingToRestore});
   EXPECT_EQ(fs::file_size(ListPath()), 0u);
 }
 

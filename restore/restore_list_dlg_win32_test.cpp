@@ -1,5 +1,6 @@
 // Tests of the restoration list on Windows: entries with Windows paths restored over an
-// existing file, the platform's error text, and a list held by another open.
+// existing file, the platform's error text, a store not made yet and a list held by another
+// open.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,6 +69,21 @@ TEST_F(RestoreListWin32Test, AMissingBackupShowsThePlatformsText) {
   EXPECT_EQ(backend.Messages()[0].text,
             ErrorText(std::error_code(ERROR_FILE_NOT_FOUND, std::system_category())));
   EXPECT_EQ(List(), a + ";");
+}
+
+TEST_F(RestoreListWin32Test, BeforeTheFirstCleanThereIsNothingToRestoreAndNothingIsMade) {
+  // A store without its list, then no store at all.
+  for (const char* program : {"prog\\quillmar.exe", "fresh\\quillmar.exe"}) {
+    SetProgramPathForTesting(tree.Path(program));
+    CRestoreListDlg dialog;
+    backend.Escape();
+    dialog.DoModal();
+  }
+  EXPECT_EQ(backend.MessageTexts(),
+            (Texts{"There are no files to restore", "There are no files to restore"}));
+  EXPECT_EQ(::GetFileAttributesA(tree.Path("prog\\backups\\list.txt").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesA(tree.Path("fresh").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(RestoreListWin32Test, AListHeldByAnotherOpenCannotBeOpened) {

@@ -158,8 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     asked = copyThere && existedBefore;
     backend.Pick(IDC_LIST_ENTRIES, index).Click(IDC_RESTORE);
     if (asked) backend.Answer((flags & 2) ? IDYES : IDNO);
-    // With no copy at all, the dialog says so and offers to forget the entry; kept, the list
-    // stays whole.
+    // A missing copy: the system's reason, then the offer to forget the entry, declined.
     if (!copyThere) backend.Answer(IDOK).Answer(IDNO);
     if (flags & 4) backend.Hide().Show();
   });

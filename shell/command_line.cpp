@@ -1,16 +1,18 @@
-// --version, --help and the usage: the only arguments the program reads, so that a user can
-// ask what it is and where it keeps its backups without a display.
+// --version, --help, a folder and the usage: --version and --help let a user ask what the
+// program is and where it keeps its backups without a display; a folder is what a file
+// manager's "Open With" hands over.
 #include "command_line.h"
 
 #include <string_view>
 
+#include "framework/folder_paths.h"
 #include "store/store_location.h"
 #include "store_places.h"
 #include "version_number.h"
 
 namespace {
 
-constexpr std::string_view kUsage = "Usage: quillmar [--help | --version]\n";
+constexpr std::string_view kUsage = "Usage: quillmar [--help | --version | FOLDER]\n";
 
 std::string HelpText() {
   std::string folder = BackupsFolderPath();
@@ -31,10 +33,19 @@ std::string HelpText() {
   text +=
       "\n"
       "\n"
+      "FOLDER opens the window with FOLDER in the Directory box; nothing starts until you\n"
+      "press \"Quillmar!\".\n"
+      "\n"
       "Options:\n"
       "  --help     show this help and exit\n"
       "  --version  show the version and exit\n";
   return text;
+}
+
+CommandLineOutcome Refuse(const std::string& why, std::string& err) {
+  err = "quillmar: " + why + "\n";
+  err += kUsage;
+  return {false, 2, {}};
 }
 
 }  // namespace
@@ -43,17 +54,28 @@ CommandLineOutcome ReadCommandLine(std::span<const char* const> args, std::strin
                                    std::string& err) {
   for (const char* arg : args) {
     const std::string_view text(arg);
-    if (text != "--help" && text != "--version") {
-      err = "quillmar: unrecognized argument '" + std::string(text) + "'\n";
-      err += kUsage;
-      return {false, 2};
+    if (text.starts_with('-') && text != "--help" && text != "--version") {
+      return Refuse("unrecognized argument '" + std::string(text) + "'", err);
     }
   }
-  if (args.empty()) return {true, 0};
-  if (std::string_view(args.front()) == "--version") {
-    out = std::string("quillmar ") + kVersionText + "\n";
-  } else {
-    out = HelpText();
+  if (args.empty()) return {true, 0, {}};
+  if (args.size() > 1) {
+    return Refuse("one argument at most, " + std::to_string(args.size()) + " given", err);
   }
-  return {false, 0};
+  const std::string_view arg(args.front());
+  if (arg == "--version") {
+    out = std::string("quillmar ") + kVersionText + "\n";
+    return {false, 0, {}};
+  }
+  if (arg == "--help") {
+    out = HelpText();
+    return {false, 0, {}};
+  }
+  // An empty name would leave the box empty, which walks the whole machine.
+  if (arg.empty()) return Refuse("the folder name is empty", err);
+  std::string folder(arg);
+  // Shown as the folder the clean would walk; a current folder that cannot be read leaves
+  // the name as given, for the clean to report.
+  static_cast<void>(MakeAbsolute(folder));
+  return {true, 0, std::move(folder)};
 }

@@ -1,17 +1,20 @@
-// Tests of the arguments the executable reads: what each prints, where, and how it ends.
+// Tests of the arguments the executable reads: what each prints, where, how it ends, and the
+// folder it hands to the window.
 #include "command_line.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
+#include "framework/path_parts.h"
 #include "shell_test_folder.h"
 #include "store_places.h"
 #include "version_info.h"
 
 namespace {
 
-constexpr const char* kUsage = "Usage: quillmar [--help | --version]\n";
+constexpr const char* kUsage = "Usage: quillmar [--help | --version | FOLDER]\n";
 
 struct Answer {
   CommandLineOutcome outcome;
@@ -45,9 +48,8 @@ TEST(CommandLine, VersionPrintsTheVersionRecordsNumber) {
 
 TEST(CommandLine, HelpSaysWhatTheProgramDoesAndWhereThisCopysBackupsGo) {
   ShellTestFolder folder;  // a portable copy in folder/prog
-  for (const std::vector<const char*>& args :
-       {std::vector<const char*>{"--help"}, std::vector<const char*>{"--help", "--version"}}) {
-    const Answer answer = Read(args);
+  {
+    const Answer answer = Read({"--help"});
     EXPECT_FALSE(answer.outcome.runProgram);
     EXPECT_EQ(answer.outcome.exitCode, 0);
     EXPECT_EQ(answer.out.rfind(kUsage, 0), 0u) << answer.out;
@@ -56,27 +58,55 @@ TEST(CommandLine, HelpSaysWhatTheProgramDoesAndWhereThisCopysBackupsGo) {
     EXPECT_NE(answer.out.find("This copy's backups folder: " + folder.Path("prog/backups/") + "\n"),
               std::string::npos)
         << answer.out;
+    EXPECT_NE(answer.out.find("FOLDER opens the window with FOLDER in the Directory box"),
+              std::string::npos);
     EXPECT_EQ(answer.err, "");
   }
 }
 
-TEST(CommandLine, AnyOtherArgumentIsRefusedInOneLineWithTheUsage) {
+TEST(CommandLine, OneFolderRunsTheProgramWithItAndAnythingElseIsRefusedWithTheUsage) {
+  ShellTestFolder folder;
+  folder.MakeDir("docs");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path("."));
+  const std::string absolute = folder.Path("docs");
+  const std::string below = std::string("missing") + kPathSeparator + "sub";
   const struct {
     std::vector<const char*> args;
-    const char* named;
+    bool runs;
+    std::string folder;  // when it runs
+    std::string error;   // the first line on standard error when refused
   } cases[] = {
-      {{"--verbose"}, "--verbose"}, {{"-h"}, "-h"},    {{""}, ""},
-      {{"--version", "x"}, "x"},    {{"a", "b"}, "a"}, {{"--Help"}, "--Help"},
+      {{absolute.c_str()}, true, absolute, ""},
+      // Relative to the folder the program starts in, as a file manager or a shell means it.
+      {{"docs"}, true, folder.Path("docs"), ""},
+      // Not checked here: the clean names a folder it cannot search.
+      {{below.c_str()}, true, folder.Path("missing/sub"), ""},
+      {{"--verbose"}, false, "", "unrecognized argument '--verbose'"},
+      {{"-h"}, false, "", "unrecognized argument '-h'"},
+      {{"--Help"}, false, "", "unrecognized argument '--Help'"},
+      {{"-"}, false, "", "unrecognized argument '-'"},
+      {{"docs", "--verbose"}, false, "", "unrecognized argument '--verbose'"},
+      {{""}, false, "", "the folder name is empty"},
+      {{"a", "b"}, false, "", "one argument at most, 2 given"},
+      {{"--help", "--version"}, false, "", "one argument at most, 2 given"},
+      {{"--version", "x"}, false, "", "one argument at most, 2 given"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.named);
+    SCOPED_TRACE(c.args.empty() ? "" : c.args.front());
     const Answer answer = Read(c.args);
-    EXPECT_FALSE(answer.outcome.runProgram);
-    EXPECT_EQ(answer.outcome.exitCode, 2);
+    EXPECT_EQ(answer.outcome.runProgram, c.runs);
     EXPECT_EQ(answer.out, "");
-    EXPECT_EQ(answer.err,
-              "quillmar: unrecognized argument '" + std::string(c.named) + "'\n" + kUsage);
+    if (c.runs) {
+      EXPECT_EQ(answer.outcome.folder, c.folder);
+      EXPECT_EQ(answer.err, "");
+    } else {
+      EXPECT_EQ(answer.outcome.exitCode, 2);
+      EXPECT_EQ(answer.outcome.folder, "");
+      EXPECT_EQ(answer.err, "quillmar: " + c.error + "\n" + kUsage);
+    }
   }
+  std::filesystem::current_path(previous);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 # xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
 # in the title, restores one of them, checks the disk at every step, ends the program both
 # with Escape and with Enter in an edit box, backs up a folder whose path was typed into the
-# folder browser, restores the entries that End and Home move to in a long list, and stops a
-# long walk with Escape.
+# folder browser, restores the entries that Restore finds without a click and that End and
+# Home move to in a long list, stops a long walk with Escape, and backs up the folder named
+# on the command line.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -34,9 +35,9 @@ answer_boxes() {
   ((answered >= 1)) || fail "no message box came up"
 }
 
-# Starts the program and points into its main window, $main.
+# Starts the program with the arguments given and points into its main window, $main.
 start_main_window() {
-  start_program "$program"
+  start_program "$program" "$@"
   wait_for_count Quillmar 1
   main=$(windows_named Quillmar)
   point_into "$main"
@@ -166,10 +167,12 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
-# Fourth run: a list longer than the list box. After a click on the first entry, End moves
-# the focus rectangle to the last entry and Restore acts on it; after a click on an entry in
-# the middle, Home moves it to the first, out of view until then, and Restore acts on that.
-# Each original is gone, so each restore only reports.
+# Fourth run: a list longer than the list box. Restore right after the list opens acts on
+# the first entry, and Space on Restore (which has the keyboard focus back once the report is
+# answered) on the entry now in its place. After a click on the first entry, End moves the
+# focus rectangle to the last entry and Restore acts on it; after a click on an entry in the
+# middle, Home moves it to the first, out of view until then, and Restore acts on that. Each
+# original is gone, so each restore only reports.
 rm -rf "$backups"
 long="$session_dir/long"
 mkdir -p "$long"
@@ -184,9 +187,18 @@ rm -f "$long"/*.txt
 point_at "$main" 265 $((main_w * 2)) 66 "$main_h" click
 wait_for_count "Restoration List" 1
 restore=$(windows_named "Restoration List")
-key_then_restore 12 End "${records[29]}" 1
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_boxes "$main" 1
+[[ -f "${records[0]}" && $(ls "$long" | wc -l) -eq 1 ]] ||
+  fail "Restore without a click did not restore the first entry alone: $(ls "$long")"
+point_into "$restore"
+xdotool key space
+answer_boxes "$main" 1
+[[ -f "${records[1]}" && $(ls "$long" | wc -l) -eq 2 ]] ||
+  fail "a second Restore did not restore the entry that took the first one's place: $(ls "$long")"
+key_then_restore 12 End "${records[29]}" 3
 # The list now shows its end; a click on an entry in view, then Home.
-key_then_restore 50 Home "${records[0]}" 2
+key_then_restore 50 Home "${records[2]}" 4
 point_into "$restore"
 xdotool key Escape
 wait_for_count "Restoration List" 0
@@ -211,5 +223,24 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
+# Sixth run: a folder named on the command line, relative to where the program starts, waits
+# in the Directory box; nothing is walked until "Quillmar!", which then backs up that folder.
+rm -rf "$backups"
+cd "$session_dir"
+start_main_window data
+sleep 0.5
+[[ $(xdotool getwindowname "$main") == Quillmar && ! -e "$backups" ]] ||
+  fail "a folder on the command line started something by itself"
+clean_from_files_box
+wait_for_title "$main" "Quillmar - 3 files visited, 3 backed up, 0 failed" >/dev/null
+list=$(cat "$backups/list.txt")
+for entry in "$data/a.txt;" "$data/b.dat;" "$data/sub//c.txt;"; do
+  [[ "$list" == *"$entry"* ]] || fail "list.txt lacks $entry: $list"
+done
+point_into "$main"
+xdotool key Escape
+wait_for_exit || fail "the program ended with status $?"
+
 echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed" \
-  "folder, restored the entries End and Home moved to, stopped a long walk"
+  "folder, restored the entries Restore found without a click and End and Home moved to," \
+  "stopped a long walk, backed up the folder named on the command line"

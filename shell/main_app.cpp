@@ -9,7 +9,7 @@ BOOL CMainApp::InitInstance() {
   // The platform's start-up chores (common-controls initialisation, the framework's own
   // per-instance set-up, control containers, the settings key that nothing reads) have no
   // counterpart here: the window backend is installed before this runs.
-  CMainDlg dlg;
+  CMainDlg dlg(m_strStartDirectory);
   m_pMainWnd = &dlg;
   struct ForgetMainWindow {
     CMainApp& app;

@@ -2,6 +2,8 @@
 // program has nothing else to do, so it ends when that dialog closes.
 #pragma once
 
+#include <string>
+
 #include "framework/window_constants.h"
 
 class CDialog;
@@ -18,6 +20,8 @@ class CMainApp {
 
   // The main dialog while it runs, null otherwise.
   CDialog* m_pMainWnd = nullptr;
+  // The folder the Directory box shows when the main dialog opens (empty: none).
+  std::string m_strStartDirectory;
 };
 
 // The one application object.

@@ -25,3 +25,22 @@ TEST(MainApp, StartUpRunsTheMainDialogToItsEndAndReturnsFalse) {
   EXPECT_EQ(theApp.m_pMainWnd, nullptr);
   EXPECT_TRUE(backend.Problems().empty());
 }
+
+TEST(MainApp, AFolderFromTheCommandLineWaitsInTheDirectoryBoxAndNothingStarts) {
+  ScriptedBackend backend;
+  std::string directory, files, title;
+  backend.Then([&] {
+    directory = backend.ActiveWindow()->GetItemText(IDC_DIRECTORY);
+    files = backend.ActiveWindow()->GetItemText(IDC_FILES);
+    title = backend.ActiveWindow()->Title();
+  });
+  backend.Escape();
+  theApp.m_strStartDirectory = "/home/user/Documents";
+  theApp.InitInstance();
+  theApp.m_strStartDirectory.clear();
+  EXPECT_EQ(directory, "/home/user/Documents");
+  EXPECT_EQ(files, "");
+  EXPECT_EQ(title, "Quillmar");
+  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(backend.Problems().empty());
+}

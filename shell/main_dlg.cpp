@@ -4,6 +4,7 @@
 #include "main_dlg.h"
 
 #include <optional>
+#include <utility>
 
 #include "about_dlg.h"
 #include "engine/backup_store.h"
@@ -49,7 +50,10 @@ std::error_code FolderSearchFailure(const std::string& directory) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_QUILLMAR_DIALOG), m_hAppIcon(LoadIconResource(IDR_MAINFRAME)) {}
+CMainDlg::CMainDlg(std::string directory)
+    : CDialog(IDD_QUILLMAR_DIALOG),
+      m_hAppIcon(LoadIconResource(IDR_MAINFRAME)),
+      m_strDirectory(std::move(directory)) {}
 
 CMainDlg::~CMainDlg() = default;
 
@@ -147,10 +151,8 @@ void CMainDlg::OnClean() {
   std::error_code failure =
       m_strDirectory.empty() ? std::error_code() : MakeAbsolute(m_strDirectory);
   UpdateData(false);
-  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
-    AfxMessageBox("Aborted.");
-    return;
-  }
+  // A folder that cannot be searched is said at once: asking first would have the user agree
+  // to a clean that cannot run.
   if (!failure) failure = FolderSearchFailure(m_strDirectory);
   if (failure) {
     const std::string shown =
@@ -158,16 +160,27 @@ void CMainDlg::OnClean() {
     AfxMessageBox("Searching the folder \"" + shown + "\" failed: " + ErrorText(failure));
     return;
   }
-  std::optional<WalkProgressDisplay> progress;
-  if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
-  WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
-             WALK_FILES | WALK_FOLDERS);
+  if (AfxMessageBox("Click OK to clean files.", MB_OKCANCEL) != IDOK) {
+    AfxMessageBox("Aborted.");
+    return;
+  }
+  bool closeRequested = false;
+  {
+    std::optional<WalkProgressDisplay> progress;
+    if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
+    WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
+               WALK_FILES | WALK_FOLDERS);
+    closeRequested = progress && progress->CloseRequested();
+  }
   // The boxes shown during the walk name each failure as it came; this names them all, with
-  // the ones no box showed, once the walk is over.
+  // the ones no box showed, once the walk is over, even when the user then wants to close.
   if (!UnprotectedItems().empty()) {
     CUnprotectedDlg unprotected(UnprotectedItems(), UnprotectedReportPath());
     unprotected.DoModal();
   }
+  // The close box was pressed during the walk, which has now ended with its records written
+  // and flushed: close as the user asked, the way the close box always closes.
+  if (closeRequested) SendMessage(WM_CLOSE, 0, 0);
 }
 
 void CMainDlg::ShowRestingTitle() {

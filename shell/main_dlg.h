@@ -9,7 +9,8 @@
 
 class CMainDlg : public CDialog {
  public:
-  CMainDlg();
+  // directory is what the Directory box shows at first.
+  explicit CMainDlg(std::string directory = {});
   ~CMainDlg() override;
 
  protected:
@@ -32,8 +33,9 @@ class CMainDlg : public CDialog {
   void OnFilesChange();
   // A change of the Directory box only puts the resting title back.
   void OnDirectoryChange();
-  // Reads both boxes, makes a relative folder absolute, asks, checks that the folder can be
-  // searched (saying why not), then walks with its progress, stop question and summary.
+  // Reads both boxes, makes a relative folder absolute, checks that the folder can be
+  // searched (saying why not), asks, then walks with its progress, stop question and summary;
+  // a stop asked for with the close box closes the dialog once the walk has ended.
   void OnClean();
   // Replaces the summary of the last walk, once the boxes no longer show what it walked.
   void ShowRestingTitle();

@@ -1,6 +1,6 @@
 // The program's entry: answers --version and --help without a display, otherwise opens the
 // desktop window backend and hands over to the application object, whose main dialog is the
-// program's whole life.
+// program's whole life and shows the folder named on the command line, if any.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   InstallWindowBackend(backend.get());
+  theApp.m_strStartDirectory = outcome.folder;
   theApp.InitInstance();
   InstallWindowBackend(nullptr);
   return 0;

@@ -1,6 +1,6 @@
 // The program's entry on Windows: answers --version and --help, otherwise installs the Win32
-// window backend and hands over to the application object, whose main dialog is the
-// program's whole life.
+// window backend and hands over to the application object, with the folder given on the
+// command line for the Directory box; its main dialog is the program's whole life.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -46,6 +46,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
 
   Win32Backend backend;
   InstallWindowBackend(&backend);
+  theApp.m_strStartDirectory = outcome.folder;
   theApp.InitInstance();
   InstallWindowBackend(nullptr);
   return 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Without a display the program says so in one line on standard error and exits non-zero;
-# --version and --help answer without one, and any other argument is refused with the usage.
+# Without a display the program says so in one line on standard error and exits non-zero,
+# with a folder argument too; --version and --help answer without one, and unknown options,
+# an empty folder name and more than one argument are refused with the usage.
 # Usage: no_display_test.sh PATH-TO-QUILLMAR VERSION
 set -uo pipefail
 program=$1
@@ -24,7 +25,7 @@ run() {
 check_no_display() {
   local label=$1
   shift
-  env "$@" timeout 10 "$program" >"$dir/out" 2>"$dir/err"
+  env "$@" timeout 10 "$program" ${folder_argument:+"$folder_argument"} >"$dir/out" 2>"$dir/err"
   local status=$?
   ((status == 0 || status >= 124)) && fail "$label" "exit status $status"
   if [[ $(wc -l <"$dir/err") -ne 1 ]] || ! grep -q '^quillmar: cannot open the display: ' "$dir/err"; then
@@ -36,6 +37,7 @@ check_no_display() {
 
 check_no_display "no DISPLAY" -u DISPLAY
 check_no_display "no server" DISPLAY=:4095
+folder_argument=$dir check_no_display "a folder, no DISPLAY" -u DISPLAY
 
 run --version
 ((status == 0)) || fail "--version" "exit status $status"
@@ -44,17 +46,30 @@ echo "ok (--version): $(cat "$dir/out")"
 
 run --help
 ((status == 0)) || fail "--help" "exit status $status"
-grep -qx 'Usage: quillmar \[--help | --version\]' "$dir/out" || fail "--help" "no usage"
+grep -qx 'Usage: quillmar \[--help | --version | FOLDER\]' "$dir/out" || fail "--help" "no usage"
 grep -qF "This copy's backups folder: $(dirname "$(readlink -f "$program")")/backups/" "$dir/out" ||
   fail "--help" "not this copy's backups folder"
 [[ -s "$dir/err" ]] && fail "--help" "wrote to standard error"
 echo "ok (--help): $(wc -l <"$dir/out") lines"
 
-for bad in --verbose -v --help=yes file.txt; do
-  run "$bad"
-  ((status == 2)) || fail "$bad" "exit status $status"
-  [[ $(head -n 1 "$dir/err") == "quillmar: unrecognized argument '$bad'" ]] || fail "$bad" "no error line"
-  [[ $(tail -n +2 "$dir/err") == "Usage: quillmar [--help | --version]" ]] || fail "$bad" "no usage"
-  [[ -s "$dir/out" ]] && fail "$bad" "wrote to standard output"
-  echo "ok ($bad): exit 2, $(head -n 1 "$dir/err")"
+# Refused: each case is the arguments, then the error line.
+refusals=(
+  "--verbose|unrecognized argument '--verbose'"
+  "-v|unrecognized argument '-v'"
+  "--help=yes|unrecognized argument '--help=yes'"
+  "|the folder name is empty"
+  "a b|one argument at most, 2 given"
+  "--help --version|one argument at most, 2 given"
+)
+for refusal in "${refusals[@]}"; do
+  IFS=' ' read -r -a args <<<"${refusal%%|*}"
+  ((${#args[@]} > 0)) || args=("")
+  expected="quillmar: ${refusal#*|}"
+  run "${args[@]}"
+  ((status == 2)) || fail "${args[*]}" "exit status $status"
+  [[ $(head -n 1 "$dir/err") == "$expected" ]] || fail "${args[*]}" "not the error line: $expected"
+  [[ $(tail -n +2 "$dir/err") == "Usage: quillmar [--help | --version | FOLDER]" ]] ||
+    fail "${args[*]}" "no usage"
+  [[ -s "$dir/out" ]] && fail "${args[*]}" "wrote to standard output"
+  echo "ok (${args[*]}): exit 2, $(head -n 1 "$dir/err")"
 done

@@ -48,8 +48,10 @@ bool WalkProgressDisplay::Update(const WalkProgress& progress) {
   m_shownOnce = true;
   m_lastShown = now;
   m_window.SetTitle(WalkProgressTitle(m_restingTitle, progress));
-  if (!CurrentWindowBackend().KeepResponsive()) return true;
+  const StopRequest request = CurrentWindowBackend().KeepResponsive();
+  if (request == StopRequest::Nothing) return true;
   if (AfxMessageBox("Stop the clean?", MB_YESNO) != IDYES) return true;
   m_stopped = true;
+  m_closeRequested = request == StopRequest::Close;
   return false;
 }

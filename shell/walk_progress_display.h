@@ -1,8 +1,9 @@
 // WalkProgressDisplay: while a walk runs on the user-interface thread, shows its progress in
 // the window's title and lets the windows repaint, at most every 50 ms so that a walk over
 // many small files is not slowed by the window. Escape or the close box meanwhile ask
-// "Stop the clean?"; Yes ends the walk after the file in hand. When the walk ends, the title
-// keeps its summary.
+// "Stop the clean?"; Yes ends the walk after the file in hand, and after the close box tells
+// the caller to close once the walk has ended. When the walk ends, the title keeps its
+// summary.
 #pragma once
 
 #include <chrono>
@@ -31,6 +32,10 @@ class WalkProgressDisplay {
   WalkProgressDisplay(const WalkProgressDisplay&) = delete;
   WalkProgressDisplay& operator=(const WalkProgressDisplay&) = delete;
 
+  // True once the user pressed the close box and agreed to stop: the window is to close as
+  // soon as the walk has ended.
+  bool CloseRequested() const { return m_closeRequested; }
+
  private:
   static bool OnProgress(const WalkProgress& progress, void* context);
   // False when the user chose to stop the walk.
@@ -42,5 +47,6 @@ class WalkProgressDisplay {
   Clock::time_point m_lastShown;
   bool m_shownOnce = false;
   bool m_stopped = false;
+  bool m_closeRequested = false;
   WalkProgress m_progress;
 };

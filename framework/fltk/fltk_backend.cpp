@@ -21,18 +21,20 @@ constexpr int kIconPixels = 32;
 
 // Set while KeepResponsive pumps the events: FLTK's dispatch hook is a plain function, so
 // the stop request it notices has to reach the pump through here.
-bool* g_stopRequested = nullptr;
+StopRequest* g_stopRequested = nullptr;
 
-// Swallows what the user does (mouse, keys, paste, drops), but remembers Escape and close
-// requests as a request to stop; lets everything else, exposure and redraws above all,
-// through to FLTK's own dispatch.
+// Swallows what the user does (mouse, keys, paste, drops), but remembers Escape as a request
+// to stop and a close request as one to stop and close; lets everything else, exposure and
+// redraws above all, through to FLTK's own dispatch.
 int DropUserInput(int event, Fl_Window* window) {
   switch (event) {
     case FL_KEYBOARD:
-      if (Fl::event_key() == FL_Escape) *g_stopRequested = true;
+      if (Fl::event_key() == FL_Escape && *g_stopRequested == StopRequest::Nothing) {
+        *g_stopRequested = StopRequest::Stop;
+      }
       return 1;
     case FL_CLOSE:
-      *g_stopRequested = true;
+      *g_stopRequested = StopRequest::Close;
       return 1;
     case FL_PUSH:
     case FL_RELEASE:
@@ -100,10 +102,10 @@ int FltkBackend::GetSystemMetrics(int index) const {
   return (index == SM_CXICON || index == SM_CYICON) ? kIconPixels : 0;
 }
 
-bool FltkBackend::KeepResponsive() {
+StopRequest FltkBackend::KeepResponsive() {
   // Only repaints may happen here: a click or key handled now would start a handler in the
   // middle of the work that called us.
-  bool stopRequested = false;
+  StopRequest stopRequested = StopRequest::Nothing;
   g_stopRequested = &stopRequested;
   const Fl_Event_Dispatch previous = Fl::event_dispatch();
   Fl::event_dispatch(DropUserInput);

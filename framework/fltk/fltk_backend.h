@@ -27,7 +27,7 @@ class FltkBackend : public WindowBackend {
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  bool KeepResponsive() override;
+  StopRequest KeepResponsive() override;
 
   const BaseUnits& Units() const { return m_units; }
   int FontPixels() const { return m_fontPixels; }

@@ -18,6 +18,7 @@
 
 #include "dialog_units.h"
 #include "fltk_backend.h"
+#include "framework/list_box_caret.h"
 #include "framework/list_box_keys.h"
 #include "framework/resources.h"
 #include "icon_picture.h"
@@ -68,14 +69,31 @@ class ListWidget : public Fl_Multi_Browser {
     return Fl_Multi_Browser::handle(event);
   }
 
- private:
-  void MoveFocusLine(ListKey key) {
-    const int caret =
-        CaretAfterListKey(key, value() > 0 ? value() - 1 : LB_ERR, size(), RowsInView());
+  // The focus line as an index, or LB_ERR.
+  int Caret() const { return value() > 0 ? value() - 1 : LB_ERR; }
+  // Moves the focus line to the item at caret (nothing for LB_ERR), keeping its selection.
+  void SetCaret(int caret) {
     if (caret == LB_ERR) return;
     const int line = caret + 1;
-    select(line, selected(line));  // the focus line moves; the line keeps its selection
-    make_visible(line);
+    select(line, selected(line));
+  }
+
+ protected:
+  // FLTK frames the focus line only while the list has the keyboard focus; but the line is
+  // what a button beside the list acts on, so it stays framed while that button has it.
+  void item_draw(void* item, int x, int y, int w, int h) const override {
+    Fl_Multi_Browser::item_draw(item, x, y, w, h);
+    if (item == selection() && Fl::focus() != this) {
+      draw_focus(FL_NO_BOX, x + hposition(), y, w - hposition() + 1, h + 1);
+    }
+  }
+
+ private:
+  void MoveFocusLine(ListKey key) {
+    const int caret = CaretAfterListKey(key, Caret(), size(), RowsInView());
+    if (caret == LB_ERR) return;
+    SetCaret(caret);
+    make_visible(caret + 1);
   }
   int RowsInView() const {
     int x = 0, y = 0, w = 0, h = 0;
@@ -298,11 +316,10 @@ int FltkDialogWindow::ListCount(int id) const {
 }
 
 int FltkDialogWindow::ListCaret(int id) const {
-  // The browser's focus line: the one last clicked or moved to. FLTK forgets it when its item
-  // is removed or the list cleared, so a second Restore never acts on an item nobody chose.
+  // The browser's focus line. FLTK starts without one and forgets it when its item is
+  // removed; ListInsert and ListDelete put it where the platform's list box keeps its caret.
   const Control* control = FindControl(id, ControlClass::ListBox);
-  const int line = control ? static_cast<Fl_Browser*>(control->widget)->value() : 0;
-  return line > 0 ? line - 1 : LB_ERR;
+  return control ? static_cast<const ListWidget*>(control->widget)->Caret() : LB_ERR;
 }
 
 std::string FltkDialogWindow::ListText(int id, int index) const {
@@ -317,20 +334,26 @@ std::string FltkDialogWindow::ListText(int id, int index) const {
 int FltkDialogWindow::ListInsert(int id, int index, const std::string& text) {
   const Control* control = FindControl(id, ControlClass::ListBox);
   if (control == nullptr) return LB_ERR;
-  auto* list = static_cast<Fl_Browser*>(control->widget);
+  auto* list = static_cast<ListWidget*>(control->widget);
   const int count = list->size();
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
+  const int caret = list->Caret();
   list->insert(index + 1, text.c_str());
+  list->SetCaret(CaretAfterInsert(caret, index));
   return index;
 }
 
 int FltkDialogWindow::ListDelete(int id, int index) {
   const Control* control = FindControl(id, ControlClass::ListBox);
   if (control == nullptr) return LB_ERR;
-  auto* list = static_cast<Fl_Browser*>(control->widget);
+  auto* list = static_cast<ListWidget*>(control->widget);
   if (index < 0 || index >= list->size()) return LB_ERR;
+  const int caret = list->Caret();
   list->remove(index + 1);
+  const int newCaret = CaretAfterDelete(caret, index, list->size());
+  list->SetCaret(newCaret);
+  if (newCaret != LB_ERR) list->make_visible(newCaret + 1);
   return list->size();
 }
 

@@ -85,11 +85,16 @@ class MessageBoxWindow : public Fl_Double_Window {
   }
 
   int Run() {
+    // As the platform's message boxes do, the box gives the keyboard focus back to the
+    // control that had it, so that Space on a button works again after its report.
+    Fl_Widget* previous = Fl::focus();
+    Fl_Widget_Tracker previousTracker(previous);
     set_modal();
     show();
     if (!m_buttons.empty()) m_buttons.front().widget->take_focus();
     while (!m_answered && shown()) Fl::wait();
     hide();
+    if (previous != nullptr && !previousTracker.deleted()) previous->take_focus();
     return m_answered ? m_result : m_escapeResult;
   }
 

@@ -189,12 +189,12 @@ std::optional<std::string> ScriptedBackend::BrowseForPath(const std::string& /*t
   return std::exchange(m_browseResult, std::nullopt);
 }
 
-bool ScriptedBackend::KeepResponsive() {
-  if (m_actions.empty()) return false;
+StopRequest ScriptedBackend::KeepResponsive() {
+  if (m_actions.empty()) return StopRequest::Nothing;
   const Action::Kind next = m_actions.front().kind;
-  if (next != Action::Escape && next != Action::Close) return false;
+  if (next != Action::Escape && next != Action::Close) return StopRequest::Nothing;
   m_actions.pop_front();
-  return true;
+  return next == Action::Close ? StopRequest::Close : StopRequest::Stop;
 }
 
 int ScriptedBackend::GetSystemMetrics(int index) const {

@@ -6,7 +6,8 @@
 // with only an OK button answers IDOK by itself when the next action is not an Answer).
 // When the queue runs dry, each open window is closed as by its close box (WM_CLOSE), so
 // every modal run ends. During long work that keeps the windows responsive, a queued Escape
-// or Close that is the next action is taken as the user's request to stop the work.
+// or Close that is the next action is taken as the user's request to stop the work (and,
+// for Close, to close afterwards).
 #pragma once
 
 #include <deque>
@@ -83,7 +84,7 @@ class ScriptedBackend : public WindowBackend {
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  bool KeepResponsive() override;
+  StopRequest KeepResponsive() override;
 
  private:
   friend class ScriptedWindow;

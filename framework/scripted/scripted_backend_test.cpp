@@ -324,7 +324,7 @@ TEST(ScriptedWindowState, ListCaretFollowsInsertAndDelete) {
   LoggingDialog dialog(kOuterId, "outer", log);
   backend.Then([&] {
     ScriptedWindow& w = *backend.ActiveWindow();
-    EXPECT_EQ(w.ListCaret(kList), LB_ERR);
+    EXPECT_EQ(w.ListCaret(kList), 0);  // a filled list starts at its first item
     EXPECT_EQ(w.ListItems(kList), (std::vector<std::string>{"a", "b", "c"}));
   });
   backend.Pick(kList, 1).Then([&] {
@@ -333,14 +333,17 @@ TEST(ScriptedWindowState, ListCaretFollowsInsertAndDelete) {
     EXPECT_EQ(w.ListCaret(kList), 2);  // still on "b"
     EXPECT_EQ(w.ListDelete(kList, 0), 3);
     EXPECT_EQ(w.ListCaret(kList), 1);
-    EXPECT_EQ(w.ListDelete(kList, 1), 2);  // "b" goes, and the caret with it
-    EXPECT_EQ(w.ListCaret(kList), LB_ERR);
+    EXPECT_EQ(w.ListDelete(kList, 1), 2);  // "b" goes; the caret stays at its index, on "c"
+    EXPECT_EQ(w.ListCaret(kList), 1);
     EXPECT_EQ(w.ListDelete(kList, 5), LB_ERR);
     EXPECT_EQ(w.ListInsert(kList, 9, "x"), LB_ERR);
     EXPECT_EQ(w.ListText(kList, 1), "c");
     EXPECT_EQ(w.ListText(kList, 2), "");
+    EXPECT_EQ(w.ListDelete(kList, 1), 1);  // the last item goes: the new last one
+    EXPECT_EQ(w.ListCaret(kList), 0);
     w.ListReset(kList);
     EXPECT_EQ(w.ListCount(kList), 0);
+    EXPECT_EQ(w.ListCaret(kList), LB_ERR);
     EXPECT_EQ(w.ListCount(kEdit), LB_ERR);
   });
   dialog.DoModal();
@@ -393,15 +396,15 @@ TEST(ScriptedBrowser, ReturnsTheSetResultOnceAndRecordsWhereEachOpened) {
 
 TEST(ScriptedLongWork, OnlyANextEscapeOrCloseIsTakenAsAStopRequest) {
   ScriptedBackend backend;
-  EXPECT_FALSE(backend.KeepResponsive());
+  EXPECT_EQ(backend.KeepResponsive(), StopRequest::Nothing);
   backend.Click(kAsk).Escape();
-  EXPECT_FALSE(backend.KeepResponsive());  // a click stays for the window
+  EXPECT_EQ(backend.KeepResponsive(), StopRequest::Nothing);  // a click stays for the window
   EXPECT_EQ(backend.PendingActions(), 2u);
   backend.ClearActions();
   backend.Escape().Close().Answer(IDYES);
-  EXPECT_TRUE(backend.KeepResponsive());
-  EXPECT_TRUE(backend.KeepResponsive());
-  EXPECT_FALSE(backend.KeepResponsive());
+  EXPECT_EQ(backend.KeepResponsive(), StopRequest::Stop);
+  EXPECT_EQ(backend.KeepResponsive(), StopRequest::Close);
+  EXPECT_EQ(backend.KeepResponsive(), StopRequest::Nothing);
   EXPECT_EQ(backend.PendingActions(), 1u);
   backend.ClearActions();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "../list_box_caret.h"
 #include "scripted_backend.h"
 
 ScriptedWindow::ScriptedWindow(ScriptedBackend& backend, const DialogTemplate& dialogTemplate,
@@ -97,7 +98,7 @@ int ScriptedWindow::ListInsert(int id, int index, const std::string& text) {
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
   list->items.insert(list->items.begin() + index, text);
-  if (list->caret != LB_ERR && list->caret >= index) ++list->caret;
+  list->caret = CaretAfterInsert(list->caret, index);
   return index;
 }
 
@@ -105,14 +106,9 @@ int ScriptedWindow::ListDelete(int id, int index) {
   ListState* list = FindList(id);
   if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return LB_ERR;
   list->items.erase(list->items.begin() + index);
-  // The caret follows its item; when the item itself goes, there is no caret until the user
-  // picks again, so a second press of a button never acts on an item nobody chose.
-  if (list->caret == index) {
-    list->caret = LB_ERR;
-  } else if (list->caret > index) {
-    --list->caret;
-  }
-  return static_cast<int>(list->items.size());
+  const int count = static_cast<int>(list->items.size());
+  list->caret = CaretAfterDelete(list->caret, index, count);
+  return count;
 }
 
 void ScriptedWindow::ListReset(int id) {

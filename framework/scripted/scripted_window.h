@@ -1,6 +1,7 @@
 // The window of the scripted backend: no pixels, only the state a user would see (control
 // texts, list items and caret, title, system menu, icons), which tests read back directly.
-// A list box starts with no caret (LB_ERR); deleting the caret item leaves none again.
+// A list box has a caret while it holds items: its first item once filled, and after the
+// caret item is deleted the item now at its index (list_box_caret.h).
 #pragma once
 
 #include <map>

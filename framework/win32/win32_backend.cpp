@@ -24,19 +24,24 @@ int CALLBACK StartTheBrowser(HWND window, UINT message, LPARAM /*lParam*/, LPARA
   return 0;
 }
 
-// True for the input that asks to stop the work in hand: Escape, Alt+F4, or a press of a
-// window's close box.
-bool AsksToStop(const MSG& msg) {
+// What the input asks of the work in hand: Escape to stop it; Alt+F4 or a press of a
+// window's close box to stop it and close.
+StopRequest RequestOf(const MSG& msg) {
   switch (msg.message) {
     case WM_KEYDOWN:
-      return msg.wParam == VK_ESCAPE;
+      return msg.wParam == VK_ESCAPE ? StopRequest::Stop : StopRequest::Nothing;
     case WM_SYSKEYDOWN:
-      return msg.wParam == VK_F4;
+      return msg.wParam == VK_F4 ? StopRequest::Close : StopRequest::Nothing;
     case WM_NCLBUTTONDOWN:
-      return msg.wParam == HTCLOSE;
+      return msg.wParam == HTCLOSE ? StopRequest::Close : StopRequest::Nothing;
     default:
-      return false;
+      return StopRequest::Nothing;
   }
+}
+
+// Close outweighs a plain stop.
+StopRequest Stronger(StopRequest a, StopRequest b) {
+  return static_cast<int>(a) >= static_cast<int>(b) ? a : b;
 }
 
 }  // namespace
@@ -87,23 +92,25 @@ std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title,
 
 int Win32Backend::GetSystemMetrics(int index) const { return ::GetSystemMetrics(index); }
 
-bool Win32Backend::KeepResponsive() {
+StopRequest Win32Backend::KeepResponsive() {
   // What the user did meanwhile is dropped, not kept for later: a click or key handled now
   // would start a handler in the middle of the work that called us, and one handled after
   // it would act on a screen the user no longer saw (a second walk from a second click).
   // Only a request to stop is noted, for the caller to act on.
-  bool stopRequested = false;
+  StopRequest stopRequested = StopRequest::Nothing;
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
-    stopRequested = stopRequested || AsksToStop(msg);
+    stopRequested = Stronger(stopRequested, RequestOf(msg));
   }
   // The window manager's close arrives as a posted SC_CLOSE (under Wine too); the system
   // menu's other commands are dropped like the clicks that chose them. Other posted
   // messages wait for the dialog's own loop.
   while (::PeekMessageA(&msg, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
-    stopRequested = stopRequested || (msg.wParam & 0xFFF0) == SC_CLOSE;
+    if ((msg.wParam & 0xFFF0) == SC_CLOSE) stopRequested = StopRequest::Close;
   }
-  while (::PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) stopRequested = true;
+  while (::PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+    stopRequested = StopRequest::Close;
+  }
   // Repaints and messages sent by other threads go through.
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
     ::DispatchMessageA(&msg);

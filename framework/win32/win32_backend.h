@@ -26,7 +26,7 @@ class Win32Backend : public WindowBackend {
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
-  bool KeepResponsive() override;
+  StopRequest KeepResponsive() override;
 
   IconHandles& Icons() { return m_icons; }
   // The windows whose modal runs are in progress, innermost last; message boxes belong to

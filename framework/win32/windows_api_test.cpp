@@ -62,7 +62,7 @@ class NamesBackend : public WindowBackend {
     return std::nullopt;
   }
   int GetSystemMetrics(int index) const override { return index == SM_CXICON ? 32 : 0; }
-  bool KeepResponsive() override { return false; }
+  StopRequest KeepResponsive() override { return StopRequest::Nothing; }
 };
 
 TEST(WindowsApiTest, BothUnitsSeeTheSameMemberNames) {
