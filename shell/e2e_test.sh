@@ -155,6 +155,8 @@ wait_for_count "Select a file:" 0
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'
 clean_from_files_box
+# The answer only starts the walk: its summary in the title says it is over.
+wait_for_title "$main" "Quillmar - 3 files visited, 2 backed up, 0 failed" >/dev/null
 [[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
   "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
   fail "the folder typed into the browser was not backed up: $(ls -A "$backups" 2>&1)"
@@ -180,6 +182,7 @@ for i in $(seq -w 1 30); do printf '%s\n' "$i" >"$long/n$i.txt"; done
 start_main_window
 type_directory_and_pattern "$long" '*.txt'
 clean_from_files_box
+wait_for_title "$main" "Quillmar - 30 files visited, 30 backed up, 0 failed" >/dev/null
 list=$(cat "$backups/list.txt")
 IFS=';' read -r -a records <<<"$list"
 ((${#records[@]} == 30)) || fail "expected 30 records, list.txt is: $list"
