@@ -1,6 +1,6 @@
-// The one interface behind which windows become real (the FLTK desktop backend) or scripted
-// (the test backend). Chosen once at start-up with InstallWindowBackend; the dialogs never
-// know which one runs them.
+// The one interface behind which windows become real (the GTK or Win32 desktop backend) or
+// scripted (the test backend). Chosen once at start-up with InstallWindowBackend; the dialogs
+// never know which one runs them.
 #pragma once
 
 #include <memory>

@@ -83,7 +83,7 @@ deb=$work/package/quillmar_${version}_amd64.deb
 [[ -f $deb ]] || fail "no $(basename "$deb"): $(ls "$work/package")"
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libx11-6; do
+for library in libc6 libstdc++6 libgtk-3-0; do
   [[ ", $depends," == *", $library"[\ ,]* ]] || fail "Depends lacks $library: $depends"
 done
 dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '/$' | sed 's|^\./usr/||' | sort >"$work/deb-files"

@@ -7,8 +7,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libfltk1.3-dev libx11-dev libxext-dev libxft-dev libxinerama-dev libxfixes-dev libxcursor-dev libxrender-dev libfontconfig1-dev
+  libgtk-3-dev adwaita-icon-theme
   xvfb xdotool imagemagick x11-utils fonts-dejavu-core
+  dbus-daemon at-spi2-core python3-pyatspi weston
   clang libclang-rt-14-dev
   zlib1g-dev desktop-file-utils appstream lintian dpkg-dev file fakeroot man-db
 )

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
 # xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
-# in the title, restores one of them, checks the disk at every step, ends the program both
-# with Escape and with Enter in an edit box, backs up a folder whose path was typed into the
-# folder browser, restores the entries that Restore finds without a click and that End and
-# Home move to in a long list, stops a long walk with Escape, and backs up the folder named
-# on the command line.
+# in the title, restores one of them, checks the disk at every step, opens the About box from
+# the keyboard's context menu, ends the program both with Escape and with Enter in an edit
+# box, backs up a folder whose path was pasted into the folder browser, restores the entries
+# that Restore finds without a click and that End and Home move to in a long list, stops a
+# long walk with Escape, and backs up the folder named on the command line.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -126,6 +126,16 @@ fi
 point_into "$restore"
 xdotool key Escape
 wait_for_count "Restoration List" 0
+# The keyboard's way to the About box: Shift+F10 opens the dialog's context menu at its first
+# entry, Close, and About follows; Enter on its default button closes it.
+point_into "$main"
+xdotool key shift+F10
+sleep 0.3
+xdotool key Down Return
+wait_for_count "About Quillmar" 1
+point_into "$(windows_named "About Quillmar")"
+xdotool key Return
+wait_for_count "About Quillmar" 0
 point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
@@ -137,25 +147,31 @@ point_at "$main" $((53 + 48)) "$main_w" 18 "$main_h" click
 xdotool key Return
 wait_for_exit || fail "the program ended with status $?"
 
-# Third run: the folder comes from the browser behind "..", its path typed key by key (a box
-# that completes names as they are typed garbles such a path).
+# Third run: the folder comes from the browser behind "..", its path pasted into the chooser's
+# location box. That box completes names as they are typed, and its list of completions
+# takes keys away from a path typed key by key; so the path is typed into the Files box, cut
+# from there with the keyboard, and pasted in one piece in front of a placeholder "x" (the box
+# completes only at the end of its text), which Delete then takes away.
 picked="$session_dir/picked"
 mkdir -p "$picked/inner"
 printf 'delta\n' >"$picked/d.txt"
 printf 'epsilon\n' >"$picked/inner/e.txt"
 printf 'zeta\n' >"$picked/f.dat"
 start_main_window
+xdotool type --delay 30 "$picked"
+xdotool key ctrl+a ctrl+x
 point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
 wait_for_count "Select a file:" 1
 point_into "$(windows_named "Select a file:")"
-xdotool type --delay 30 "$picked"
-xdotool key Return
+xdotool key ctrl+l
+sleep 0.3
+xdotool type "x"
+xdotool key Home ctrl+v Delete Return
 wait_for_count "Select a file:" 0
 # Into the Files box; its change reads the Directory box the browser filled.
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'
 clean_from_files_box
-# The answer only starts the walk: its summary in the title says it is over.
 wait_for_title "$main" "Quillmar - 3 files visited, 2 backed up, 0 failed" >/dev/null
 [[ "$(cat "$backups/d.txtBACKUP" 2>/dev/null)" == delta &&
   "$(cat "$backups/e.txtBACKUP" 2>/dev/null)" == epsilon ]] ||
@@ -244,6 +260,7 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
-echo "PASS: backed up, restored one entry, ended by Escape and by Enter, browsed to a typed" \
-  "folder, restored the entries Restore found without a click and End and Home moved to," \
-  "stopped a long walk, backed up the folder named on the command line"
+echo "PASS: backed up, restored one entry, opened About from the keyboard, ended by Escape" \
+  "and by Enter, browsed to a pasted folder, restored the entries Restore found without a" \
+  "click and End and Home moved to, stopped a long walk, backed up the folder named on the" \
+  "command line"

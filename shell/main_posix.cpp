@@ -6,7 +6,7 @@
 #include <string>
 
 #include "command_line.h"
-#include "framework/fltk/fltk_backend.h"
+#include "framework/gtk/gtk_backend.h"
 #include "main_app.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   if (!outcome.runProgram) return outcome.exitCode;
 
   std::string reason;
-  std::unique_ptr<FltkBackend> backend = FltkBackend::Open(&reason);
+  std::unique_ptr<GtkBackend> backend = GtkBackend::Open(&reason);
   if (!backend) {
     std::fprintf(stderr, "quillmar: cannot open the display: %s\n", reason.c_str());
     return 1;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the real program under Xvfb: the main dialog, the question before
-# a clean, the About box, the restoration list with a few entries and the help text. Each
-# picture is cropped to its window.
+# a clean, the About box, the restoration list with a few entries, the help text and the
+# folder chooser; then the main dialog at twice the scale and in the dark theme. Each picture
+# is cropped to its window.
 # Usage: screenshots.sh PATH-TO-QUILLMAR OUTPUT-FOLDER
 set -euo pipefail
 program=$(realpath "$1")
@@ -76,6 +77,31 @@ point_into "$help"
 xdotool key Return
 wait_gone "$help"
 
+# The folder chooser, opened at the Directory box's folder.
+point_at "$main" 164 191 19 87 click
+wait_for_count "Select a file:" 1
+chooser=$(windows_named "Select a file:")
+sleep 0.5
+capture "$chooser" folder_browser
+point_into "$chooser"
+xdotool key Escape
+wait_for_count "Select a file:" 0
+
 point_into "$main"
 xdotool key Escape
 wait_for_exit
+
+# The main dialog as a 200 % screen and the dark theme show it.
+for look in "GDK_SCALE=2 main_dialog_scale2" "GTK_THEME=Adwaita:dark main_dialog_dark"; do
+  read -r setting name <<<"$look"
+  env "$setting" "$session_dir/app/quillmar" >"$session_dir/app.out" 2>"$session_dir/app.err" &
+  app_pid=$!
+  wait_for_count Quillmar 1
+  main=$(windows_named Quillmar)
+  point_into "$main"
+  type_directory_and_pattern "$docs" '*.txt'
+  sleep 0.3
+  capture "$main" "$name"
+  xdotool key Escape
+  wait_for_exit
+done

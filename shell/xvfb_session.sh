@@ -1,9 +1,11 @@
-# Shared by the end-to-end test and the screenshot script: a private Xvfb display, the
-# program copied into a folder of its own, and helpers to find, point at and wait for windows.
-# Source it; it sets a trap that stops the program and Xvfb and removes the folder on exit.
+# Shared by the end-to-end tests and the screenshot script: a private Xvfb display (or a
+# private headless Wayland compositor), the program copied into a folder of its own, and
+# helpers to find, point at and wait for windows. Source it; it sets a trap that stops the
+# program and the display server and removes the folder on exit.
 
 session_dir=$(mktemp -d /tmp/quillmar-e2e-XXXXXX)
 xvfb_pid=""
+weston_pid=""
 app_pid=""
 session_wineprefix=""
 
@@ -15,10 +17,12 @@ session_cleanup() {
   if [[ -n "$session_wineprefix" ]]; then
     WINEPREFIX=$session_wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
   fi
-  if [[ -n "$xvfb_pid" ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  for server in "$xvfb_pid" "$weston_pid"; do
+    if [[ -n "$server" ]]; then
+      kill "$server" 2>/dev/null || true
+      wait "$server" 2>/dev/null || true
+    fi
+  done
   rm -rf "$session_dir"
 }
 trap session_cleanup EXIT
@@ -34,7 +38,7 @@ start_xvfb() {
   # -noreset: by default the server resets whenever its last client leaves, which here is
   # after every xdotool call and every run of the program, and a program starting meanwhile
   # can find no server to talk to.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" \
     >"$session_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do
@@ -43,6 +47,24 @@ start_xvfb() {
   done
   [[ -s "$fdfile" ]] || fail "Xvfb did not start: $(cat "$session_dir/xvfb.log")"
   export DISPLAY=":$(head -n1 "$fdfile")"
+}
+
+# Starts a headless Wayland compositor with a socket of its own and points WAYLAND_DISPLAY at
+# it; DISPLAY is unset, so nothing can fall back to X.
+start_weston() {
+  export XDG_RUNTIME_DIR="$session_dir/runtime"
+  mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+  local socket="quillmar-wayland"
+  weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --width=1280 \
+    --height=1024 >"$session_dir/weston.log" 2>&1 &
+  weston_pid=$!
+  for _ in $(seq 100); do
+    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && break
+    sleep 0.1
+  done
+  [[ -S "$XDG_RUNTIME_DIR/$socket" ]] || fail "weston did not start: $(cat "$session_dir/weston.log")"
+  export WAYLAND_DISPLAY=$socket
+  unset DISPLAY
 }
 
 # Copies the program $1 into app/ of the session folder (its backups folder lands beside it)

@@ -1,5 +1,6 @@
-// Dialog units to pixels: a template's coordinates scale with its font, a quarter of the
-// font's average letter width across and an eighth of its line height down.
+// Dialog units to pixels: a template's coordinates scale with the desktop's font, a quarter of
+// its average letter width across and an eighth of its line height down. Pixels are GTK's
+// logical pixels, which the screen's scale factor multiplies.
 #pragma once
 
 // The average letter width and the line height of a dialog font, in pixels.
@@ -19,9 +20,3 @@ BaseUnits BaseUnitsFromMeasure(double alphabetWidth, int lineHeight);
 // Rounded to the nearest pixel, halves away from zero, as the platform's MulDiv does.
 int HorizontalPixels(int dialogUnits, const BaseUnits& units);
 int VerticalPixels(int dialogUnits, const BaseUnits& units);
-
-// The pixel size of a font given in points, on a screen of 96 pixels per inch.
-int FontPixelsForPoints(int points);
-
-// Measures the dialog font (FLTK's Helvetica at fontPixels). The display must be open.
-BaseUnits MeasureBaseUnits(int fontPixels);

@@ -34,9 +34,3 @@ TEST(DialogUnits, ConversionUsesAQuarterAcrossAndAnEighthDownRoundedToNearest) {
   EXPECT_EQ(HorizontalPixels(-5, units), -8);  // -7.5
   EXPECT_EQ(VerticalPixels(-4, units), -7);    // -6.5
 }
-
-TEST(DialogUnits, PointSizesBecomePixelsAtNinetySixPerInch) {
-  EXPECT_EQ(FontPixelsForPoints(8), 11);  // 10.67
-  EXPECT_EQ(FontPixelsForPoints(9), 12);
-  EXPECT_EQ(FontPixelsForPoints(12), 16);
-}

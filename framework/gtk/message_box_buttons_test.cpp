@@ -1,7 +1,7 @@
 // Tests of the buttons each message-box style offers and what Escape answers.
 #include <gtest/gtest.h>
 
-#include "fltk_message_box.h"
+#include "gtk_message_box.h"
 
 namespace {
 std::vector<int> Results(const MessageBoxButtons& set) {
@@ -15,8 +15,8 @@ TEST(MessageBoxButtons, EachStyleOffersItsButtonsWithTheAffirmativeOneFirst) {
   EXPECT_EQ(Results(ButtonsForStyle(MB_OK)), (std::vector<int>{IDOK}));
   EXPECT_EQ(Results(ButtonsForStyle(MB_OKCANCEL)), (std::vector<int>{IDOK, IDCANCEL}));
   EXPECT_EQ(Results(ButtonsForStyle(MB_YESNO)), (std::vector<int>{IDYES, IDNO}));
-  EXPECT_EQ(ButtonsForStyle(MB_OKCANCEL).buttons[1].label, "Cancel");
-  EXPECT_EQ(ButtonsForStyle(MB_YESNO).buttons[0].label, "&Yes");
+  EXPECT_EQ(ButtonsForStyle(MB_OKCANCEL).buttons[1].label, "_Cancel");
+  EXPECT_EQ(ButtonsForStyle(MB_YESNO).buttons[0].label, "_Yes");
 }
 
 TEST(MessageBoxButtons, EscapeCancelsOrSaysNoAndOnlyAnOkBoxTakesItAsOk) {

@@ -1,7 +1,5 @@
-// Dialog-unit conversion and the measure of the dialog font's base units.
+// Dialog-unit conversion.
 #include "dialog_units.h"
-
-#include <FL/fl_draw.H>
 
 #include <algorithm>
 #include <cmath>
@@ -28,11 +26,4 @@ int HorizontalPixels(int dialogUnits, const BaseUnits& units) {
 
 int VerticalPixels(int dialogUnits, const BaseUnits& units) {
   return MulDivRounded(dialogUnits, units.y, 8);
-}
-
-int FontPixelsForPoints(int points) { return MulDivRounded(points, 96, 72); }
-
-BaseUnits MeasureBaseUnits(int fontPixels) {
-  fl_font(FL_HELVETICA, fontPixels);
-  return BaseUnitsFromMeasure(fl_width(kBaseUnitAlphabet), fl_height());
 }

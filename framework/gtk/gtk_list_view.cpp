@@ -1,0 +1,232 @@
+// The restoration list's GTK list: focus row and highlight kept apart, as the keys expect.
+#include "gtk_list_view.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/list_box_caret.h"
+#include "framework/list_box_keys.h"
+#include "framework/window_constants.h"
+
+namespace {
+
+std::optional<ListKey> MovingKey(guint keyval) {
+  switch (keyval) {
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+      return ListKey::Up;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+      return ListKey::Down;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+      return ListKey::PageUp;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+      return ListKey::PageDown;
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+      return ListKey::Home;
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+      return ListKey::End;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::vector<int> SelectedRows(GtkTreeView* view) {
+  std::vector<int> rows;
+  GList* paths = gtk_tree_selection_get_selected_rows(gtk_tree_view_get_selection(view), nullptr);
+  for (GList* each = paths; each != nullptr; each = each->next) {
+    rows.push_back(gtk_tree_path_get_indices(static_cast<GtkTreePath*>(each->data))[0]);
+  }
+  g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
+  return rows;
+}
+
+void SelectOnly(GtkTreeView* view, const std::vector<int>& rows) {
+  GtkTreeSelection* selection = gtk_tree_view_get_selection(view);
+  gtk_tree_selection_unselect_all(selection);
+  for (int row : rows) {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_selection_select_path(selection, path);
+    gtk_tree_path_free(path);
+  }
+}
+
+}  // namespace
+
+GtkListView::GtkListView(std::function<void()> onSelectionChange)
+    : m_onSelectionChange(std::move(onSelectionChange)),
+      m_store(gtk_list_store_new(1, G_TYPE_STRING)),
+      m_view(gtk_tree_view_new_with_model(GTK_TREE_MODEL(m_store))),
+      m_scroller(gtk_scrolled_window_new(nullptr, nullptr)) {
+  GtkTreeView* view = GTK_TREE_VIEW(m_view);
+  // Items are paths, shown as they are: plain text, not markup.
+  GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
+  gtk_tree_view_insert_column_with_attributes(view, -1, "", renderer, "text", 0, nullptr);
+  gtk_tree_view_set_headers_visible(view, FALSE);
+  gtk_tree_view_set_enable_search(view, FALSE);
+  gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_MULTIPLE);
+  // A path too long for the box scrolls sideways rather than being cut off unreadably.
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(m_scroller), GTK_POLICY_AUTOMATIC,
+                                 GTK_POLICY_ALWAYS);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(m_scroller), GTK_SHADOW_IN);
+  gtk_container_add(GTK_CONTAINER(m_scroller), m_view);
+  g_object_ref_sink(m_scroller);  // kept alive until this object goes, placed or not
+  g_signal_connect(m_view, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect_after(m_view, "draw", G_CALLBACK(OnDrawAfter), this);
+  g_signal_connect(gtk_tree_view_get_selection(view), "changed", G_CALLBACK(OnSelectionChanged),
+                   this);
+}
+
+GtkListView::~GtkListView() {
+  g_signal_handlers_disconnect_by_data(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_view)), this);
+  g_signal_handlers_disconnect_by_data(m_view, this);
+  g_object_unref(m_scroller);
+  g_object_unref(m_store);
+}
+
+int GtkListView::Count() const {
+  return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(m_store), nullptr);
+}
+
+int GtkListView::FocusRow() const {
+  GtkTreePath* path = nullptr;
+  gtk_tree_view_get_cursor(GTK_TREE_VIEW(m_view), &path, nullptr);
+  if (path == nullptr) return LB_ERR;
+  const int row = gtk_tree_path_get_indices(path)[0];
+  gtk_tree_path_free(path);
+  return row < Count() ? row : LB_ERR;
+}
+
+std::string GtkListView::Text(int index) const {
+  GtkTreeIter iter;
+  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
+    return {};
+  }
+  gchar* text = nullptr;
+  gtk_tree_model_get(GTK_TREE_MODEL(m_store), &iter, 0, &text, -1);
+  std::string result = text ? text : "";
+  g_free(text);
+  return result;
+}
+
+int GtkListView::Insert(int index, const std::string& text) {
+  const int count = Count();
+  if (index == -1) index = count;
+  if (index < 0 || index > count) return LB_ERR;
+  const int focus = FocusRow();
+  std::vector<int> selected = SelectedRows(GTK_TREE_VIEW(m_view));
+  for (int& row : selected) row += row >= index ? 1 : 0;
+  ++m_quiet;
+  gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+  SelectOnly(GTK_TREE_VIEW(m_view), selected);
+  --m_quiet;
+  SetFocusRow(CaretAfterInsert(focus, index));
+  return index;
+}
+
+int GtkListView::Delete(int index) {
+  GtkTreeIter iter;
+  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
+    return LB_ERR;
+  }
+  const int focus = FocusRow();
+  // GTK moves and highlights a new cursor row itself when the cursor's row goes; the
+  // highlight the user made is put back, less the deleted row.
+  std::vector<int> selected;
+  for (int row : SelectedRows(GTK_TREE_VIEW(m_view))) {
+    if (row != index) selected.push_back(row > index ? row - 1 : row);
+  }
+  ++m_quiet;
+  gtk_list_store_remove(m_store, &iter);
+  SelectOnly(GTK_TREE_VIEW(m_view), selected);
+  --m_quiet;
+  const int count = Count();
+  SetFocusRow(CaretAfterDelete(focus, index, count));
+  return count;
+}
+
+void GtkListView::Reset() {
+  ++m_quiet;
+  gtk_list_store_clear(m_store);
+  --m_quiet;
+}
+
+void GtkListView::SetFocusRow(int index) {
+  if (index == LB_ERR) return;
+  GtkTreeView* view = GTK_TREE_VIEW(m_view);
+  const std::vector<int> selected = SelectedRows(view);
+  GtkTreePath* path = gtk_tree_path_new_from_indices(index, -1);
+  ++m_quiet;
+  // Setting GTK's cursor highlights its row alone; the highlight goes back as it was.
+  gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  SelectOnly(view, selected);
+  --m_quiet;
+  gtk_tree_view_scroll_to_cell(view, path, nullptr, FALSE, 0, 0);
+  gtk_tree_path_free(path);
+  gtk_widget_queue_draw(m_view);
+}
+
+int GtkListView::RowsInView() const {
+  GdkRectangle visible;
+  gtk_tree_view_get_visible_rect(GTK_TREE_VIEW(m_view), &visible);
+  GdkRectangle row{};
+  GtkTreePath* first = gtk_tree_path_new_first();
+  gtk_tree_view_get_background_area(GTK_TREE_VIEW(m_view), first, nullptr, &row);
+  gtk_tree_path_free(first);
+  return row.height > 0 ? std::max(1, visible.height / row.height) : 1;
+}
+
+int GtkListView::OnKeyPress(GtkWidget* /*widget*/, void* rawEvent, void* data) {
+  auto* self = static_cast<GtkListView*>(data);
+  const auto* event = static_cast<GdkEventKey*>(rawEvent);
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  if (modifiers != 0) return FALSE;
+  if (const std::optional<ListKey> key = MovingKey(event->keyval)) {
+    self->SetFocusRow(CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView()));
+    return TRUE;
+  }
+  if (event->keyval == GDK_KEY_space || event->keyval == GDK_KEY_KP_Space) {
+    const int focus = self->FocusRow();
+    if (focus == LB_ERR) return TRUE;
+    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(self->m_view));
+    GtkTreePath* path = gtk_tree_path_new_from_indices(focus, -1);
+    if (gtk_tree_selection_path_is_selected(selection, path)) {
+      gtk_tree_selection_unselect_path(selection, path);
+    } else {
+      gtk_tree_selection_select_path(selection, path);
+    }
+    gtk_tree_path_free(path);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void GtkListView::OnSelectionChanged(GtkTreeSelection* /*selection*/, void* data) {
+  auto* self = static_cast<GtkListView*>(data);
+  if (self->m_quiet == 0 && self->m_onSelectionChange) self->m_onSelectionChange();
+}
+
+int GtkListView::OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data) {
+  auto* self = static_cast<GtkListView*>(data);
+  const int focus = self->FocusRow();
+  if (focus == LB_ERR) return FALSE;
+  GtkTreeView* view = GTK_TREE_VIEW(widget);
+  GtkTreePath* path = gtk_tree_path_new_from_indices(focus, -1);
+  GdkRectangle area{};
+  gtk_tree_view_get_background_area(view, path, nullptr, &area);
+  gtk_tree_path_free(path);
+  int x = 0, y = 0;
+  gtk_tree_view_convert_bin_window_to_widget_coords(view, area.x, area.y, &x, &y);
+  // The theme's focus rectangle, drawn whether or not the list has the keyboard: Restore
+  // acts on this row even while the keyboard is on the button.
+  const int width = std::max(area.width, gtk_widget_get_allocated_width(widget));
+  gtk_render_focus(gtk_widget_get_style_context(widget), cr, x + 1, y + 1, width - 2,
+                   area.height - 2);
+  return FALSE;
+}

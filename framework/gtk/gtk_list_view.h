@@ -1,0 +1,55 @@
+// The list box of a template on GTK: a GtkTreeView of one text column in a scrolled window,
+// with several highlighted rows and one focus row. The moving keys move the focus row and
+// leave the highlight alone, Space toggles the focus row's highlight, a click moves both; the
+// focus row stays marked while the keyboard is elsewhere, since Restore acts on it.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _GtkTreeView GtkTreeView;
+typedef struct _GtkListStore GtkListStore;
+typedef struct _GtkTreeSelection GtkTreeSelection;
+typedef struct _cairo cairo_t;
+
+class GtkListView {
+ public:
+  // onSelectionChange runs whenever the user changes the highlighted rows.
+  explicit GtkListView(std::function<void()> onSelectionChange);
+  ~GtkListView();
+  GtkListView(const GtkListView&) = delete;
+  GtkListView& operator=(const GtkListView&) = delete;
+
+  // The widget to place: the scrolled window. Owned by the dialog's window once placed.
+  GtkWidget* Outer() const { return m_scroller; }
+  // The widget that takes the keyboard and that assistive technology reads.
+  GtkWidget* View() const { return m_view; }
+
+  int Count() const;
+  // The focus row, or LB_ERR when the list is empty.
+  int FocusRow() const;
+  std::string Text(int index) const;
+  // index -1 appends; returns the new item's index or LB_ERR.
+  int Insert(int index, const std::string& text);
+  // Returns the number of items left, or LB_ERR.
+  int Delete(int index);
+  void Reset();
+
+ private:
+  // Moves the focus row to index (LB_ERR for none) without touching the highlight, and
+  // scrolls it into view.
+  void SetFocusRow(int index);
+  int RowsInView() const;
+
+  static int OnKeyPress(GtkWidget* widget, void* event, void* data);
+  static void OnSelectionChanged(GtkTreeSelection* selection, void* data);
+  static int OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data);
+
+  std::function<void()> m_onSelectionChange;
+  GtkListStore* m_store;
+  GtkWidget* m_view;
+  GtkWidget* m_scroller;
+  int m_quiet = 0;  // above zero while the program itself changes the highlight
+};
