@@ -2,7 +2,6 @@
 // all-or-nothing copy of each file and the append-only restoration list.
 #include "backup_store.h"
 
-#include <cerrno>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -160,11 +159,8 @@ void PrepareBackupStore() {
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
-    errno = 0;
     if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
-      const std::error_code listFailure =
-          folderMade ? folderMade
-                     : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+      const std::error_code listFailure = folderMade ? folderMade : g_fileList.LastError();
       ReportCleanFailure(CleanFailure::kListNotOpened, s_storeFolder, listFailure);
       if (!s_storeFolder.empty()) StoreCannotBeWritten(listFailure);
     } else {
@@ -227,10 +223,8 @@ bool BackupCurrentFile() {
       break;
   }
   s_storeWritten = true;
-  errno = 0;
   if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
-    ReportCleanFailure(CleanFailure::kListNotReopened, g_szFilePath,
-                       std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+    ReportCleanFailure(CleanFailure::kListNotReopened, g_szFilePath, g_fileList.LastError());
     ReportUnprotected(g_szFilePath, "its path could not be recorded in list.txt");
     return false;
   }

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
+#include "framework/file.h"
+#include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/test_support/temp_folder.h"
 #include "framework/windows_api.h"
@@ -136,19 +139,28 @@ TEST_F(WalkWin32Test, EachPathHasItsOwnCopyBelowItsDriveLetterHardLinkedToTheSha
   EXPECT_EQ(LinkCount(ownD), 1u);
 }
 
-TEST_F(WalkWin32Test, APathTooLongForItsOwnCopyKeepsTheSharedOneAndIsReported) {
-  // Short enough to copy, too long once the store's folder and "paths\\" stand before it.
+// A path past the plain form's limit only once the store's folder and "paths\\" stand before
+// it still gets its own copy: the extended-length form takes it. (Only a path past 32,767
+// characters is reported as too long for one, which Wine, on Linux's 4,096, cannot make.)
+TEST_F(WalkWin32Test, APathWhoseOwnCopyIsPastThePlainLimitStillGetsIt) {
   const std::string folder = "D\\" + std::string(200 - tree.Path("D").size(), 'f');
   tree.MakeDir(folder);
   const std::string name = std::string(40, 'n');
   tree.Write(folder + "\\" + name, "long");
-  ASSERT_LT(tree.Path(folder + "\\" + name).size() + 1, 259u);
+  const std::string path = tree.Path(folder + "\\" + name);
+  ASSERT_LT(path.size() + 1, 259u);
   g_strFilter.clear();
   EXPECT_EQ(WalkFolder(tree.Path("D").c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
   EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name + "BACKUP")), "long");
-  ASSERT_EQ(UnprotectedItems().size(), 1u);
-  EXPECT_NE(UnprotectedItems()[0].reason.find("too long for a copy of its own"),
-            std::string::npos);
+  EXPECT_TRUE(UnprotectedItems().empty());
+  const std::string own =
+      tree.Path("prog\\backups\\paths") + "\\" + path.substr(0, 1) + path.substr(2);
+  ASSERT_GT(own.size(), 260u);
+  CFile copy;
+  ASSERT_TRUE(copy.Open(own, CFile::modeRead)) << own;
+  std::string read(8, '\0');
+  read.resize(copy.Read(read.data(), read.size()));
+  EXPECT_EQ(read, "long");
   EXPECT_EQ(Records().size(), 1u);
 }
 
@@ -174,3 +186,117 @@ TEST_F(WalkWin32Test, NobodyElseOpensTheListWhileTheWalkHoldsIt) {
 }
 
 }  // namespace
+
+// An empty Directory box walks the root of the current drive: the search "\*.*" must find
+// its folder, and the folders below the root come back as "\NAME\".
+TEST_F(WalkWin32Test, EmptyDirectoryWalksTheCurrentDrivesRoot) {
+  EXPECT_EQ(WalkFolder("", "*", Record, 0, WALK_FOLDERS | WALK_NO_RECURSE), WALK_DONE);
+  ASSERT_FALSE(paths.empty());
+  for (const std::string& path : paths) {
+    EXPECT_EQ(path.front(), '\\') << path;
+    EXPECT_EQ(path.back(), '\\') << path;
+    EXPECT_EQ(path.find('\\', 1), path.size() - 1) << path;
+  }
+}
+
+// Made and read through the narrow functions, which take the program's UTF-8 (the test
+// helpers' std::filesystem reads narrow names byte by byte).
+void MakeFolderA(const std::string& path) {
+  ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+}
+void WriteFileA(const std::string& path, const std::string& contents) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+std::string ReadFileA(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string contents(4096, '\0');
+  DWORD got = 0;
+  ::ReadFile(file, contents.data(), static_cast<DWORD>(contents.size()), &got, nullptr);
+  ::CloseHandle(file);
+  contents.resize(got);
+  return contents;
+}
+
+// Japanese, Cyrillic and accented names, the program's own folder among them, go through
+// the walk in the UTF-8 code page: copied, recorded in list.txt as UTF-8, and named on disk
+// by the characters themselves (looked up again through the wide functions).
+TEST_F(WalkWin32Test, NonWesternNamesAreBackedUpAndRecordedInUtf8) {
+  const std::string root = tree.Path();
+  MakeFolderA(root + "\\日本");
+  MakeFolderA(root + "\\日本\\プログラム");
+  SetProgramPathForTesting(root + "\\日本\\プログラム\\quillmar.exe");
+  const std::string top = root + "\\Документы";
+  MakeFolderA(top);
+  MakeFolderA(top + "\\été");
+  WriteFileA(top + "\\日本語.txt", "ja");
+  WriteFileA(top + "\\été\\Привет.txt", "ru");
+  WriteFileA(top + "\\été\\naïve résumé.txt", "fr");
+  EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_TRUE(backend.Messages().empty());
+
+  const std::string backups = root + "\\日本\\プログラム\\backups\\";
+  const std::string list = ReadFileA(backups + "list.txt");
+  std::vector<std::string> records;
+  for (std::size_t start = 0, end; (end = list.find(';', start)) != std::string::npos;
+       start = end + 1) {
+    records.push_back(list.substr(start, end - start));
+  }
+  EXPECT_EQ(Sorted(records), Sorted({top + "\\日本語.txt", top + "\\été\\\\Привет.txt",
+                                     top + "\\été\\\\naïve résumé.txt"}));
+  // The bytes are UTF-8 whatever the machine's language: "日本語" is E6 97 A5 E6 9C AC E8 AA 9E.
+  EXPECT_NE(list.find("\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt;"), std::string::npos);
+  EXPECT_EQ(ReadFileA(backups + "Привет.txtBACKUP"), "ru");
+
+  // The names on disk are the characters themselves, as any other program sees them.
+  const std::wstring wideBackups =
+      std::filesystem::path(tree.Path()).wstring() + L"\\日本\\プログラム\\backups\\";
+  for (const wchar_t* name :
+       {L"日本語.txtBACKUP", L"Привет.txtBACKUP", L"naïve résumé.txtBACKUP"}) {
+    EXPECT_NE(::GetFileAttributesW((wideBackups + name).c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
+// The path limit is the real path's: a file of 259 characters is backed up although its
+// record, with the walk's doubled separators, is longer; and a path of 300 characters, past
+// the plain form's limit, is backed up in the extended-length form.
+TEST_F(WalkWin32Test, LongPathsAreBackedUpAndTheLimitIsTheRealPaths) {
+  const std::string top = tree.Path("D");
+  ASSERT_FALSE(CreateFolder(top.c_str()));
+  std::string real = top, record = top;
+  for (char letter : {'a', 'b'}) {
+    const std::string name(60, letter);
+    real += "\\" + name;
+    record += (real.size() == top.size() + 61 ? "\\" : "\\\\") + name;
+    ASSERT_FALSE(CreateFolder(real.c_str())) << real.size();
+  }
+  const std::string name259(259 - real.size() - 1, 'f');
+  const std::string file259 = real + "\\" + name259;
+  ASSERT_EQ(file259.size(), 259u);
+  const std::string deeper(100, 'c');
+  ASSERT_FALSE(CreateFolder((real + "\\" + deeper).c_str()));
+  const std::string name300(300 - real.size() - deeper.size() - 2, 'g');
+  const std::string file300 = real + "\\" + deeper + "\\" + name300;
+  ASSERT_EQ(file300.size(), 300u);
+  for (const std::string& path : {file259, file300}) {
+    CFile file;
+    ASSERT_TRUE(file.Open(path, CFile::modeWrite | CFile::modeCreate)) << path.size();
+    ASSERT_TRUE(file.Write(path.data(), 3));
+  }
+
+  EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_EQ(backend.MessageTexts(), std::vector<std::string>());
+  const std::string record259 = record + "\\\\" + name259;
+  const std::string record300 = record + "\\\\" + deeper + "\\\\" + name300;
+  EXPECT_GT(record259.size(), 260u);
+  EXPECT_EQ(Sorted(Records()), Sorted({record259, record300}));
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name259 + "BACKUP")),
+            file259.substr(0, 3));
+  EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\" + name300 + "BACKUP")),
+            file300.substr(0, 3));
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 // Wide enough for a descriptor and for a HANDLE, whose invalid value is also -1.
 using FileHandle = std::intptr_t;
@@ -35,12 +36,12 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   // False when the file cannot be opened, or is not a regular file (a folder, FIFO, socket or
-  // device of that name); the object then stays closed and the platform's last error (errno,
-  // GetLastError) says why. On Linux the descriptor is opened with O_CLOEXEC and O_NONBLOCK,
-  // so that neither the open nor a read ever waits on a FIFO or device found where a file was
-  // expected. On Windows an open without shareDenyNone takes the file for exclusive use: any
-  // other open of it fails until this one is closed; Linux has no such lock, and there the
-  // bit changes nothing. An object that is already open is closed first.
+  // device of that name); the object then stays closed and LastError() says why. On Linux the
+  // descriptor is opened with O_CLOEXEC and O_NONBLOCK, so that neither the open nor a read ever
+  // waits on a FIFO or device found where a file was expected. On Windows an open without
+  // shareDenyNone takes the file for exclusive use: any other open of it fails until this one is
+  // closed; Linux has no such lock, and there the bit changes nothing. An object that is already
+  // open is closed first.
   bool Open(const std::string& path, unsigned flags);
   // Harmless on a closed object.
   void Close();
@@ -61,9 +62,20 @@ class CFile {
   // take back a record it could not finish.
   bool SetLength(std::uint64_t length);
 
+  // Why the last Open, GetStatus, Write or SetLength of this object failed: the platform's
+  // own code (errno on Linux, GetLastError() on Windows, whose texts ErrorText gives),
+  // std::errc::bad_file_descriptor for a closed object. Empty after their success.
+  std::error_code LastError() const { return m_lastError; }
+
   FileHandle m_hFile = hFileNull;
 
  private:
+  // Note the platform's reason for the failure in hand, or that the object is closed; both
+  // return false.
+  bool Failed() const;
+  bool NotOpen() const;
+
+  mutable std::error_code m_lastError;
   // Opened with modeAppend. A POSIX descriptor carries this itself (O_APPEND); a Win32
   // handle needs it asked for at each write.
   bool m_append = false;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/file_copies.h"
+#include "framework/long_paths_win32.h"
 #include "framework/path_parts.h"
 #include "framework/windows_api.h"
 
@@ -50,18 +51,17 @@ std::error_code LinkReplacing(const std::string& existing, const std::string& de
   const std::string_view name = FindFileName(destination);
   for (unsigned attempt = 0; attempt < 3; ++attempt) {
     const std::string temp = HiddenNameIn(workFolder, name, attempt);
-    if (!::CreateHardLinkA(temp.c_str(), existing.c_str(), nullptr)) {
+    if (!CreateHardLinkLong(temp, existing)) {
       const DWORD code = ::GetLastError();
       if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
       noLinks = IsNoHardLinks(code);
       return LastError();
     }
-    if (::MoveFileExA(temp.c_str(), destination.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return {};
     }
     const std::error_code error = LastError();
-    ::DeleteFileA(temp.c_str());
+    DeleteFileLong(temp);
     return error;
   }
   return std::make_error_code(std::errc::file_exists);
@@ -81,14 +81,13 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
       if (error == std::errc::file_exists) continue;
       return error;
     }
-    HANDLE held = ::CreateFileA(temp.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileLong(temp, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
     std::error_code error;
-    if (!::MoveFileExA(temp.c_str(), destination.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       error = LastError();
-      ::DeleteFileA(temp.c_str());
+      DeleteFileLong(temp);
     }
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     return error;
@@ -101,8 +100,7 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
 void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused; }
 
 NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
-                                const std::vector<std::string>& destinations,
-                                const FileNote* note,
+                                const std::vector<std::string>& destinations, const FileNote* note,
                                 const std::vector<bool>* /*likelyTaken*/) {
   NamedCopyResult result;
   SourceFile in;
@@ -117,8 +115,8 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
       error = CopyFileReplacing(source, destinations[i].c_str(), false, note);
     } else {
       if (!noLinks) error = LinkReplacing(destinations[0], destinations[i], workFolder, noLinks);
-      if (noLinks) error = CopyFileReplacing(destinations[0].c_str(), destinations[i].c_str(),
-                                             false, note);
+      if (noLinks)
+        error = CopyFileReplacing(destinations[0].c_str(), destinations[i].c_str(), false, note);
     }
     result.names.push_back(error);
   }
@@ -130,12 +128,12 @@ SourceFile::~SourceFile() {
 }
 
 std::error_code SourceFile::Open(const char* path) {
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesLong(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
   // Others may read it, but not write it, delete it or move another file over it.
-  HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      CreateFileLong(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   // Devices (CON, NUL, COM1) and pipes are no files to copy.
   if (::GetFileType(handle) != FILE_TYPE_DISK) {

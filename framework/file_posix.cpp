@@ -32,13 +32,23 @@ int OpenFlagsFor(unsigned flags) {
 
 CFile::~CFile() { Close(); }
 
+bool CFile::Failed() const {
+  m_lastError = std::error_code(errno, std::generic_category());
+  return false;
+}
+
+bool CFile::NotOpen() const {
+  m_lastError = std::make_error_code(std::errc::bad_file_descriptor);
+  return false;
+}
+
 bool CFile::Open(const std::string& path, unsigned flags) {
   Close();
   int fd;
   do {
     fd = ::open(path.c_str(), OpenFlagsFor(flags), 0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
+  if (fd < 0) return Failed();
   // The program's files are plain files: a folder, FIFO or device put in a file's place
   // would read as empty or never end, so it counts as a file that cannot be opened.
   struct stat st;
@@ -51,8 +61,9 @@ bool CFile::Open(const std::string& path, unsigned flags) {
   if (refused != 0) {
     ::close(fd);
     errno = refused;
-    return false;
+    return Failed();
   }
+  m_lastError.clear();
   m_hFile = fd;
   m_append = (flags & modeAppend) != 0;
   return true;
@@ -68,7 +79,9 @@ void CFile::Close() {
 
 bool CFile::GetStatus(CFileStatus& status) const {
   struct stat st;
-  if (m_hFile == hFileNull || ::fstat(m_hFile, &st) != 0) return false;
+  if (m_hFile == hFileNull) return NotOpen();
+  if (::fstat(m_hFile, &st) != 0) return Failed();
+  m_lastError.clear();
   status.m_size = static_cast<std::uint64_t>(st.st_size);
   status.m_named = st.st_nlink != 0;
   return true;
@@ -98,18 +111,22 @@ std::size_t CFile::Read(void* buffer, std::size_t count) {
 }
 
 bool CFile::Write(const void* buffer, std::size_t count) {
-  if (m_hFile == hFileNull) return false;
+  if (m_hFile == hFileNull) return NotOpen();
   const auto* in = static_cast<const char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
     ssize_t n = ::write(m_hFile, in + done, count - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return Failed();
     }
-    if (n == 0) return false;
+    if (n == 0) {
+      errno = ENOSPC;
+      return Failed();
+    }
     done += static_cast<std::size_t>(n);
   }
+  m_lastError.clear();
   return true;
 }
 
@@ -119,6 +136,8 @@ std::int64_t CFile::SeekToEnd() {
 }
 
 bool CFile::SetLength(std::uint64_t length) {
-  if (m_hFile == hFileNull) return false;
-  return ::ftruncate(m_hFile, static_cast<off_t>(length)) == 0;
+  if (m_hFile == hFileNull) return NotOpen();
+  if (::ftruncate(m_hFile, static_cast<off_t>(length)) != 0) return Failed();
+  m_lastError.clear();
+  return true;
 }

@@ -1,8 +1,9 @@
-// CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFileA's access,
+// CFile over a Win32 HANDLE: the framework's open-mode bits mapped onto CreateFile's access,
 // sharing and creation arguments.
 #include <algorithm>
 
 #include "file.h"
+#include "long_paths_win32.h"
 #include "windows_api.h"
 
 namespace {
@@ -30,18 +31,29 @@ DWORD CreationFor(unsigned flags) {
 
 CFile::~CFile() { Close(); }
 
+bool CFile::Failed() const {
+  m_lastError = std::error_code(static_cast<int>(::GetLastError()), std::system_category());
+  return false;
+}
+
+bool CFile::NotOpen() const {
+  m_lastError = std::make_error_code(std::errc::bad_file_descriptor);
+  return false;
+}
+
 bool CFile::Open(const std::string& path, unsigned flags) {
   Close();
-  HANDLE handle = ::CreateFileA(path.c_str(), AccessFor(flags), SharingFor(flags), nullptr,
-                                CreationFor(flags), FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  HANDLE handle = CreateFileLong(path.c_str(), AccessFor(flags), SharingFor(flags),
+                                 CreationFor(flags), FILE_ATTRIBUTE_NORMAL);
+  if (handle == INVALID_HANDLE_VALUE) return Failed();
   // The program's files are plain files: a device (CON, NUL, a pipe) named where a file
   // belongs would read as empty or never end.
   if (::GetFileType(handle) != FILE_TYPE_DISK) {
     ::CloseHandle(handle);
     ::SetLastError(ERROR_INVALID_FUNCTION);
-    return false;
+    return Failed();
   }
+  m_lastError.clear();
   m_hFile = reinterpret_cast<FileHandle>(handle);
   m_append = (flags & modeAppend) != 0;
   return true;
@@ -56,10 +68,11 @@ void CFile::Close() {
 
 bool CFile::GetStatus(CFileStatus& status) const {
   FILE_STANDARD_INFO info;
-  if (m_hFile == hFileNull ||
-      !::GetFileInformationByHandleEx(AsHandle(m_hFile), FileStandardInfo, &info, sizeof info)) {
-    return false;
+  if (m_hFile == hFileNull) return NotOpen();
+  if (!::GetFileInformationByHandleEx(AsHandle(m_hFile), FileStandardInfo, &info, sizeof info)) {
+    return Failed();
   }
+  m_lastError.clear();
   status.m_size = static_cast<std::uint64_t>(info.EndOfFile.QuadPart);
   // A file deleted while open (which its sharing of delete allowed) waits for its last
   // handle to go before its name does; where names go at once, it has no link left.
@@ -88,7 +101,7 @@ std::size_t CFile::Read(void* buffer, std::size_t count) {
 }
 
 bool CFile::Write(const void* buffer, std::size_t count) {
-  if (m_hFile == hFileNull) return false;
+  if (m_hFile == hFileNull) return NotOpen();
   const auto* in = static_cast<const char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
@@ -98,12 +111,16 @@ bool CFile::Write(const void* buffer, std::size_t count) {
     // moment, whoever else writes to it.
     OVERLAPPED atEnd{};
     atEnd.Offset = atEnd.OffsetHigh = 0xFFFFFFFF;
-    if (!::WriteFile(AsHandle(m_hFile), in + done, chunk, &written, m_append ? &atEnd : nullptr) ||
-        written == 0) {
-      return false;
+    if (!::WriteFile(AsHandle(m_hFile), in + done, chunk, &written, m_append ? &atEnd : nullptr)) {
+      return Failed();
+    }
+    if (written == 0) {
+      ::SetLastError(ERROR_DISK_FULL);
+      return Failed();
     }
     done += written;
   }
+  m_lastError.clear();
   return true;
 }
 
@@ -116,9 +133,13 @@ std::int64_t CFile::SeekToEnd() {
 }
 
 bool CFile::SetLength(std::uint64_t length) {
-  if (m_hFile == hFileNull) return false;
+  if (m_hFile == hFileNull) return NotOpen();
   LARGE_INTEGER target;
   target.QuadPart = static_cast<LONGLONG>(length);
-  return ::SetFilePointerEx(AsHandle(m_hFile), target, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(AsHandle(m_hFile));
+  if (!::SetFilePointerEx(AsHandle(m_hFile), target, nullptr, FILE_BEGIN) ||
+      !::SetEndOfFile(AsHandle(m_hFile))) {
+    return Failed();
+  }
+  m_lastError.clear();
+  return true;
 }

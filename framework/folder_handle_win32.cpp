@@ -5,6 +5,7 @@
 #include <string>
 
 #include "folder_handle.h"
+#include "long_paths_win32.h"
 #include "path_parts.h"
 #include "windows_api.h"
 
@@ -40,9 +41,9 @@ std::string WithSeparator(std::string folder) {
 // Writes one file's (or folder's) buffers to the disk. Opening for writing is what
 // FlushFileBuffers needs; sharing everything keeps out of the way of other instances.
 std::error_code FlushPath(const std::string& path, bool folder) {
-  HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, folder ? FILE_FLAG_BACKUP_SEMANTICS : 0, nullptr);
+  HANDLE handle = CreateFileLong(path.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING, folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   const std::error_code error = ::FlushFileBuffers(handle) ? std::error_code() : LastError();
   ::CloseHandle(handle);
@@ -69,8 +70,10 @@ bool FlushVolumeOf(const std::string& path) {
 // written since the moment given. A copy keeps its original's modification time but is created
 // anew.
 std::error_code FlushChangedFiles(const std::string& folder, ULONGLONG since) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+  // The wide search, for folders of any length and names of any script; the times are read
+  // from the search itself.
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(WidePath(folder + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return LastError();
   std::error_code first;
   do {
@@ -78,14 +81,14 @@ std::error_code FlushChangedFiles(const std::string& folder, ULONGLONG since) {
     const ULONGLONG changed =
         std::max(AsNumber(found.ftCreationTime), AsNumber(found.ftLastWriteTime));
     if (changed + kTimeSlack < since) continue;
-    const std::error_code error = FlushPath(folder + found.cFileName, /*folder=*/false);
+    const std::error_code error = FlushPath(folder + NarrowText(found.cFileName), /*folder=*/false);
     // A file another instance is still writing, or has just removed, is that instance's to
     // flush; only a failure on a file that is there and free counts.
     if (error && !first && error.value() != ERROR_SHARING_VIOLATION &&
         error.value() != ERROR_FILE_NOT_FOUND) {
       first = error;
     }
-  } while (::FindNextFileA(search, &found));
+  } while (::FindNextFileW(search, &found));
   ::FindClose(search);
   return first;
 }
@@ -106,7 +109,7 @@ FolderHandle::~FolderHandle() { Close(); }
 
 std::error_code FolderHandle::Open(const char* path) {
   Close();
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesLong(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return std::make_error_code(std::errc::not_a_directory);
@@ -114,9 +117,9 @@ std::error_code FolderHandle::Open(const char* path) {
   std::string folder = WithSeparator(path);
   // Every instance opens the same file and none removes it: a lock on a file that another
   // holder had already replaced would keep nobody out.
-  HANDLE lock = ::CreateFileA((folder + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock =
+      CreateFileLong((folder + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (lock == INVALID_HANDLE_VALUE) return LastError();
   m_open = std::make_unique<Opened>(lock, std::move(folder));
   return {};
@@ -155,7 +158,7 @@ std::error_code FolderHandle::FlushFileSystem(const std::vector<std::string>& al
 }
 
 std::error_code FlushFileSystemOf(const char* path) {
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesLong(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (FlushVolumeOf(path)) return {};

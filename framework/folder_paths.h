@@ -1,6 +1,6 @@
-// Where a path leads, beyond one file: making it absolute, telling a folder from a file, the
-// user's home folder, and creating the folders on the way to a path. Failures come back as
-// std::error_code values; nothing throws.
+// Where a path leads, beyond one file: making it absolute, telling a folder from a file,
+// whether a folder takes new files, the user's home folder, and creating the folders on the way to
+// a path. Failures come back as std::error_code values; nothing throws.
 #pragma once
 
 #include <string>
@@ -23,6 +23,10 @@ bool IsRegularFile(const std::string& path);
 // way to it missing. False when something is there, even a broken link, and when the
 // platform cannot tell (a folder on the way that may not be searched, a file on the way).
 bool IsMissing(const std::string& path);
+
+// True when a new file can be made in folder now: a file is made there and removed again.
+// False for a folder that is missing, read-only, on read-only media or closed to this user.
+bool FolderTakesNewFiles(const std::string& folder);
 
 // The user's home folder; the root folder when the platform knows none.
 std::string HomeFolder();

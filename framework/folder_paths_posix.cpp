@@ -1,14 +1,14 @@
 // Absolute paths, folder and file tests, the home folder and parent-folder creation over
 // POSIX.
-#include "folder_paths.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
+#include "folder_paths.h"
 #include "path_parts.h"
 
 namespace {
@@ -42,6 +42,15 @@ bool IsFolder(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderTakesNewFiles(const std::string& folder) {
+  std::string probe = folder + "/.quillmar-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
 }
 
 bool IsMissing(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "folder_paths.h"
+#include "long_paths_win32.h"
 #include "path_parts.h"
 #include "windows_api.h"
 
@@ -35,9 +36,9 @@ std::size_t RootLength(const std::string& path) {
 // The attributes of what path leads to, links and junctions followed; nothing when it is
 // missing or a device.
 std::optional<DWORD> TargetAttributes(const std::string& path) {
-  HANDLE handle = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileLong(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known =
@@ -73,7 +74,7 @@ std::error_code MakeAbsolute(std::string& path) {
     return {};
   }
   // The current folder may have been removed since it was entered.
-  if (::GetFileAttributesA(full.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (GetFileAttributesLong(full.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
   if (full.back() != kPathSeparator) full += kPathSeparator;
   path = full + path;
   return {};
@@ -89,8 +90,20 @@ bool IsRegularFile(const std::string& path) {
   return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  // A name of this process's own, made and gone with its handle.
+  const std::string probe = folder + kPathSeparator + ".quillmar-probe-" +
+                            std::to_string(::GetCurrentProcessId()) + "-" +
+                            std::to_string(::GetTickCount64());
+  HANDLE handle = CreateFileLong(probe.c_str(), GENERIC_WRITE, 0, CREATE_NEW,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(handle);
+  return true;
+}
+
 bool IsMissing(const std::string& path) {
-  if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  if (GetFileAttributesLong(path) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD error = ::GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -120,7 +133,7 @@ std::error_code CreateParentFolders(const std::string& path) {
     if (path[end - 1] == kPathSeparator) continue;  // a doubled separator ends no new folder
     const std::string folder = path.substr(0, end);
     // No security descriptor: the new folder inherits its parent's, the user's default.
-    if (::CreateDirectoryA(folder.c_str(), nullptr)) continue;
+    if (CreateDirectoryLong(folder.c_str())) continue;
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS) {
       return std::error_code(static_cast<int>(error), std::system_category());

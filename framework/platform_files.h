@@ -16,10 +16,13 @@
 
 // The platform's maximum path length and name length, terminator included: every path
 // buffer has kMaxPath characters. The POSIX values are Linux's PATH_MAX and NAME_MAX + 1
-// (checked against the system headers where they are used); Windows has MAX_PATH for both.
+// (checked against the system headers where they are used). Windows takes paths of up to
+// 32,767 characters in their extended-length form, which the Win32 services use for paths
+// too long for the plain one, and names of up to 255 UTF-16 characters, up to three bytes
+// each in the program's UTF-8.
 #if defined(_WIN32)
-inline constexpr std::size_t kMaxPath = 260;
-inline constexpr std::size_t kMaxFileName = 260;
+inline constexpr std::size_t kMaxPath = 32768;
+inline constexpr std::size_t kMaxFileName = 3 * 255 + 1;
 #else
 inline constexpr std::size_t kMaxPath = 4096;
 inline constexpr std::size_t kMaxFileName = 256;

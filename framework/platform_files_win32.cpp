@@ -1,9 +1,11 @@
-// Platform file services over Win32: FindFirstFileA/FindNextFileA, GetModuleFileNameA,
-// CreateDirectoryA, the all-or-nothing copy (a hidden temporary name, then MoveFileExA), notes
-// in alternate data streams and FormatMessageA for error texts.
+// Platform file services over Win32: the folder search, GetModuleFileNameA, folder creation,
+// the all-or-nothing copy (a hidden temporary name, then a move over the destination), notes
+// in alternate data streams and FormatMessageA for error texts. Paths go through
+// long_paths_win32.h, so that any length works.
 #include <algorithm>
 #include <cstring>
 
+#include "long_paths_win32.h"
 #include "path_parts.h"
 #include "platform_files.h"
 #include "windows_api.h"
@@ -44,9 +46,9 @@ class HandleGuard {
 // Opens a folder (or a file) for its attributes only. Junctions and links to folders are
 // followed, so a folder reached through one has its target's identity.
 HANDLE OpenForIdentity(const char* path) {
-  return ::CreateFileA(path, FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileLong(path, FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 std::error_code IdentityOf(HANDLE handle, std::uint64_t& volume, std::uint64_t& index) {
@@ -61,6 +63,8 @@ std::error_code IdentityOf(HANDLE handle, std::uint64_t& volume, std::uint64_t& 
 std::string FolderOf(std::string_view path) {
   const std::size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string_view::npos) return ".";
+  // "\*.*" searches the root of the current drive, which "\" names and "" does not.
+  if (slash == 0) return std::string(1, kPathSeparator);
   // "C:\" keeps its separator: "C:" alone means the drive's current folder.
   if (slash == 2 && path[1] == ':') return std::string(path.substr(0, 3));
   return std::string(path.substr(0, slash));
@@ -76,7 +80,7 @@ class PendingFile {
   PendingFile() = default;
   ~PendingFile() {
     if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
-    if (!m_name.empty()) ::DeleteFileA(m_name.c_str());
+    if (!m_name.empty()) DeleteFileLong(m_name.c_str());
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
@@ -94,9 +98,9 @@ class PendingFile {
     if (base.size() + 7 > kMaxPath) return Error(std::errc::filename_too_long);
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string temp = base + RandomSuffix();
-      m_handle = ::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      m_handle = CreateFileLong(temp.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL);
       if (m_handle != INVALID_HANDLE_VALUE) {
         m_name = std::move(temp);
         return {};
@@ -125,13 +129,13 @@ class PendingFile {
     if (!failIfExists) {
       flags |= MOVEFILE_REPLACE_EXISTING;
       // A read-only file cannot be replaced by a move; the user has agreed to replace it.
-      const DWORD attributes = ::GetFileAttributesA(destination);
+      const DWORD attributes = GetFileAttributesLong(destination);
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
           !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesLong(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
       }
     }
-    if (!::MoveFileExA(m_name.c_str(), destination, flags)) return LastError();
+    if (!MoveFileExLong(m_name.c_str(), destination, flags)) return LastError();
     m_name.clear();
     return {};
   }
@@ -167,14 +171,23 @@ bool HoldsNotes(const std::string& path) {
          (flags & FILE_NAMED_STREAMS);
 }
 
+// A name, in the program's code page, that does not fit the record (a name of more than
+// kMaxFileName - 1 bytes) cannot be handed on whole.
+bool Copy(const FoundEntry& found, FindData& data) {
+  if (found.name.size() >= sizeof data.cFileName) return false;
+  data.dwFileAttributes = found.attributes;
+  std::memcpy(data.cFileName, found.name.c_str(), found.name.size() + 1);
+  return true;
+}
+
 }  // namespace
 
 DirectorySearch::~DirectorySearch() { Close(); }
 
 std::error_code DirectorySearch::Start(const char* searchPath, FindData& data) {
   Close();
-  WIN32_FIND_DATAA found;
-  HANDLE handle = ::FindFirstFileA(searchPath, &found);
+  FoundEntry found;
+  HANDLE handle = FindFirstLong(searchPath, found);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
     return code == ERROR_FILE_NOT_FOUND ? Error(std::errc::no_such_file_or_directory)
@@ -190,8 +203,10 @@ std::error_code DirectorySearch::Start(const char* searchPath, FindData& data) {
     Close();
     return error;
   }
-  data.dwFileAttributes = found.dwFileAttributes;
-  std::memcpy(data.cFileName, found.cFileName, sizeof data.cFileName);
+  if (!Copy(found, data)) {
+    Close();
+    return ErrorFrom(ERROR_FILENAME_EXCED_RANGE);
+  }
   return {};
 }
 
@@ -205,14 +220,16 @@ bool DirectorySearch::Next(FindData& data, std::error_code& ended) {
 }
 
 bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
-  WIN32_FIND_DATAA found;
-  if (!::FindNextFileA(static_cast<HANDLE>(m_handle), &found)) {
+  FoundEntry found;
+  if (!FindNextLong(static_cast<HANDLE>(m_handle), found)) {
     const DWORD code = ::GetLastError();
     if (code != ERROR_NO_MORE_FILES) ended = ErrorFrom(code);
     return false;
   }
-  data.dwFileAttributes = found.dwFileAttributes;
-  std::memcpy(data.cFileName, found.cFileName, sizeof data.cFileName);
+  if (!Copy(found, data)) {
+    ended = ErrorFrom(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
   return true;
 }
 
@@ -226,7 +243,7 @@ void DirectorySearch::Close() {
 }
 
 std::error_code IdentifyFolder(const char* path, std::uint64_t& device, std::uint64_t& inode) {
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesLong(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Error(std::errc::not_a_directory);
   HandleGuard folder(OpenForIdentity(path));
@@ -249,7 +266,7 @@ void SetProgramPathForTesting(const std::string& executablePath) {
 }
 
 std::error_code CreateFolder(const char* path) {
-  if (::CreateDirectoryA(path, nullptr)) return {};
+  if (CreateDirectoryLong(path)) return {};
   return LastError();
 }
 
@@ -259,16 +276,16 @@ std::error_code RestrictToOwner(const char* /*path*/) { return {}; }
 
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note) {
-  const DWORD attributes = ::GetFileAttributesA(source);
+  const DWORD attributes = GetFileAttributesLong(source);
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Error(std::errc::is_a_directory);
-  HandleGuard in(::CreateFileA(source, GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  HandleGuard in(CreateFileLong(source, GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
   if (in.get() == INVALID_HANDLE_VALUE) return LastError();
   // Devices (CON, NUL, COM1) and pipes are no files to copy.
   if (::GetFileType(in.get()) != FILE_TYPE_DISK) return Error(std::errc::operation_not_supported);
-  if (failIfExists && ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES) {
+  if (failIfExists && GetFileAttributesLong(destination) != INVALID_FILE_ATTRIBUTES) {
     return Error(std::errc::file_exists);
   }
   PendingFile out;
@@ -289,9 +306,9 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
   if (note != nullptr && HoldsNotes(out.name())) {
     // A note is extra knowledge, not part of the copy: a file system without alternate data
     // streams (FAT, or Wine's view of a Linux folder) still gets the copy.
-    HandleGuard stream(::CreateFileA(NoteStream(out.name(), note->name).c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HandleGuard stream(CreateFileLong(NoteStream(out.name(), note->name).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
     DWORD ignored = 0;
     if (stream.get() != INVALID_HANDLE_VALUE) {
       ::WriteFile(stream.get(), note->value.data(), static_cast<DWORD>(note->value.size()),
@@ -302,15 +319,15 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
   // replaced by the next backup of the same name.
   const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-  if (kept != 0) ::SetFileAttributesA(out.name().c_str(), kept);
+  if (kept != 0) SetFileAttributesLong(out.name().c_str(), kept);
   return out.Publish(destination, failIfExists);
 }
 
 std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   if (!HoldsNotes(path)) return std::nullopt;
-  HandleGuard stream(::CreateFileA(NoteStream(path, name).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  HandleGuard stream(CreateFileLong(NoteStream(path, name).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   if (stream.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   char value[kMaxPath];
   DWORD got = 0;
@@ -322,14 +339,14 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
   // Refuse what could not be written in place either: a read-only file, a folder. The
   // attribute is looked at, not left to the open, which an administrator's rights (and Wine
   // run as root) let through.
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesLong(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return ErrorFrom(ERROR_ACCESS_DENIED);
   }
   {
-    HandleGuard existing(::CreateFileA(path, GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HandleGuard existing(CreateFileLong(path, GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
     if (existing.get() == INVALID_HANDLE_VALUE) return LastError();
   }
   PendingFile out;
@@ -343,20 +360,17 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
 void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name)) {
   std::string prefix(folder);
   if (!prefix.empty() && prefix.back() != kPathSeparator) prefix += kPathSeparator;
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((prefix + "*").c_str(), &found);
+  FoundEntry found;
+  HANDLE search = FindFirstLong(prefix + "*", found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporary(found.cFileName)) {
-      continue;
-    }
+    if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporary(found.name)) continue;
     // Sharing nothing, the open fails while its writer (or anyone) has the file open; once
     // open, the file removed on closing is the one looked at, whatever takes its name later.
-    HANDLE file =
-        ::CreateFileA((prefix + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE file = CreateFileLong(prefix + found.name, DELETE, 0, OPEN_EXISTING,
+                                 FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT);
     if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-  } while (::FindNextFileA(search, &found));
+  } while (FindNextLong(search, found));
   ::FindClose(search);
 }
 

@@ -88,6 +88,11 @@ TEST_F(PlatformFilesWin32Test, FolderIdentityIsTheSameByEveryPathAndLink) {
   EXPECT_NE(std::make_pair(volume, index), std::make_pair(v2, i2));
   EXPECT_EQ(IdentifyFolder(P("file").c_str(), v2, i2), std::errc::not_a_directory);
   EXPECT_TRUE(IdentifyFolder(P("missing").c_str(), v2, i2));
+
+  // "\*.*", the search of an empty Directory box, is the current drive's root.
+  ASSERT_FALSE(search.Start("\\*.*", data));
+  ASSERT_FALSE(IdentifyFolder("\\", v2, i2));
+  EXPECT_EQ(std::make_pair(search.Device(), search.Inode()), std::make_pair(v2, i2));
 }
 
 // The walk enters a folder reached through a link only once: the link must give the

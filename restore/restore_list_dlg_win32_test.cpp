@@ -3,10 +3,12 @@
 // open.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "framework/file.h"
+#include "framework/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
 #include "framework/test_support/temp_folder.h"
@@ -93,6 +95,77 @@ TEST_F(RestoreListWin32Test, AListHeldByAnotherOpenCannotBeOpened) {
   backend.Escape();
   dialog.DoModal();
   EXPECT_EQ(backend.MessageTexts(), Texts{"Openning restoration list file failed."});
+}
+
+// A record with Cyrillic and accented names, as the walk writes it in the UTF-8 code page, is
+// shown as it is and restored to the file of that name.
+TEST_F(RestoreListWin32Test, RestoresAnEntryWithNonWesternNames) {
+  const std::string folder = tree.Path("D") + "\\Документы";
+  const std::string entry = folder + "\\\\Привет été.txt";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  tree.Write("prog\\backups\\list.txt", entry + ";");
+  HANDLE copy = ::CreateFileA((tree.Path("prog\\backups") + "\\Привет été.txtBACKUP").c_str(),
+                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(copy, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(copy, "ru", 2, &written, nullptr);
+  ::CloseHandle(copy);
+
+  CRestoreListDlg dialog;
+  backend
+      .Then([&] { EXPECT_EQ(backend.ActiveWindow()->ListItems(IDC_LIST_ENTRIES), Texts{entry}); })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(), Texts{"File Restored"});
+  EXPECT_EQ(List(), "");
+  // Named by the characters themselves, as other programs see it.
+  const std::wstring restored =
+      std::filesystem::path(tree.Path("D")).wstring() + L"\\Документы\\Привет été.txt";
+  EXPECT_NE(::GetFileAttributesW(restored.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Entries of any length that were backed up come back: the hidden name the copy is written
+// under first is longer than the entry, and must not push it over the plain form's limit.
+TEST_F(RestoreListWin32Test, RestoresEntriesOf255And300Characters) {
+  std::string folder = tree.Path("D");
+  std::string entryFolder = folder;
+  for (char letter : {'a', 'b'}) {
+    folder += "\\" + std::string(60, letter);
+    entryFolder +=
+        (entryFolder.size() == tree.Path("D").size() ? "\\" : "\\\\") + std::string(60, letter);
+    ASSERT_FALSE(CreateFolder(folder.c_str()));
+  }
+  const std::string name255(255 - folder.size() - 1, 'f');
+  const std::string deeper(100, 'c');
+  ASSERT_FALSE(CreateFolder((folder + "\\" + deeper).c_str()));
+  const std::string name300(300 - folder.size() - deeper.size() - 2, 'g');
+  const std::string entry255 = entryFolder + "\\\\" + name255;
+  const std::string entry300 = entryFolder + "\\\\" + deeper + "\\\\" + name300;
+  tree.Write("prog\\backups\\list.txt", entry255 + ";" + entry300 + ";");
+  tree.Write("prog\\backups\\" + name255 + "BACKUP", "two five five");
+  tree.Write("prog\\backups\\" + name300 + "BACKUP", "three hundred");
+
+  CRestoreListDlg dialog;
+  backend.Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(), (Texts{"File Restored", "File Restored"}));
+  EXPECT_EQ(List(), "");
+  for (const auto& [path, contents] :
+       {std::pair{folder + "\\" + name255, "two five five"},
+        std::pair{folder + "\\" + deeper + "\\" + name300, "three hundred"}}) {
+    CFile restored;
+    ASSERT_TRUE(restored.Open(path, CFile::modeRead)) << path.size();
+    std::string read(32, '\0');
+    read.resize(restored.Read(read.data(), read.size()));
+    EXPECT_EQ(read, contents) << path.size();
+  }
+  EXPECT_EQ((folder + "\\" + name255).size(), 255u);
 }
 
 }  // namespace

@@ -14,8 +14,9 @@ packages=(
   zlib1g-dev desktop-file-utils appstream lintian dpkg-dev file fakeroot man-db bash-completion
 )
 if [[ ${1:-} == --windows ]]; then
-  # The -posix cross compiler, Debian's GoogleTest sources to build with it, Wine to run.
-  packages+=(g++-mingw-w64-x86-64 googletest wine64)
+  # The -posix cross compiler, Debian's GoogleTest sources to build with it, Wine to run,
+  # NSIS and zip for the installer and the portable ZIP.
+  packages+=(g++-mingw-w64-x86-64 googletest wine64 nsis zip)
 fi
 
 missing=()

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "framework/folder_paths.h"
 #include "store/store_location.h"
+#include "store_places.h"
 #include "version_number.h"
 
 namespace {
@@ -27,11 +28,9 @@ std::string HelpText() {
       "folder as NAME + \"BACKUP\", and its path is recorded in list.txt there. \"Restore Files\"\n"
       "copies a recorded file back to its path, asking before it replaces a file there.\n"
       "Quillmar never changes, moves or deletes the files it backs up.\n"
-      "\n"
-      "An installed copy (PREFIX/bin/quillmar with a folder PREFIX/share/quillmar/) keeps its\n"
-      "backups in $XDG_DATA_HOME/quillmar/backups/, by default\n"
-      "~/.local/share/quillmar/backups/; any other copy in backups/ beside its executable.\n"
-      "This copy's backups folder: ";
+      "\n";
+  text += StorePlacesText();
+  text += "This copy's backups folder: ";
   text += folder;
   text +=
       "\n"

@@ -9,6 +9,7 @@
 
 #include "framework/path_parts.h"
 #include "shell_test_folder.h"
+#include "store_places.h"
 #include "version_info.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST(CommandLine, HelpSaysWhatTheProgramDoesAndWhereThisCopysBackupsGo) {
     EXPECT_EQ(answer.outcome.exitCode, 0);
     EXPECT_EQ(answer.out.rfind(kUsage, 0), 0u) << answer.out;
     EXPECT_NE(answer.out.find("never changes, moves or deletes"), std::string::npos);
-    EXPECT_NE(answer.out.find("~/.local/share/quillmar/backups/"), std::string::npos);
+    EXPECT_NE(answer.out.find(StorePlacesText()), std::string::npos);
     EXPECT_NE(answer.out.find("This copy's backups folder: " + folder.Path("prog/backups/") + "\n"),
               std::string::npos)
         << answer.out;

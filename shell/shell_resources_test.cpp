@@ -57,7 +57,9 @@ TEST(ShellResources, TheAboutTemplateShowsTheIconAndHasOkAsDefaultButton) {
   ASSERT_EQ(t->controls.size(), 4u);
   EXPECT_EQ(t->controls[0].style & 0x1F, SS_ICON);
   EXPECT_EQ(t->controls[0].iconResource, IDR_MAINFRAME);
-  EXPECT_STREQ(t->controls[1].text, "Quillmar Version 1.0");
+  // The version the file's properties show.
+  EXPECT_EQ(std::string(t->controls[1].text),
+            std::string("Quillmar Version ") + kVersionRecord.strings.fileVersion);
   EXPECT_EQ(t->controls[3].id, IDOK);
   EXPECT_EQ(t->controls[3].style, 0x50030001u);
   EXPECT_EQ(CAboutDlg().TemplateId(), IDD_ABOUTBOX);
@@ -79,7 +81,7 @@ TEST(ShellResources, TheVersionRecordIsOneZeroZeroOne) {
   EXPECT_EQ(kVersionRecord.fileVersion, (Version{1, 0, 0, 1}));
   EXPECT_EQ(kVersionRecord.productVersion, (Version{1, 0, 0, 1}));
   EXPECT_EQ(kVersionRecord.fileFlagsMask, 0x3Fu);
-  EXPECT_EQ(kVersionRecord.fileFlags, 0x1u);
+  EXPECT_EQ(kVersionRecord.fileFlags, 0x0u);  // a release build
   EXPECT_EQ(kVersionRecord.fileOs, 0x4u);
   EXPECT_EQ(kVersionRecord.fileType, 0x1u);
   EXPECT_STREQ(kVersionRecord.blockName, "040904e4");

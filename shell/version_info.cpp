@@ -7,7 +7,7 @@ const VersionRecord kVersionRecord{
     kVersionNumbers,
     kVersionNumbers,
     0x3F,
-    0x1,
+    0x0,
     0x4,
     0x1,
     0,

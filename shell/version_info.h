@@ -20,7 +20,7 @@ struct VersionRecord {
   std::array<std::uint16_t, 4> fileVersion;
   std::array<std::uint16_t, 4> productVersion;
   std::uint32_t fileFlagsMask;
-  std::uint32_t fileFlags;  // 0x1: a debug build
+  std::uint32_t fileFlags;  // 0: a release build (0x1 would mark a debug one)
   std::uint32_t fileOs;     // 0x4: 32-bit Windows
   std::uint32_t fileType;   // 0x1: an application
   std::uint32_t fileSubtype;

@@ -1,8 +1,6 @@
 // Reads list.txt whole, and rewrites it under the store's lock.
 #include "store/list_rewrite.h"
 
-#include <cerrno>
-
 #include "framework/file.h"
 #include "framework/folder_handle.h"
 #include "framework/path_parts.h"
@@ -25,10 +23,7 @@ std::error_code RewriteList(const std::string& listPath,
   FolderLockScope lock(store);
   if (lock.error()) return lock.error();
   CFile list;
-  errno = 0;
-  if (!list.Open(listPath, CFile::modeRead)) {
-    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-  }
+  if (!list.Open(listPath, CFile::modeRead)) return list.LastError();
   const std::optional<std::string> rewritten = compose(ReadListContents(list));
   list.Close();
   if (!rewritten) return {};

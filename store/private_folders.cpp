@@ -1,19 +1,9 @@
 // Making the store's folders, and those above them, private to the user.
 #include "store/private_folders.h"
 
-#include <filesystem>
-
+#include "framework/folder_paths.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
-
-namespace {
-
-bool IsFolder(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::is_directory(path, ignored);
-}
-
-}  // namespace
 
 std::error_code CreatePrivateFolders(const std::string& folder) {
   std::error_code made = CreatePrivateFolder(folder.c_str());

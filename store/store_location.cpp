@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "framework/folder_paths.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 #include "store/installed_store.h"

@@ -9,10 +9,13 @@
 // A copy whose executable sits in PREFIX/bin with a folder PREFIX/share/quillmar/ beside it is
 // installed, wherever PREFIX is: its folder is $XDG_DATA_HOME/quillmar/backups/, or
 // $HOME/.local/share/quillmar/backups/ when XDG_DATA_HOME is unset, empty or not absolute.
-// Every other copy, and every copy on Windows, keeps it beside itself: the executable's folder,
-// then "backups", each followed by the platform's separator.
+// On Windows a copy with the installer's uninstall.exe beside it, and a copy whose folder
+// cannot hold backups (below Program Files, in the temporary folder an archive's program is
+// unpacked into, or a folder that takes no new file), uses %LOCALAPPDATA%\Quillmar\backups\.
+// Every other copy keeps it beside itself: the executable's folder, then "backups", each
+// followed by the platform's separator.
 // Empty when there is none: the program path is unknown, or an installed copy finds neither
-// an absolute XDG_DATA_HOME nor an absolute HOME.
+// an absolute XDG_DATA_HOME nor an absolute HOME (on Windows, no absolute LOCALAPPDATA).
 std::string BackupsFolderPath();
 
 // Makes the backups folder at path (as returned above) and whichever folders above it are

@@ -2,6 +2,9 @@
 // control, each on a DWORD boundary.
 #include "memory_template.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "framework/windows_api.h"
 
 namespace {
@@ -18,6 +21,10 @@ class TemplateWriter {
     for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
       Word(static_cast<unsigned char>(*c));
     }
+    Word(0);
+  }
+  void WideText(const std::wstring& text) {
+    for (wchar_t c : text) Word(static_cast<std::uint16_t>(c));
     Word(0);
   }
   void AlignToDword() {
@@ -44,9 +51,31 @@ std::uint16_t ClassAtom(ControlClass cls) {
   return 0x0082;
 }
 
+bool IsShellFont(const char* name) {
+  return std::strcmp(name, "MS Shell Dlg") == 0 || std::strcmp(name, "MS Shell Dlg 2") == 0;
+}
+
 }  // namespace
 
-std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTemplate) {
+std::optional<ShellDialogFont> SystemMessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) ||
+      metrics.lfMessageFont.lfFaceName[0] == L'\0' || metrics.lfMessageFont.lfHeight == 0) {
+    return std::nullopt;
+  }
+  // The height is in pixels at the system's DPI; the template wants points.
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const int height = std::abs(static_cast<int>(metrics.lfMessageFont.lfHeight));
+  ShellDialogFont font{metrics.lfMessageFont.lfFaceName, ::MulDiv(height, 72, dpi > 0 ? dpi : 96)};
+  if (font.pointSize <= 0) return std::nullopt;
+  return font;
+}
+
+std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTemplate,
+                                               const ShellDialogFont* shellFont) {
   TemplateWriter out;
   out.Word(1);       // dlgVer
   out.Word(0xFFFF);  // signature: the extended form
@@ -62,11 +91,17 @@ std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTempl
   out.Word(0);  // the default dialog class
   out.Text(dialogTemplate.title);
   // DS_SETFONT: point size, weight, italic, character set, face name.
-  out.Word(static_cast<std::uint16_t>(dialogTemplate.font.pointSize));
+  const bool systemFont = shellFont != nullptr && IsShellFont(dialogTemplate.font.name);
+  out.Word(static_cast<std::uint16_t>(systemFont ? shellFont->pointSize
+                                                 : dialogTemplate.font.pointSize));
   out.Word(static_cast<std::uint16_t>(dialogTemplate.font.weight));
   out.Word(static_cast<std::uint16_t>((dialogTemplate.font.italic ? 1 : 0) |
                                       (dialogTemplate.font.charset << 8)));
-  out.Text(dialogTemplate.font.name);
+  if (systemFont) {
+    out.WideText(shellFont->face);
+  } else {
+    out.Text(dialogTemplate.font.name);
+  }
 
   for (const ControlTemplate& control : dialogTemplate.controls) {
     out.AlignToDword();

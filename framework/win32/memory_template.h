@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "framework/dialog_template.h"
@@ -12,4 +14,15 @@
 // templates' ASCII texts. WS_VISIBLE is taken off the dialog's style: the window is shown by
 // its modal run, after its initialisation. An SS_ICON static gets no text; its picture is
 // set once the window exists.
-std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTemplate);
+// A template in the shell's dialog font ("MS Shell Dlg", "MS Shell Dlg 2") gets shellFont
+// instead, when one is given: the face and point size the system uses for its own messages.
+struct ShellDialogFont {
+  std::wstring face;
+  int pointSize = 0;
+};
+std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTemplate,
+                                               const ShellDialogFont* shellFont = nullptr);
+
+// The system's message font (Segoe UI 9 on Windows 10 and 11); nothing when the system
+// does not say.
+std::optional<ShellDialogFont> SystemMessageFont();

@@ -37,6 +37,13 @@ class OtherWindowsDisabled {
   std::vector<HWND> m_disabled;
 };
 
+// The dialogs speak in the system's own message font, as the platform's message boxes do,
+// and are laid out from it.
+std::vector<std::uint16_t> TemplateInTheSystemsFont(const DialogTemplate& dialogTemplate) {
+  const std::optional<ShellDialogFont> font = SystemMessageFont();
+  return BuildMemoryTemplate(dialogTemplate, font ? &*font : nullptr);
+}
+
 }  // namespace
 
 Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate& dialogTemplate,
@@ -44,7 +51,7 @@ Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate
     : m_backend(backend),
       m_template(dialogTemplate),
       m_target(target),
-      m_memoryTemplate(BuildMemoryTemplate(dialogTemplate)) {
+      m_memoryTemplate(TemplateInTheSystemsFont(dialogTemplate)) {
   m_hwnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
                                         reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
                                         nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
@@ -148,8 +155,11 @@ int Win32DialogWindow::RunModal() {
     m_backend.PopModal();
   }
   // The others are enabled again before this one goes, so that the platform can give the
-  // activation back to the one that opened it.
-  ::ShowWindow(m_hwnd, SW_HIDE);
+  // activation back to the one that opened it. Hidden as the platform's own end of a modal
+  // dialog hides it: ShowWindow would send a second show notification, on which a dialog
+  // that loads when shown would load again.
+  ::SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (outer != nullptr) ::SetForegroundWindow(outer);
   return m_result;
 }

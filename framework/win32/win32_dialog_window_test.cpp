@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,9 +83,14 @@ TEST_F(Win32DialogWindowTest, ControlsSitWhereTheTemplatesFontPutsThem) {
   // average width of the 52 letters and the line height.
   HFONT font = reinterpret_cast<HFONT>(::SendMessageA(window.Handle(), WM_GETFONT, 0, 0));
   ASSERT_NE(font, nullptr);
-  LOGFONTA logFont{};
-  ::GetObjectA(font, sizeof logFont, &logFont);
-  EXPECT_STREQ(logFont.lfFaceName, "MS Shell Dlg");
+  // The template's "MS Shell Dlg" is the system's message font, at its size.
+  LOGFONTW logFont{};
+  ::GetObjectW(font, sizeof logFont, &logFont);
+  NONCLIENTMETRICSW system{};
+  system.cbSize = sizeof system;
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof system, &system, 0));
+  EXPECT_EQ(std::wstring(logFont.lfFaceName), std::wstring(system.lfMessageFont.lfFaceName));
+  EXPECT_EQ(std::abs(logFont.lfHeight), std::abs(system.lfMessageFont.lfHeight));
   HDC dc = ::GetDC(window.Handle());
   HGDIOBJ previous = ::SelectObject(dc, font);
   SIZE letters{};
@@ -165,6 +171,17 @@ TEST_F(Win32DialogWindowTest, ListBoxKeepsInsertionOrder) {
   EXPECT_EQ(window.ListCount(kList), 0);
 }
 
+// The program's text is UTF-8: a list box shows the characters themselves.
+TEST_F(Win32DialogWindowTest, ListBoxShowsUtf8TextAsItsCharacters) {
+  ASSERT_EQ(window.ListInsert(kList, -1, "C:\\日本\\Привет été.txt"), 0);
+  wchar_t shown[64] = L"";
+  ::SendMessageW(Item(kList), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
+  EXPECT_EQ(std::wstring(shown), L"C:\\日本\\Привет été.txt");
+  EXPECT_EQ(window.ListText(kList, 0), "C:\\日本\\Привет été.txt");
+  window.SetItemText(kEdit, "café");
+  EXPECT_EQ(window.GetItemText(kEdit), "café");
+}
+
 TEST_F(Win32DialogWindowTest, SystemMenuItemAndIcons) {
   ASSERT_TRUE(window.HasSystemMenu());
   HMENU menu = ::GetSystemMenu(window.Handle(), FALSE);
@@ -211,6 +228,28 @@ TEST_F(Win32DialogWindowTest, ModalRunPassesClicksOnAndEndsWithTheirResult) {
   };
   EXPECT_EQ(window.RunModal(), 7);
   EXPECT_TRUE(::IsWindow(window.Handle()));
+}
+
+// A dialog that loads on every show notification (the restoration list) must load once per
+// opening: the end of a run hides the window without telling the dialog a second time.
+TEST_F(Win32DialogWindowTest, EachModalRunSendsOneShowNotification) {
+  target.onMessage = [&](UINT message, WPARAM wParam) {
+    if (message == WM_SHOWWINDOW && wParam) ::PostMessageA(Item(kButton), BM_CLICK, 0, 0);
+    if (message == WM_COMMAND && wParam == MakeCommandWParam(BN_CLICKED, kButton)) {
+      window.EndModal(1);
+    }
+  };
+  auto showNotifications = [&] {
+    return std::count_if(target.received.begin(), target.received.end(),
+                         [](const auto& entry) { return entry.first == WM_SHOWWINDOW; });
+  };
+  for (int opening = 1; opening <= 2; ++opening) {
+    EXPECT_EQ(window.RunModal(), 1);
+    EXPECT_FALSE(::IsWindowVisible(window.Handle()));
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    EXPECT_EQ(showNotifications(), opening);
+  }
 }
 
 TEST_F(Win32DialogWindowTest, KeepingResponsiveDropsWhatTheUserDid) {

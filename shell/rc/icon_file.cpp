@@ -1,5 +1,6 @@
 // The .ico writer: directory, then per picture a BITMAPINFOHEADER (height doubled for the
-// mask), palette, colour rows bottom-up and mask rows, each row padded to 4 bytes.
+// mask), palette, colour rows bottom-up and mask rows, each row padded to 4 bytes; a PNG
+// picture is stored whole.
 #include "icon_file.h"
 
 #include <array>
@@ -112,7 +113,14 @@ std::vector<std::uint8_t> PictureBytes(const IconImage& image, int depth) {
     for (int x = 0; x < image.width; ++x) {
       const std::uint32_t pixel = image.pixels[static_cast<std::size_t>(y) * image.width + x];
       const Rgb colour = Opaque(pixel) ? ColourOf(pixel) : Rgb{0, 0, 0};
-      if (depth == 24) {
+      if (depth == 32) {
+        // Straight alpha, as the platform blends it; a clear pixel keeps no colour.
+        const Rgb straight = (pixel >> 24) != 0 ? ColourOf(pixel) : Rgb{0, 0, 0};
+        out.U8(straight.b);
+        out.U8(straight.g);
+        out.U8(straight.r);
+        out.U8(static_cast<int>(pixel >> 24));
+      } else if (depth == 24) {
         out.U8(colour.b);
         out.U8(colour.g);
         out.U8(colour.r);
@@ -147,28 +155,35 @@ std::vector<std::uint8_t> PictureBytes(const IconImage& image, int depth) {
 
 }  // namespace
 
-std::vector<std::uint8_t> IconFileBytes(const Icon& icon) {
-  std::vector<std::pair<const IconImage*, int>> pictures;
+std::vector<std::uint8_t> IconFileBytes(const Icon& icon, const std::string& png256) {
+  struct Entry {
+    int width, height, depth;
+    std::vector<std::uint8_t> body;
+  };
+  std::vector<Entry> entries;
   for (const IconImage& image : icon.images) {
-    for (int depth : kIconFileDepths) pictures.emplace_back(&image, depth);
+    for (int depth : kIconFileDepths) {
+      entries.push_back({image.width, image.height, depth, PictureBytes(image, depth)});
+    }
   }
+  if (!png256.empty()) entries.push_back({256, 256, 32, {png256.begin(), png256.end()}});
   ByteWriter out;
   out.U16(0);
   out.U16(1);  // an icon, not a cursor
-  out.U16(static_cast<int>(pictures.size()));
+  out.U16(static_cast<int>(entries.size()));
   std::vector<std::vector<std::uint8_t>> bodies;
-  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * pictures.size());
-  for (const auto& [image, depth] : pictures) {
-    bodies.push_back(PictureBytes(*image, depth));
-    out.U8(image->width >= 256 ? 0 : image->width);
-    out.U8(image->height >= 256 ? 0 : image->height);
-    out.U8(depth == 4 ? 16 : 0);  // colours in the palette, 0 for 256 and more
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
+  for (Entry& entry : entries) {
+    out.U8(entry.width >= 256 ? 0 : entry.width);
+    out.U8(entry.height >= 256 ? 0 : entry.height);
+    out.U8(entry.depth == 4 ? 16 : 0);  // colours in the palette, 0 for 256 and more
     out.U8(0);
     out.U16(1);
-    out.U16(depth);
-    out.U32(static_cast<std::uint32_t>(bodies.back().size()));
+    out.U16(entry.depth);
+    out.U32(static_cast<std::uint32_t>(entry.body.size()));
     out.U32(offset);
-    offset += static_cast<std::uint32_t>(bodies.back().size());
+    offset += static_cast<std::uint32_t>(entry.body.size());
+    bodies.push_back(std::move(entry.body));
   }
   for (const auto& body : bodies) out.Bytes().insert(out.Bytes().end(), body.begin(), body.end());
   return std::move(out.Bytes());

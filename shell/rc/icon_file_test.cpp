@@ -51,7 +51,9 @@ Read PixelOf(const std::vector<std::uint8_t>& file, const Picture& p, int x, int
   const int row = p.height - 1 - y;  // rows are stored bottom-up
   const std::size_t at = colours + colourRow * row;
   std::uint32_t rgb;
-  if (p.depth == 24) {
+  if (p.depth == 32) {
+    rgb = file.at(at + 4 * x + 2) << 16 | file.at(at + 4 * x + 1) << 8 | file.at(at + 4 * x);
+  } else if (p.depth == 24) {
     rgb = file.at(at + 3 * x + 2) << 16 | file.at(at + 3 * x + 1) << 8 | file.at(at + 3 * x);
   } else {
     const int index =
@@ -71,8 +73,8 @@ TEST(IconFileTest, EveryPictureAtEveryDepthWithItsColoursAndMask) {
       128, {{3, 2, {0xFFFF0000, 0xFF00FF00, 0x00000000, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000}}}};
   const std::vector<std::uint8_t> file = IconFileBytes(icon);
   const std::vector<Picture> pictures = Directory(file);
-  ASSERT_EQ(pictures.size(), 3u);
-  std::size_t expectedOffset = 6 + 16 * 3;
+  ASSERT_EQ(pictures.size(), 4u);
+  std::size_t expectedOffset = 6 + 16 * 4;
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     const Picture& p = pictures[i];
     SCOPED_TRACE("depth " + std::to_string(p.depth));
@@ -95,14 +97,32 @@ TEST(IconFileTest, EveryPictureAtEveryDepthWithItsColoursAndMask) {
   EXPECT_EQ(expectedOffset, file.size());
 }
 
-TEST(IconFileTest, TheProgramIconHasNinePicturesLargestFirst) {
-  const std::vector<Picture> pictures = Directory(IconFileBytes(AppIcon()));
-  ASSERT_EQ(pictures.size(), 9u);
-  const int sizes[] = {48, 48, 48, 32, 32, 32, 16, 16, 16};
-  for (std::size_t i = 0; i < pictures.size(); ++i) {
-    EXPECT_EQ(pictures[i].width, sizes[i]);
-    EXPECT_EQ(pictures[i].depth, kIconFileDepths[i % 3]);
+TEST(IconFileTest, TheAlphaPictureKeepsEachPixelsOpacity) {
+  const Icon icon{128, {{2, 1, {0x80FF8000, 0x00123456}}}};
+  const std::vector<std::uint8_t> file = IconFileBytes(icon);
+  const Picture alpha = Directory(file).back();
+  ASSERT_EQ(alpha.depth, 32);
+  const std::size_t row = alpha.offset + 40;  // no palette
+  // Blue, green, red, alpha; a clear pixel keeps no colour.
+  EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + row, file.begin() + row + 8),
+            (std::vector<std::uint8_t>{0x00, 0x80, 0xFF, 0x80, 0, 0, 0, 0}));
+}
+
+TEST(IconFileTest, TheProgramIconHasEveryDepthLargestFirstAndThePngLast) {
+  const std::string png = "\x89PNG not really";
+  const std::vector<std::uint8_t> file = IconFileBytes(AppIcon(), png);
+  const std::vector<Picture> pictures = Directory(file);
+  ASSERT_EQ(pictures.size(), 13u);
+  const int sizes[] = {48, 32, 16};
+  for (std::size_t i = 0; i < 12; ++i) {
+    EXPECT_EQ(pictures[i].width, sizes[i / 4]);
+    EXPECT_EQ(pictures[i].depth, kIconFileDepths[i % 4]);
   }
+  // 256 is written as 0 in the directory's byte.
+  EXPECT_EQ(pictures[12].width, 0);
+  EXPECT_EQ(pictures[12].height, 0);
+  EXPECT_EQ(pictures[12].depth, 32);
+  EXPECT_EQ(std::string(file.begin() + pictures[12].offset, file.end()), png);
 }
 
 TEST(ResourceScriptTest, VersionRecordAndIconFromTheProgramsData) {
@@ -111,7 +131,7 @@ TEST(ResourceScriptTest, VersionRecordAndIconFromTheProgramsData) {
   const std::string rc = ResourceScript(version, 128, "quillmar.ico");
   for (const char* line :
        {"LANGUAGE 0x9, 0x1\n", "128 ICON \"quillmar.ico\"\n", "FILEVERSION 1,0,0,1\n",
-        "PRODUCTVERSION 1,0,0,1\n", "FILEFLAGSMASK 0x3F\n", "FILEFLAGS 0x1\n", "FILEOS 0x4\n",
+        "PRODUCTVERSION 1,0,0,1\n", "FILEFLAGSMASK 0x3F\n", "FILEFLAGS 0x0\n", "FILEOS 0x4\n",
         "FILETYPE 0x1\n", "BLOCK \"040904e4\"\n", "VALUE \"CompanyName\", \"Say \"\"hi\"\"\"\n",
         "VALUE \"OriginalFilename\", \"Quillmar.exe\"\n", "VALUE \"Translation\", 0x409, 1252\n"}) {
     EXPECT_NE(rc.find(line), std::string::npos) << line;

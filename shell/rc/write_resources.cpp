@@ -8,6 +8,7 @@
 #include "icon_file.h"
 #include "resource_script.h"
 #include "shell/app_icon.h"
+#include "shell/png_file.h"
 #include "shell/resource_ids.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  const std::vector<std::uint8_t> ico = IconFileBytes(AppIcon());
+  const std::vector<std::uint8_t> ico = IconFileBytes(AppIcon(), EncodePng(DrawAppIcon(256)));
   std::ofstream icoFile(folder + "/quillmar.ico", std::ios::binary | std::ios::trunc);
   icoFile.write(reinterpret_cast<const char*>(ico.data()),
                 static_cast<std::streamsize>(ico.size()));

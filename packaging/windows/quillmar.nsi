@@ -1,0 +1,115 @@
+; The Windows installer: quillmar.exe for the current user without administrator rights
+; (%LOCALAPPDATA%\Programs\Quillmar), or for all users (Program Files) when asked with
+; /AllUsers or in the first question. A Start-menu entry, an entry in "Apps & features" and
+; an uninstaller; the uninstaller leaves every user's backups where they are.
+; makensis -DVERSION=1.2.3.4 -DEXE=path\quillmar.exe -DICON=path\quillmar.ico -DOUTFILE=...
+; A 64-bit installer for the 64-bit program (it also runs where only 64-bit Wine is).
+Target amd64-unicode
+ManifestDPIAware true
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmar"
+
+Name "Quillmar"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Quillmar"
+VIProductVersion "${VERSION}"
+VIAddVersionKey "ProductName" "Quillmar"
+VIAddVersionKey "FileDescription" "Quillmar setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Free to use at your own risk"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\quillmar.exe"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Var AllUsers
+
+Function .onInit
+  StrCpy $AllUsers 0
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/AllUsers" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+  ${ElseIfNot} ${Silent}
+    ClearErrors
+    ${GetOptions} $R0 "/CurrentUser" $R1
+    ${If} ${Errors}
+      MessageBox MB_YESNO|MB_ICONQUESTION \
+        "Install Quillmar for all users of this computer?$\n$\nYes needs administrator rights; No installs it for you alone." \
+        IDNO done
+      StrCpy $AllUsers 1
+      done:
+    ${EndIf}
+  ${EndIf}
+  ${If} $AllUsers == 1
+    UserInfo::GetAccountType
+    Pop $R2
+    ${If} $R2 != "Admin"
+      ; Asks Windows for the rights, then lets the elevated copy do the work.
+      ExecShell "runas" "$EXEPATH" "/AllUsers"
+      Quit
+    ${EndIf}
+    SetShellVarContext all
+    StrCpy $INSTDIR "$PROGRAMFILES64\Quillmar"
+  ${EndIf}
+FunctionEnd
+
+Section "Quillmar"
+  SetOutPath "$INSTDIR"
+  File "/oname=quillmar.exe" "${EXE}"
+  ; Beside the exe it marks the copy as installed: its backups then go to the user's
+  ; %LOCALAPPDATA%\Quillmar\backups, never into the program's folder.
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortCut "$SMPROGRAMS\Quillmar.lnk" "$INSTDIR\quillmar.exe"
+
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Quillmar"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Quillmar authors"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\quillmar.exe"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Function un.onInit
+  ; A copy in Program Files was installed for all users, and only an administrator may
+  ; remove it.
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R0 == $INSTDIR
+    UserInfo::GetAccountType
+    Pop $R2
+    ${If} $R2 != "Admin"
+      MessageBox MB_ICONSTOP "Quillmar was installed for all users: only an administrator can remove it." /SD IDOK
+      Abort
+    ${EndIf}
+    SetShellVarContext all
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Delete "$SMPROGRAMS\Quillmar.lnk"
+  Delete "$INSTDIR\quillmar.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only when empty: whatever the user put there stays.
+  RMDir "$INSTDIR"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; The backups in %LOCALAPPDATA%\Quillmar are the user's, and stay.
+SectionEnd
