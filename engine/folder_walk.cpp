@@ -111,7 +111,8 @@ bool ReportProgress(const WalkRun& run) {
   return run.observer == nullptr || run.observer(run.progress, run.observerContext);
 }
 
-// Steps 2 to 5 of the bounded copy, shared by both operations.
+// The copy itself, after the checks that differ: a copy that does not fit keeps what fits,
+// always terminated, and says so.
 std::int32_t CopyWithin(char* destination, std::size_t capacity, const char* source) {
   if (capacity == 0) return E_INVALIDARG;
   while (capacity != 0 && *source != '\0') {

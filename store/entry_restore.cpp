@@ -68,8 +68,8 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
     }
   }
   // A restore after a clean-up may find the file's folders gone: they are made again, only
-  // on an absolute path: a relative record (written by an older program, or an editor's line
-  // break glued to its front) names no fixed place.
+  // on an absolute path: a relative record (one typed by hand, or an editor's line break
+  // glued to its front) names no fixed place.
   if (IsAbsolutePath(entry)) {
     if (const std::error_code failure = CreateParentFolders(entry)) {
       outcome.error = failure;

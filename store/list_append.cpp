@@ -1,5 +1,5 @@
 // Appends to list.txt under the store's lock: one lock, one look at the file, one write, one
-// unlock per record, so the guarantee costs what the old open, seek, write and close did.
+// unlock per record, so that each record costs four calls however many instances share it.
 #include "store/list_append.h"
 
 namespace {
