@@ -5,8 +5,9 @@
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 
-std::error_code CreatePrivateFolders(const std::string& folder) {
+std::error_code CreatePrivateFolders(const std::string& folder, bool* existed) {
   std::error_code made = CreatePrivateFolder(folder.c_str());
+  if (existed != nullptr) *existed = made == std::errc::file_exists;
   if (made == std::errc::no_such_file_or_directory) {
     const std::string parent = FolderPart(folder);
     if (parent.empty() || parent == folder) return made;

@@ -9,4 +9,5 @@
 // an empty code when the folder is there afterwards, whether made now or before; otherwise
 // the failure of the first folder that could not be made (std::errc::not_a_directory when
 // something else holds one of the names).
-std::error_code CreatePrivateFolders(const std::string& folder);
+// existed, when given, tells whether the folder was there before this call.
+std::error_code CreatePrivateFolders(const std::string& folder, bool* existed = nullptr);

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "framework/file_copies.h"
-#include "framework/folder_paths.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 #include "store/copy_origin.h"
@@ -46,10 +45,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
   std::string folder(ownCopy);
   folder.resize(ownCopy.size() - FindFileName(ownCopy).size() - 1);
   if (folder != m_madeFolder) {
-    m_madeFolderExisted = IsFolder(folder);
-    if (!m_madeFolderExisted) {
-      if (std::error_code error = CreatePrivateFolders(folder)) return error;
-    }
+    if (std::error_code error = CreatePrivateFolders(folder, &m_madeFolderExisted)) return error;
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
