@@ -13,15 +13,7 @@ q=$work/bin/quillmar
 store=$work/bin/backups
 out=$work/out
 err=$work/err
-failures=0
-
-fail() {
-  echo "FAIL ($1): $2" >&2
-  echo "  standard output: $(head -c 2000 "$out")" >&2
-  echo "  standard error: $(head -c 2000 "$err")" >&2
-  failures=$((failures + 1))
-}
-ok() { echo "ok ($1)"; }
+. "$(dirname "$0")/cli_test_checks.sh"
 
 # Runs the program without a display in folder $work; sets status. Standard input is empty
 # unless given through $input.
@@ -236,8 +228,4 @@ records=$(tr ';' '\n' <"$store/list.txt" | sort)
   $(sort -u <<<"$records" | wc -l) == 2000 ]] || fail "concurrent" "records lost or left over"
 ok "a clean in another process while a restore runs"
 
-if ((failures > 0)); then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "all passed"
+finish

@@ -13,15 +13,7 @@ cp "$1" "$work/bin/quillmar.exe"
 store=$work/bin/backups
 out=$work/out
 err=$work/err
-failures=0
-
-fail() {
-  echo "FAIL ($1): $2" >&2
-  echo "  standard output: $(head -c 2000 "$out")" >&2
-  echo "  standard error: $(head -c 2000 "$err")" >&2
-  failures=$((failures + 1))
-}
-ok() { echo "ok ($1)"; }
+. "$(dirname "$0")/cli_test_checks.sh"
 # The path Wine gives a Linux path: drive Z:, backslashes.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -85,8 +77,4 @@ diff -r "$work/original/a.txt" "$work/data/a.txt" >/dev/null &&
 [[ -f $store/list.txt && ! -s $store/list.txt ]] || fail "restore --under" "list.txt not emptied"
 ok "script: clean, delete, restore --under"
 
-if ((failures > 0)); then
-  echo "$failures failed" >&2
-  exit 1
-fi
-echo "all passed"
+finish
