@@ -87,19 +87,20 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
   bool linksRefused = false;
   for (std::size_t i = 0; i < destinations.size(); ++i) {
     const char* name = destinations[i].c_str();
+    const bool taken = likelyTaken != nullptr && i < likelyTaken->size() && (*likelyTaken)[i];
     std::error_code error;
-    const bool firstName = i == 0;
-    if (firstName || !linksRefused) {
-      const bool taken = likelyTaken != nullptr && i < likelyTaken->size() && (*likelyTaken)[i];
-      error = firstName || !s_hardLinksRefused ? out.Publish(name, false, taken)
-                                               : Error(std::errc::operation_not_permitted);
-      if (!firstName && IsNoHardLinks(error)) linksRefused = true;
+    if (!linksRefused) {
+      // Every name after the first is a hard link of the same file.
+      const bool furtherName = i > 0;
+      error = furtherName && s_hardLinksRefused ? Error(std::errc::operation_not_permitted)
+                                                : out.Publish(name, false, taken);
+      linksRefused = furtherName && IsNoHardLinks(error);
     }
-    if (linksRefused && !firstName) {
+    if (linksRefused) {
       PendingFile second(workFolder);
       error = second.Create(hint, CopyMode(st));
       if (!error) error = WriteCopy(out.fd(), st, second, note, /*rewind=*/true);
-      if (!error) error = second.Publish(name, false, likelyTaken != nullptr && (*likelyTaken)[i]);
+      if (!error) error = second.Publish(name, false, taken);
     }
     result.names.push_back(error);
   }
