@@ -6,7 +6,9 @@
 
 bool IsTerminal(std::FILE* stream);
 
-// On Windows, where the program is a windowed one: gives the command line the console of the
-// program that started it, when it has one, for each standard stream not already redirected
-// to a file or a pipe. Does nothing elsewhere, and nothing when there is no such console.
-void UseParentConsole();
+// On Windows, where the program is a windowed one: gives it the console of the program that
+// started it, when it has one, for each standard stream not already redirected to a file or a
+// pipe. Returns whether standard output and standard error now lead somewhere; when they do
+// not, text written to them is lost and belongs in a message box instead. Elsewhere the
+// streams are always there: does nothing and returns true.
+bool UseParentConsole();

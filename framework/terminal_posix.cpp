@@ -5,4 +5,4 @@
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
-void UseParentConsole() {}
+bool UseParentConsole() { return true; }

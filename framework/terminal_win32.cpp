@@ -19,12 +19,14 @@ bool Redirected(DWORD which) {
 
 }  // namespace
 
-void UseParentConsole() {
+bool UseParentConsole() {
   const bool in = Redirected(STD_INPUT_HANDLE);
   const bool out = Redirected(STD_OUTPUT_HANDLE);
   const bool err = Redirected(STD_ERROR_HANDLE);
-  if ((in && out && err) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (in && out && err) return true;
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return out && err;
   if (!in) static_cast<void>(std::freopen("CONIN$", "r", stdin));
   if (!out) static_cast<void>(std::freopen("CONOUT$", "w", stdout));
   if (!err) static_cast<void>(std::freopen("CONOUT$", "w", stderr));
+  return true;
 }

@@ -19,14 +19,7 @@ namespace {
 // from, to wherever its output was sent, or else into a message box.
 void Show(const std::string& out, const std::string& err) {
   if (out.empty() && err.empty()) return;
-  HANDLE handle = ::GetStdHandle(out.empty() ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-  if ((handle == nullptr || handle == INVALID_HANDLE_VALUE) &&
-      ::AttachConsole(ATTACH_PARENT_PROCESS)) {
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
-    handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  }
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+  if (!UseParentConsole()) {
     ::MessageBoxA(nullptr, (out + err).c_str(), "Quillmar", err.empty() ? MB_OK : MB_ICONERROR);
     return;
   }
