@@ -7,6 +7,7 @@ namespace {
 
 constexpr double kManySmallBound = 1.10;
 constexpr double kLargeBound = 1.05;
+constexpr double kWholeCleanBound = 1.10;
 constexpr double kWalkBound = 1.25;
 constexpr double kMemoryBoundMiB = 2.0;
 constexpr double kListGrowthBound = 12.0;
@@ -55,6 +56,10 @@ std::vector<TargetCheck> CheckTargets(const std::vector<ToolRow>& trees,
                                FindRow(trees, "many-small", 0), kManySmallBound));
   checks.push_back(RatioTarget("large: clean unflushed / find+cp <= 1.05",
                                FindRow(trees, "large", 0), kLargeBound));
+  for (const char* shape : {"many-small", "large", "wide-flat"}) {
+    checks.push_back(RatioTarget(std::string(shape) + ": whole clean / find+cp+sync <= 1.10",
+                                 FindRow(trees, shape, 2), kWholeCleanBound));
+  }
   for (const char* shape : {"many-small", "large", "wide-flat"}) {
     checks.push_back(RatioTarget(std::string(shape) + ": walk alone / find <= 1.25",
                                  FindRow(trees, shape, 4), kWalkBound));

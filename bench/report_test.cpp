@@ -19,12 +19,12 @@ ToolRow Row(const std::string& shape, const std::string& tool, double ratio, dou
 }
 
 // Six rows per shape, in BenchShape's order: clean unflushed, cp, clean whole, cp and sync,
-// walk, find. The whole clean's ratio is set apart, so that no target can read it instead.
+// walk, find. Each ratio differs from the others, so that no target can read another's.
 void AddShape(std::vector<ToolRow>& rows, const std::string& shape, double clean, double walk,
-              double peak = 3.0) {
+              double peak = 3.0, double whole = 99.0) {
   rows.push_back(Row(shape, "clean unflushed", clean, 1.0));
   rows.push_back(Row(shape, "cp", 1.0, 2.0));
-  rows.push_back(Row(shape, "clean", 99.0, peak));
+  rows.push_back(Row(shape, "clean", whole, peak));
   rows.push_back(Row(shape, "cp; sync", 1.0, 2.0));
   rows.push_back(Row(shape, "walk", walk, peak));
   rows.push_back(Row(shape, "find", 1.0, 2.0));
@@ -50,9 +50,9 @@ const TargetCheck& Named(const std::vector<TargetCheck>& checks, const std::stri
 TEST(CheckTargets, BoundsAreInclusiveAndEachRowCountsForItsOwnTarget) {
   std::vector<ToolRow> rows;
   AddShape(rows, "few-small", 1.5, 1.5, 3.0);
-  AddShape(rows, "many-small", 1.10, 1.30, 5.0);
-  AddShape(rows, "large", 1.06, 1.25);
-  AddShape(rows, "wide-flat", 2.0, 1.0);
+  AddShape(rows, "many-small", 1.10, 1.30, 5.0, 1.10);
+  AddShape(rows, "large", 1.06, 1.25, 3.0, 1.125);
+  AddShape(rows, "wide-flat", 2.0, 1.0, 3.0, 1.0);
   // Binary fractions, so that the ratios land exactly on their bounds.
   const std::vector<RestoreRow> lists = {List(10000, 0.25, 0.25, 0.125),
                                          List(100000, 3.0, 3.0, 1.0)};
@@ -60,6 +60,9 @@ TEST(CheckTargets, BoundsAreInclusiveAndEachRowCountsForItsOwnTarget) {
 
   EXPECT_TRUE(Named(checks, "many-small: clean").met);
   EXPECT_FALSE(Named(checks, "large: clean").met);
+  EXPECT_TRUE(Named(checks, "many-small: whole clean").met);
+  EXPECT_FALSE(Named(checks, "large: whole clean").met);
+  EXPECT_TRUE(Named(checks, "wide-flat: whole clean").met);  // its unflushed 2.0 is not read
   EXPECT_FALSE(Named(checks, "many-small: walk").met);
   EXPECT_TRUE(Named(checks, "large: walk").met);
   EXPECT_TRUE(Named(checks, "wide-flat: walk").met);
