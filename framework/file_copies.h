@@ -31,6 +31,14 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
                                 const FileNote* note,
                                 const std::vector<bool>* likelyTaken = nullptr);
 
+// Gives the file named existing the further name destination, as CopyFileToNames gives its
+// further names: a hard link that replaces whatever had the name all at once, or, where the
+// file system has no hard links, a copy of its own that carries note. Every hidden name on the
+// way lies in workFolder. likelyTaken as for CopyFileToNames.
+std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
+                                 const std::string& workFolder, const FileNote* note,
+                                 bool likelyTaken);
+
 // Tests see the copies a file system without hard links would get. False restores the
 // real behaviour.
 void SetHardLinksRefusedForTesting(bool refused);

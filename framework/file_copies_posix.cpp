@@ -107,6 +107,30 @@ NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolde
   return result;
 }
 
+std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
+                                 const std::string& workFolder, const FileNote* note,
+                                 bool likelyTaken) {
+  const std::string_view hint = NameOf(destination);
+  if (!s_hardLinksRefused) {
+    std::error_code error;
+    if (!likelyTaken) {
+      if (::link(existing.c_str(), destination.c_str()) == 0) return {};
+      error = errno == EEXIST ? Error(std::errc::file_exists) : LastPosixError();
+    }
+    if (likelyTaken || error == std::errc::file_exists) {
+      error = HardLinkReplacing(existing.c_str(), destination.c_str(), workFolder, hint);
+    }
+    if (!IsNoHardLinks(error)) return error;
+  }
+  FdGuard in(-1);
+  struct stat st;
+  if (std::error_code error = OpenRegular(existing.c_str(), in, st)) return error;
+  PendingFile out(workFolder);
+  if (std::error_code error = out.Create(hint, CopyMode(st))) return error;
+  if (std::error_code error = WriteCopy(in.get(), st, out, note, /*rewind=*/false)) return error;
+  return out.Publish(destination.c_str(), false, likelyTaken);
+}
+
 SourceFile::~SourceFile() {
   if (m_handle != kClosed) ::close(static_cast<int>(m_handle));
 }

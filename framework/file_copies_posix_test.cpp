@@ -16,6 +16,11 @@ struct stat StatOf(const std::string& path) {
   return st;
 }
 
+std::ptrdiff_t EntriesIn(const std::string& path) {
+  return std::distance(std::filesystem::directory_iterator(path),
+                       std::filesystem::directory_iterator());
+}
+
 class FileCopiesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,12 +61,8 @@ TEST_F(FileCopiesTest, BothNamesAreOneFileWhereLinksExistAndTwoWhereTheyDoNot) {
     EXPECT_EQ(own.st_ino == shared.st_ino, !refused);
     EXPECT_EQ(own.st_nlink, refused ? 1u : 2u);
     // Hidden names on the way lie only in the work folder, and none is left there either.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("mirror/a")),
-                            std::filesystem::directory_iterator()),
-              1);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("work")),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(EntriesIn(folder.Path("mirror/a")), 1);
+    EXPECT_EQ(EntriesIn(folder.Path("work")), 1);
   }
 }
 
@@ -82,6 +83,40 @@ TEST_F(FileCopiesTest, ANameThatCannotBeTakenFailsAloneAndTheOthersAreMade) {
   EXPECT_TRUE(result.names[0]);
   EXPECT_FALSE(result.names[1]);
   EXPECT_EQ(TempFolder::Read(Names()[1]), "new contents");
+}
+
+TEST_F(FileCopiesTest, AFurtherNameReplacesWhatHadItWhateverTheGuessSaid) {
+  const FileNote note{"quillmar.test", "/the/origin"};
+  ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), Names()[0].c_str(), false, &note));
+  for (const bool refused : {false, true}) {
+    for (const bool taken : {false, true}) {
+      for (const bool guess : {false, true}) {
+        SCOPED_TRACE(std::string(refused ? "no hard links" : "hard links") +
+                     (taken ? ", name taken" : ", name free") + (guess ? ", guessed taken" : ""));
+        SetHardLinksRefusedForTesting(refused);
+        std::filesystem::remove(Names()[1]);
+        if (taken) folder.Write("work/sourceBACKUP", "old shared copy");
+        ASSERT_FALSE(AddNameReplacing(Names()[0], Names()[1], folder.Path("work"), &note, guess));
+        EXPECT_EQ(TempFolder::Read(Names()[1]), "new contents");
+        EXPECT_EQ(ReadFileNote(Names()[1].c_str(), "quillmar.test"), "/the/origin");
+        EXPECT_EQ(StatOf(Names()[0]).st_ino == StatOf(Names()[1]).st_ino, !refused);
+        EXPECT_EQ(EntriesIn(folder.Path("work")), 1);
+        EXPECT_EQ(EntriesIn(folder.Path("mirror/a")), 1);
+      }
+    }
+  }
+}
+
+TEST_F(FileCopiesTest, AFurtherNameForAFileThatIsGoneLeavesTheNameAsItWas) {
+  folder.Write("work/sourceBACKUP", "kept");
+  for (const bool refused : {false, true}) {
+    SetHardLinksRefusedForTesting(refused);
+    EXPECT_EQ(AddNameReplacing(folder.Path("mirror/a/gone"), Names()[1], folder.Path("work"),
+                               nullptr, true),
+              std::errc::no_such_file_or_directory);
+    EXPECT_EQ(TempFolder::Read(Names()[1]), "kept");
+    EXPECT_EQ(EntriesIn(folder.Path("work")), 1);
+  }
 }
 
 TEST_F(FileCopiesTest, AnOpenSourceGivesTheNoteAndContentsOfTheFileOpenedEvenOnceReplaced) {

@@ -34,8 +34,10 @@ std::string HiddenNameIn(const std::string& folder, std::string_view name, unsig
   temp += '.';
   temp.append(name.substr(0, 200));
   temp += '.';
-  static std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
-                               ::GetTickCount64() ^ 0x9E3779B97F4A7C15ull;
+  // Each thread draws its own sequence: the store's copies may be named on more than one.
+  thread_local std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
+                                     ::GetTickCount64() ^ ::GetCurrentThreadId() ^
+                                     0x9E3779B97F4A7C15ull;
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   for (int i = 0; i < 6; ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull + attempt;
@@ -99,24 +101,32 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
 
 void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused; }
 
+std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
+                                 const std::string& workFolder, const FileNote* note,
+                                 bool /*likelyTaken*/) {
+  bool noLinks = s_hardLinksRefused;
+  if (!noLinks) {
+    const std::error_code error = LinkReplacing(existing, destination, workFolder, noLinks);
+    if (!noLinks) return error;
+  }
+  return CopyIntoPlace(existing.c_str(), destination, workFolder, note);
+}
+
 NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
                                 const std::vector<std::string>& destinations, const FileNote* note,
                                 const std::vector<bool>* /*likelyTaken*/) {
   NamedCopyResult result;
   SourceFile in;
   if ((result.source = in.Open(source))) return result;
-  bool noLinks = s_hardLinksRefused;
   for (std::size_t i = 0; i < destinations.size(); ++i) {
     std::error_code error;
     if (i == 0) {
       error = CopyIntoPlace(source, destinations[0], workFolder, note);
     } else if (result.names[0]) {
       // Without the first name there is no finished copy to link: copy the source again.
-      error = CopyFileReplacing(source, destinations[i].c_str(), false, note);
+      error = CopyIntoPlace(source, destinations[i], workFolder, note);
     } else {
-      if (!noLinks) error = LinkReplacing(destinations[0], destinations[i], workFolder, noLinks);
-      if (noLinks)
-        error = CopyFileReplacing(destinations[0].c_str(), destinations[i].c_str(), false, note);
+      error = AddNameReplacing(destinations[0], destinations[i], workFolder, note, false);
     }
     result.names.push_back(error);
   }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <initializer_list>
@@ -54,11 +55,24 @@ mode_t CreationMask() {
   return mask;
 }
 
-// Fills the XXXXXX at the end of a template with letters and digits.
+// The template ".HINT.XXXXXX" in workFolder, kept within the file system's name limit whatever
+// the hint's length; false when the whole path would be too long.
+bool HiddenName(const std::string& workFolder, std::string_view nameHint, std::string& temp) {
+  temp = workFolder;
+  if (temp.empty() || temp.back() != kPathSeparator) temp += kPathSeparator;
+  temp += '.';
+  temp.append(nameHint.substr(0, 200));
+  temp += ".XXXXXX";
+  return temp.size() < kMaxPath;
+}
+
+// Fills the XXXXXX at the end of a template with letters and digits. Each thread draws its
+// own sequence: the store's copies may be named on more than one.
 void FillRandomSuffix(std::string& name) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
-                               static_cast<std::uint64_t>(::time(nullptr));
+  thread_local std::uint64_t state =
+      static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
+      static_cast<std::uint64_t>(::time(nullptr)) ^ reinterpret_cast<std::uintptr_t>(&state);
   for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
     name[i] = kLetters[(state >> 33) % (sizeof kLetters - 1)];
@@ -158,19 +172,9 @@ std::error_code PendingFile::Create(std::string_view nameHint, mode_t mode) {
   return {};
 }
 
-bool PendingFile::HiddenName(std::string_view nameHint, std::string& temp) const {
-  temp = m_workFolder;
-  if (temp.empty() || temp.back() != kPathSeparator) temp += kPathSeparator;
-  // Keep the temporary name within the file system's name limit whatever the original's.
-  temp += '.';
-  temp.append(nameHint.substr(0, 200));
-  temp += ".XXXXXX";
-  return temp.size() < kMaxPath;
-}
-
 std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode) {
   std::string temp;
-  if (!HiddenName(nameHint, temp)) return Error(std::errc::filename_too_long);
+  if (!HiddenName(m_workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
   m_fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (m_fd < 0) return LastPosixError();
   m_name = std::move(temp);
@@ -208,7 +212,7 @@ std::error_code PendingFile::LinkReplacing(const char* destination) {
   std::error_code error;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
-    if (!HiddenName(m_hint, temp)) return Error(std::errc::filename_too_long);
+    if (!HiddenName(m_workFolder, m_hint, temp)) return Error(std::errc::filename_too_long);
     FillRandomSuffix(temp);
     error = LinkAs(temp.c_str());
     if (error == std::errc::file_exists) continue;
@@ -235,4 +239,25 @@ std::error_code PendingFile::LinkAs(const char* name) const {
   // Without /proc, only a process allowed to link any open file may do it this way.
   if (::linkat(m_fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return {};
   return errno == EEXIST ? Error(std::errc::file_exists) : error;
+}
+
+std::error_code HardLinkReplacing(const char* existing, const char* destination,
+                                  const std::string& workFolder, std::string_view nameHint) {
+  std::error_code error;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenName(workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
+    FillRandomSuffix(temp);
+    if (::link(existing, temp.c_str()) != 0) {
+      error = errno == EEXIST ? Error(std::errc::file_exists) : LastPosixError();
+      if (error == std::errc::file_exists) continue;
+      return error;
+    }
+    if (::rename(temp.c_str(), destination) == 0) return {};
+    // The file keeps its other name, so the hidden one may go.
+    error = LastPosixError();
+    ::unlink(temp.c_str());
+    return error;
+  }
+  return error;
 }

@@ -70,7 +70,6 @@ class PendingFile {
   std::error_code CreateNamed(std::string_view nameHint, mode_t mode);
   std::error_code LinkAs(const char* name) const;
   std::error_code LinkReplacing(const char* destination);
-  bool HiddenName(std::string_view nameHint, std::string& temp) const;
 
   std::string m_workFolder;
   int m_fd = -1;
@@ -82,3 +81,9 @@ class PendingFile {
 
 // True for the errors of a file system that cannot give one file a second name.
 bool IsNoHardLinks(std::error_code error);
+
+// Gives the file named existing the further name destination, replacing whatever had it in
+// one step, by way of a hidden hard link in workFolder (nameHint shapes its name) that is
+// renamed over destination. A file system without hard links refuses with the link's error.
+std::error_code HardLinkReplacing(const char* existing, const char* destination,
+                                  const std::string& workFolder, std::string_view nameHint);

@@ -121,6 +121,9 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
 
 // The note of that name on the file at path, or nothing when it has none or cannot be read.
 std::optional<std::string> ReadFileNote(const char* path, const char* name);
+// Attaches note to the file at path, in place of any note of that name; every name of the file
+// carries it. A file system that cannot hold notes refuses, and the file stays as it was.
+std::error_code AttachFileNote(const char* path, const FileNote& note);
 
 // Replaces the file at path with contents as one step: they are written to a file with no
 // name yet (or a hidden locked one), flushed to disk and put in its place, so an interrupted

@@ -240,6 +240,14 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   return std::string(value, static_cast<std::size_t>(n));
 }
 
+std::error_code AttachFileNote(const char* path, const FileNote& note) {
+  const std::string attribute = std::string("user.") + note.name;
+  if (::setxattr(path, attribute.c_str(), note.value.data(), note.value.size(), 0) != 0) {
+    return LastError();
+  }
+  return {};
+}
+
 std::error_code WriteFileReplacing(const char* path, std::string_view contents) {
   struct stat st;
   {

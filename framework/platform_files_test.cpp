@@ -328,6 +328,17 @@ TEST_F(PlatformFilesTest, NotesTravelWithTheCopyAndOnlyWithIt) {
   EXPECT_EQ(Get("noted"), "contents");
 }
 
+TEST_F(PlatformFilesTest, AnAttachedNoteReplacesTheOldOneAndIsSeenUnderEveryName) {
+  Put("file", "contents");
+  ASSERT_EQ(::link(P("file").c_str(), P("second name").c_str()), 0);
+  ASSERT_FALSE(AttachFileNote(P("file").c_str(), FileNote{"test.origin", "/first"}));
+  ASSERT_FALSE(AttachFileNote(P("file").c_str(), FileNote{"test.origin", "/second/origin"}));
+  EXPECT_EQ(ReadFileNote(P("second name").c_str(), "test.origin"), "/second/origin");
+  EXPECT_EQ(Get("file"), "contents");
+  EXPECT_EQ(AttachFileNote(P("gone").c_str(), FileNote{"test.origin", "/x"}),
+            std::errc::no_such_file_or_directory);
+}
+
 TEST(ErrorTextTest, GivesThePlatformText) {
   std::error_code missing = std::make_error_code(std::errc::no_such_file_or_directory);
   EXPECT_EQ(ErrorText(missing), std::strerror(ENOENT));

@@ -303,18 +303,9 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
       !::SetFileTime(out.handle(), nullptr, nullptr, &written)) {
     return LastError();
   }
-  if (note != nullptr && HoldsNotes(out.name())) {
-    // A note is extra knowledge, not part of the copy: a file system without alternate data
-    // streams (FAT, or Wine's view of a Linux folder) still gets the copy.
-    HandleGuard stream(CreateFileLong(NoteStream(out.name(), note->name).c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
-    DWORD ignored = 0;
-    if (stream.get() != INVALID_HANDLE_VALUE) {
-      ::WriteFile(stream.get(), note->value.data(), static_cast<DWORD>(note->value.size()),
-                  &ignored, nullptr);
-    }
-  }
+  // A note is extra knowledge, not part of the copy: a file system without alternate data
+  // streams (FAT, or Wine's view of a Linux folder) still gets the copy.
+  if (note != nullptr) AttachFileNote(out.name().c_str(), *note);
   // The attributes go with it too, all but read-only: a read-only copy could never be
   // replaced by the next backup of the same name.
   const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -333,6 +324,20 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   DWORD got = 0;
   if (!::ReadFile(stream.get(), value, sizeof value, &got, nullptr)) return std::nullopt;
   return std::string(value, got);
+}
+
+std::error_code AttachFileNote(const char* path, const FileNote& note) {
+  if (!HoldsNotes(path)) return Error(std::errc::operation_not_supported);
+  HandleGuard stream(CreateFileLong(NoteStream(path, note.name).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  if (stream.get() == INVALID_HANDLE_VALUE) return LastError();
+  DWORD written = 0;
+  if (!::WriteFile(stream.get(), note.value.data(), static_cast<DWORD>(note.value.size()), &written,
+                   nullptr)) {
+    return LastError();
+  }
+  return {};
 }
 
 std::error_code WriteFileReplacing(const char* path, std::string_view contents) {

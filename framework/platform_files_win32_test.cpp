@@ -211,10 +211,14 @@ TEST_F(PlatformFilesWin32Test, NotesTravelWithTheCopyWhereTheVolumeKeepsThem) {
   DWORD flags = 0;
   ASSERT_TRUE(::GetVolumePathNameA(P("src").c_str(), root, sizeof root));
   ASSERT_TRUE(::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0));
+  const FileNote later{"test.origin", "C:\\later"};
   if (flags & FILE_NAMED_STREAMS) {
     EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::string(origin.value));
+    EXPECT_FALSE(AttachFileNote(P("noted").c_str(), later));
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::string(later.value));
   } else {
     EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::nullopt);
+    EXPECT_EQ(AttachFileNote(P("noted").c_str(), later), std::errc::operation_not_supported);
   }
   EXPECT_EQ(ReadFileNote(P("plain").c_str(), "test.origin"), std::nullopt);
   EXPECT_EQ(ReadFileNote(P("src").c_str(), "test.origin"), std::nullopt);

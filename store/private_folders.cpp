@@ -5,17 +5,17 @@
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 
-std::error_code CreatePrivateFolders(const std::string& folder, bool* existed) {
-  std::error_code made = CreatePrivateFolder(folder.c_str());
-  if (existed != nullptr) *existed = made == std::errc::file_exists;
-  if (made == std::errc::no_such_file_or_directory) {
+std::error_code CreatePrivateFolders(const std::string& folder, std::vector<std::string>* made) {
+  std::error_code result = CreatePrivateFolder(folder.c_str());
+  if (result == std::errc::no_such_file_or_directory) {
     const std::string parent = FolderPart(folder);
-    if (parent.empty() || parent == folder) return made;
-    if (std::error_code parentMade = CreatePrivateFolders(parent)) return parentMade;
-    made = CreatePrivateFolder(folder.c_str());
+    if (parent.empty() || parent == folder) return result;
+    if (std::error_code parentMade = CreatePrivateFolders(parent, made)) return parentMade;
+    result = CreatePrivateFolder(folder.c_str());
   }
-  if (made == std::errc::file_exists) {
+  if (result == std::errc::file_exists) {
     return IsFolder(folder) ? std::error_code() : std::make_error_code(std::errc::not_a_directory);
   }
-  return made;
+  if (!result && made != nullptr) made->push_back(folder);
+  return result;
 }

@@ -2,7 +2,6 @@
 #include "store/store_copy.h"
 
 #include <cerrno>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,22 +29,19 @@ bool IsStoreWideFailure(std::error_code error) {
 }
 
 StoreCopier::StoreCopier(std::string store)
-    : m_store(std::move(store)), m_seenNames(std::size_t{1} << 14) {}
-
-bool StoreCopier::SeenBefore(std::string_view name) {
-  const std::size_t bit = std::hash<std::string_view>()(name) % (m_seenNames.size() * 64);
-  std::uint64_t& word = m_seenNames[bit / 64];
-  const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
-  const bool seen = (word & mask) != 0;
-  word |= mask;
-  return seen;
-}
+    : m_store(std::move(store)),
+      m_madeFolders(std::size_t{1} << 18),
+      m_seenNames(std::size_t{1} << 20),
+      m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {
   std::string folder(ownCopy);
   folder.resize(ownCopy.size() - FindFileName(ownCopy).size() - 1);
   if (folder != m_madeFolder) {
-    if (std::error_code error = CreatePrivateFolders(folder, &m_madeFolderExisted)) return error;
+    m_justMade.clear();
+    if (std::error_code error = CreatePrivateFolders(folder, &m_justMade)) return error;
+    for (const std::string& made : m_justMade) m_madeFolders.Add(made);
+    m_madeFolderExisted = m_justMade.empty() && !m_madeFolders.MayContain(folder);
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
@@ -54,8 +50,9 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
 }
 
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
-  std::vector<std::string> names;
-  std::vector<bool> likelyTaken;
+  const std::string shared = SharedCopyPathIn(m_store, source);
+  const bool nameSeen = m_seenNames.Add(FindFileName(source));
+  const FileNote origin = OriginNoteOf(source);
   std::error_code noOwnCopy;
   bool folderExisted = false;
   if (std::optional<std::string> own = OwnCopyPathIn(m_store, source); !own) {
@@ -65,25 +62,29 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   } else if ((noOwnCopy = MakeFolderFor(*own, folderExisted))) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
-    names.push_back(std::move(*own));
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
-    likelyTaken.push_back(folderExisted);
+    const std::vector<bool> likelyTaken{folderExisted};
+    // The origin is for the shared name, which follows with it.
+    const NamedCopyResult copied = CopyFileToNames(source, m_store, {*own}, nullptr, &likelyTaken);
+    if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
+    if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
+    noOwnCopy = copied.names.front();
+    if (!noOwnCopy) {
+      m_sharedNames.Give(std::move(*own), shared, source, folderExisted || nameSeen);
+      return {StoreCopyResult::kOwnCopy, {}};
+    }
+    if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   }
-  names.push_back(SharedCopyPathIn(m_store, source));
-  likelyTaken.push_back(folderExisted || SeenBefore(FindFileName(source)));
-  const FileNote origin = OriginNoteOf(source);
-  const NamedCopyResult copied = CopyFileToNames(source, m_store, names, &origin, &likelyTaken);
+  // Only the shared copy, written now: a shared name still waiting must not overtake it.
+  m_sharedNames.Wait();
+  const std::vector<bool> likelyTaken{folderExisted || nameSeen};
+  const NamedCopyResult copied = CopyFileToNames(source, m_store, {shared}, &origin, &likelyTaken);
   if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
   if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
-  const bool hasOwnName = names.size() == 2;
-  const std::error_code shared = copied.names.back();
-  if (hasOwnName && !copied.names.front()) return {StoreCopyResult::kOwnCopy, {}};
-  if (hasOwnName) noOwnCopy = copied.names.front();
-  if (shared) {
-    const std::error_code why = hasOwnName ? noOwnCopy : shared;
+  if (const std::error_code failed = copied.names.front()) {
+    const std::error_code why = noOwnCopy ? noOwnCopy : failed;
     return {IsStoreWideFailure(why) ? StoreCopyResult::kStoreFailed : StoreCopyResult::kSourceFailed,
             why};
   }
-  if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   return {StoreCopyResult::kSharedOnly, noOwnCopy};
 }

@@ -1,15 +1,18 @@
 // Copying one file into the store: its own copy below "paths" and the shared copy NAMEBACKUP,
-// one file with two names where the file system has hard links, each carrying its origin.
+// one file with two names where the file system has hard links, carrying its origin. The
+// origin and the shared name follow the own copy on a thread of their own; every one is given
+// by the time the copier is gone.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 #include <system_error>
 
+#include "store/seen_strings.h"
+#include "store/shared_namer.h"
+
 enum class StoreCopyResult {
-  kOwnCopy,     // the path has its own copy (and the shared one, as far as it could be made)
+  kOwnCopy,     // the path has its own copy (and will have the shared one, as far as it can)
   kSharedOnly,  // only the shared copy was made; error says why the own copy was not
   kSourceFailed,  // the file could not be read: nothing was copied
   kStoreFailed,   // the store cannot be written (read-only, full): nothing was copied
@@ -26,7 +29,8 @@ bool IsStoreWideFailure(std::error_code error);
 
 // Makes the copies of the files of one clean in the store folder store (ending with a
 // separator). Remembers the last folder it made below "paths", since a walk copies folder by
-// folder, and roughly which names it has given shared copies, to guess which names are taken.
+// folder, and roughly which folders it made and which names it has given shared copies, to
+// guess which names are taken.
 class StoreCopier {
  public:
   explicit StoreCopier(std::string store);
@@ -37,16 +41,19 @@ class StoreCopier {
 
  private:
   // Makes the folder that will hold ownCopy; the error when it cannot be made. existed tells
-  // whether it was there before this clean made it (an earlier clean copied into it).
+  // whether it was there before this clean (an earlier clean most likely copied into it).
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
-  // True when a file of this name may have been copied before in this clean (never false
-  // for one that was).
-  bool SeenBefore(std::string_view name);
 
   std::string m_store;
   std::string m_madeFolder;
   bool m_madeFolderExisted = false;
+  std::vector<std::string> m_justMade;
   std::vector<std::string> m_writtenFolders;
-  // A fixed set of bits, one hash each: the memory of a clean stays flat whatever the tree.
-  std::vector<std::uint64_t> m_seenNames;
+  // The folders below "paths" this clean made, those made above a sub-folder included: a
+  // walk may visit a sub-folder before the files beside it.
+  SeenStrings m_madeFolders;
+  // The names this clean gave shared copies.
+  SeenStrings m_seenNames;
+  // Declared last, so that it gives its waiting names while everything else is still there.
+  SharedNamer m_sharedNames;
 };
