@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quillmar and runs every test: the normal build, then the
 # Windows build with its tests under Wine, then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer (without the slow end-to-end window tests), then each fuzz
-# target for a bounded time.
+# and UndefinedBehaviorSanitizer (without the slow end-to-end window tests), then the tests of
+# the store and the engine, whose copies are named on a second thread, under ThreadSanitizer,
+# then each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -23,5 +24,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ./scripts/build.sh build-asan -DQUILLMAR_SANITIZE=ON
 (cd build-asan && ctest --output-on-failure -j2 -E 'e2e|E2E|EndToEnd')
+
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
+cmake -S . -B build-tsan -G Ninja -DQUILLMAR_TSAN=ON >/dev/null
+cmake --build build-tsan --target store_test engine_test
+(cd build-tsan && ctest --output-on-failure -j2 -R '^(store_test|engine_test)[.]')
 
 ./scripts/fuzz.sh build-fuzz
