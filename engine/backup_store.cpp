@@ -155,7 +155,9 @@ void PrepareBackupStore() {
   if (!listFits) g_szListPath[0] = '\0';
   std::error_code folderMade = std::make_error_code(std::errc::filename_too_long);
   if (folderFits) {
-    folderMade = CreateBackupsFolder(g_szBackupPath);
+    // Within a run, once the store is open an earlier folder has made and tightened it.
+    folderMade = s_runActive && s_store.IsOpen() ? std::error_code()
+                                                 : CreateBackupsFolder(g_szBackupPath);
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
