@@ -4,27 +4,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "framework/test_support/temp_folder.h"
+
 namespace {
 
 class FileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quillmar-file-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_folder = pattern;
-    m_path = m_folder + "/list.txt";
-  }
-  void TearDown() override {
-    ::unlink(m_path.c_str());
-    ::rmdir(m_folder.c_str());
-  }
   void Put(const std::string& content) {
     std::ofstream(m_path, std::ios::binary | std::ios::trunc) << content;
   }
@@ -44,8 +35,9 @@ class FileTest : public ::testing::Test {
     return count - 1;  // the listing's own descriptor
   }
 
-  std::string m_folder;
-  std::string m_path;
+  TempFolder m_temp;
+  const std::string m_folder = m_temp.Path();
+  const std::string m_path = m_temp.Path("list.txt");
 };
 
 TEST_F(FileTest, ClosedObjectHoldsTheNullHandleAndRefusesWork) {

@@ -3,7 +3,6 @@
 #include "framework/folder_paths.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,23 +11,17 @@
 #include <string>
 
 #include "framework/test_support/run_as_nobody.h"
+#include "framework/test_support/temp_folder.h"
 
 namespace {
 
 class FolderPathsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quillmar-folders-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root = pattern;
     previous = std::filesystem::current_path();
     std::filesystem::current_path(root);
   }
-  void TearDown() override {
-    std::filesystem::current_path(previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-  }
+  void TearDown() override { std::filesystem::current_path(previous); }
 
   std::string P(const std::string& relative) const { return root + "/" + relative; }
   mode_t ModeOf(const std::string& relative) const {
@@ -37,7 +30,8 @@ class FolderPathsTest : public ::testing::Test {
     return st.st_mode & 07777;
   }
 
-  std::string root;
+  TempFolder temp;
+  const std::string root = temp.Path();
   std::filesystem::path previous;
 };
 

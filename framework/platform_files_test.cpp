@@ -5,7 +5,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,17 +19,12 @@
 #include <vector>
 
 #include "framework/test_support/file_size_limit.h"
+#include "framework/test_support/temp_folder.h"
 
 namespace {
 
 class PlatformFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quillmar-platform-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
 
   std::string P(const std::string& relative) const { return root + "/" + relative; }
   void Put(const std::string& relative, const std::string& content) const {
@@ -66,7 +60,8 @@ class PlatformFilesTest : public ::testing::Test {
     return found;
   }
 
-  std::string root;
+  TempFolder temp;
+  const std::string root = temp.Path();
 };
 
 TEST_F(PlatformFilesTest, SearchListsEveryEntryWithItsFolderAttribute) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "framework/platform_files.h"
+#include "framework/test_support/temp_folder.h"
 
 namespace {
 
@@ -49,16 +50,7 @@ void SetOrUnset(const char* name, const std::optional<std::string>& value) {
 
 class StoreLocationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "quillmar-store-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
-  }
-  void TearDown() override {
-    SetProgramPathForTesting("");
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
-  }
+  void TearDown() override { SetProgramPathForTesting(""); }
 
   std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
   // An installed copy: PREFIX/bin/quillmar with PREFIX/share/quillmar/ beside it.
@@ -72,7 +64,8 @@ class StoreLocationTest : public ::testing::Test {
     return BackupsFolderPath();
   }
 
-  std::string m_root;
+  TempFolder m_temp;
+  const std::string m_root = m_temp.Path();
   SavedVariable m_dataHome{"XDG_DATA_HOME"};
   SavedVariable m_home{"HOME"};
 };
