@@ -50,7 +50,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
 }
 
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
-  const std::string shared = SharedCopyPathIn(m_store, source);
+  std::string shared = SharedCopyPathIn(m_store, source);
   const bool nameSeen = m_seenNames.Add(FindFileName(source));
   const FileNote origin = OriginNoteOf(source);
   std::error_code noOwnCopy;
@@ -70,7 +70,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.names.front();
     if (!noOwnCopy) {
-      m_sharedNames.Give(std::move(*own), shared, source, folderExisted || nameSeen);
+      m_sharedNames.Give(std::move(*own), std::move(shared), source, folderExisted || nameSeen);
       return {StoreCopyResult::kOwnCopy, {}};
     }
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
