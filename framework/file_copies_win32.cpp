@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/file_copies.h"
+#include "framework/hidden_names.h"
 #include "framework/long_paths_win32.h"
 #include "framework/path_parts.h"
 #include "framework/windows_api.h"
@@ -27,32 +28,16 @@ bool IsNoHardLinks(DWORD code) {
          code == ERROR_ACCESS_DENIED;
 }
 
-// ".NAME.XXXXXX" in folder, the shape the store tidies away once nobody has it open.
-std::string HiddenNameIn(const std::string& folder, std::string_view name, unsigned attempt) {
-  std::string temp = folder;
-  if (!temp.empty() && temp.back() != kPathSeparator) temp += kPathSeparator;
-  temp += '.';
-  temp.append(name.substr(0, 200));
-  temp += '.';
-  // Each thread draws its own sequence: the store's copies may be named on more than one.
-  thread_local std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
-                                     ::GetTickCount64() ^ ::GetCurrentThreadId() ^
-                                     0x9E3779B97F4A7C15ull;
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  for (int i = 0; i < 6; ++i) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull + attempt;
-    temp += kLetters[(state >> 33) % (sizeof kLetters - 1)];
-  }
-  return temp;
-}
-
 // Gives the file named existing the further name destination, replacing what had it, by a
 // hard link under a hidden name in workFolder that is then moved over the destination.
 std::error_code LinkReplacing(const std::string& existing, const std::string& destination,
                               const std::string& workFolder, bool& noLinks) {
   const std::string_view name = FindFileName(destination);
-  for (unsigned attempt = 0; attempt < 3; ++attempt) {
-    const std::string temp = HiddenNameIn(workFolder, name, attempt);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenNameIn(workFolder, name, temp)) {
+      return std::make_error_code(std::errc::filename_too_long);
+    }
     if (!CreateHardLinkLong(temp, existing)) {
       const DWORD code = ::GetLastError();
       if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
@@ -77,8 +62,11 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 std::error_code CopyIntoPlace(const char* source, const std::string& destination,
                               const std::string& workFolder, const FileNote* note) {
   const std::string_view name = FindFileName(destination);
-  for (unsigned attempt = 0; attempt < 3; ++attempt) {
-    const std::string temp = HiddenNameIn(workFolder, name, attempt + 7);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenNameIn(workFolder, name, temp)) {
+      return std::make_error_code(std::errc::filename_too_long);
+    }
     if (std::error_code error = CopyFileReplacing(source, temp.c_str(), true, note)) {
       if (error == std::errc::file_exists) continue;
       return error;

@@ -9,11 +9,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <initializer_list>
 
+#include "framework/hidden_names.h"
 #include "framework/path_parts.h"
 #include "framework/platform_files.h"
 
@@ -53,30 +52,6 @@ mode_t CreationMask() {
     return current;
   }();
   return mask;
-}
-
-// The template ".HINT.XXXXXX" in workFolder, kept within the file system's name limit whatever
-// the hint's length; false when the whole path would be too long.
-bool HiddenName(const std::string& workFolder, std::string_view nameHint, std::string& temp) {
-  temp = workFolder;
-  if (temp.empty() || temp.back() != kPathSeparator) temp += kPathSeparator;
-  temp += '.';
-  temp.append(nameHint.substr(0, 200));
-  temp += ".XXXXXX";
-  return temp.size() < kMaxPath;
-}
-
-// Fills the XXXXXX at the end of a template with letters and digits. Each thread draws its
-// own sequence: the store's copies may be named on more than one.
-void FillRandomSuffix(std::string& name) {
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::uint64_t state =
-      static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
-      static_cast<std::uint64_t>(::time(nullptr)) ^ reinterpret_cast<std::uintptr_t>(&state);
-  for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    name[i] = kLetters[(state >> 33) % (sizeof kLetters - 1)];
-  }
 }
 
 std::error_code RenameInto(const char* temp, const char* destination, bool failIfExists) {
@@ -173,14 +148,20 @@ std::error_code PendingFile::Create(std::string_view nameHint, mode_t mode) {
 }
 
 std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode) {
-  std::string temp;
-  if (!HiddenName(m_workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
-  m_fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (m_fd < 0) return LastPosixError();
-  m_name = std::move(temp);
-  if (::flock(m_fd, LOCK_EX) != 0 || ::fchmod(m_fd, mode) != 0) return LastPosixError();
-  m_locked = true;
-  return {};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string temp;
+    if (!HiddenNameIn(m_workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
+    m_fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+      if (errno == EEXIST) continue;
+      return LastPosixError();
+    }
+    m_name = std::move(temp);
+    if (::flock(m_fd, LOCK_EX) != 0 || ::fchmod(m_fd, mode) != 0) return LastPosixError();
+    m_locked = true;
+    return {};
+  }
+  return Error(std::errc::file_exists);
 }
 
 std::error_code PendingFile::Publish(const char* destination, bool failIfExists,
@@ -212,8 +193,7 @@ std::error_code PendingFile::LinkReplacing(const char* destination) {
   std::error_code error;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
-    if (!HiddenName(m_workFolder, m_hint, temp)) return Error(std::errc::filename_too_long);
-    FillRandomSuffix(temp);
+    if (!HiddenNameIn(m_workFolder, m_hint, temp)) return Error(std::errc::filename_too_long);
     error = LinkAs(temp.c_str());
     if (error == std::errc::file_exists) continue;
     if (error) return error;
@@ -246,8 +226,7 @@ std::error_code HardLinkReplacing(const char* existing, const char* destination,
   std::error_code error;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
-    if (!HiddenName(workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
-    FillRandomSuffix(temp);
+    if (!HiddenNameIn(workFolder, nameHint, temp)) return Error(std::errc::filename_too_long);
     if (::link(existing, temp.c_str()) != 0) {
       error = errno == EEXIST ? Error(std::errc::file_exists) : LastPosixError();
       if (error == std::errc::file_exists) continue;

@@ -95,6 +95,10 @@ std::error_code CreateFolder(const char* path);
 // As CreateFolder, for a folder that only its owner may open (0700 on POSIX). On Windows the
 // folder takes its parent's rights, as everything in the user's own folders does.
 std::error_code CreatePrivateFolder(const char* path);
+// Has action run in the child of every fork() from now on, before fork returns there. Nothing
+// to do on Windows, which has no fork.
+void RunInForkedChildren(void (*action)());
+
 // Takes every right of other users away from the file or folder at path, leaving the owner's
 // (an older store may have been made readable to all). Nothing to do on Windows.
 std::error_code RestrictToOwner(const char* path);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/sendfile.h>
@@ -223,6 +224,8 @@ std::error_code CreatePrivateFolder(const char* path) {
   if (errno == EEXIST) return Error(std::errc::file_exists);
   return LastError();
 }
+
+void RunInForkedChildren(void (*action)()) { ::pthread_atfork(nullptr, nullptr, action); }
 
 std::error_code RestrictToOwner(const char* path) {
   struct stat st;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hidden_names.h"
 #include "long_paths_win32.h"
 #include "path_parts.h"
 #include "platform_files.h"
@@ -87,17 +88,13 @@ class PendingFile {
 
   std::error_code Create(std::string_view destination) {
     const std::size_t slash = destination.rfind(kPathSeparator);
+    const std::string_view folder =
+        slash == std::string_view::npos ? std::string_view() : destination.substr(0, slash + 1);
     const std::string_view name =
         slash == std::string_view::npos ? destination : destination.substr(slash + 1);
-    std::string base(slash == std::string_view::npos ? std::string_view()
-                                                     : destination.substr(0, slash + 1));
-    base += '.';
-    // Room for the suffix within the platform's path length whatever the original's name.
-    base.append(name.substr(0, 200));
-    base += '.';
-    if (base.size() + 7 > kMaxPath) return Error(std::errc::filename_too_long);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string temp = base + RandomSuffix();
+      std::string temp;
+      if (!HiddenNameIn(folder, name, temp)) return Error(std::errc::filename_too_long);
       m_handle = CreateFileLong(temp.c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL);
@@ -141,18 +138,6 @@ class PendingFile {
   }
 
  private:
-  static std::string RandomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::uint64_t state = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
-                                 ::GetTickCount64() ^ 0x9E3779B97F4A7C15ull;
-    std::string suffix(6, '\0');
-    for (char& c : suffix) {
-      state = state * 6364136223846793005ull + 1442695040888963407ull;
-      c = kLetters[(state >> 33) % (sizeof kLetters - 1)];
-    }
-    return suffix;
-  }
-
   HANDLE m_handle = INVALID_HANDLE_VALUE;
   std::string m_name;  // until the file has the destination's name
 };
@@ -271,6 +256,8 @@ std::error_code CreateFolder(const char* path) {
 }
 
 std::error_code CreatePrivateFolder(const char* path) { return CreateFolder(path); }
+
+void RunInForkedChildren(void (* /*action*/)()) {}
 
 std::error_code RestrictToOwner(const char* /*path*/) { return {}; }
 
