@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/test_tree.h"
+#include "framework/pending_file_posix.h"
 #include "store/store_flush.h"
 
 namespace {
@@ -54,7 +55,28 @@ class StoreProcessesTest : public test_tree::EngineTest {
   }
 };
 
-TEST_F(StoreProcessesTest, InstancesCleaningAtOnceRecordEveryFileOnceAndKeepItsOwnContents) {
+// The same, on a file system with nameless files being written (O_TMPFILE) and on one where
+// each has a hidden locked name until it is complete, which other instances' tidying must
+// leave alone.
+class StoreProcessesBothWaysTest : public StoreProcessesTest,
+                                   public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    StoreProcessesTest::SetUp();
+    SetNamelessFilesRefusedForTesting(!GetParam());
+  }
+  void TearDown() override {
+    SetNamelessFilesRefusedForTesting(false);
+    StoreProcessesTest::TearDown();
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(FilesBeingWritten, StoreProcessesBothWaysTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Nameless" : "HiddenNamed";
+                         });
+
+TEST_P(StoreProcessesBothWaysTest, InstancesCleaningAtOnceRecordEveryFileOnceAndKeepItsOwnContents) {
   constexpr int kInstances = 4;
   constexpr int kFiles = 400;
   std::vector<std::string> expected;
@@ -119,7 +141,7 @@ bool WritesIntoBackups(pid_t pid, const std::string& backups) {
   return writing;
 }
 
-TEST_F(StoreProcessesTest, CleanKilledMidCopyLeavesNothingBehindForTheNextClean) {
+TEST_P(StoreProcessesBothWaysTest, CleanKilledMidCopyLeavesNothingBehindForTheNextClean) {
   tree.MakeDir("big");
   tree.Write("big/big.txt", "the earlier copy");
   ASSERT_EQ(Clean("big"), WALK_DONE);

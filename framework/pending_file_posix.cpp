@@ -44,6 +44,8 @@ bool CopyInKernel(Call call, off_t& remaining, std::error_code& error,
   }
 }
 
+bool s_namelessRefused = false;
+
 // The process's file-creation mask, read once: the program never changes it.
 mode_t CreationMask() {
   static const mode_t mask = [] {
@@ -135,16 +137,20 @@ PendingFile::~PendingFile() {
   if (!m_name.empty()) ::unlink(m_name.c_str());
 }
 
+void SetNamelessFilesRefusedForTesting(bool refused) { s_namelessRefused = refused; }
+
 std::error_code PendingFile::Create(std::string_view nameHint, mode_t mode) {
   m_hint.assign(nameHint);
-  m_fd = ::open(m_workFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-  if (m_fd < 0) {
+  if (!s_namelessRefused) {
+    m_fd = ::open(m_workFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (m_fd >= 0) {
+      // Only bits the creation mask took away need setting again.
+      if ((mode & CreationMask()) != 0 && ::fchmod(m_fd, mode) != 0) return LastPosixError();
+      return {};
+    }
     if (errno != EOPNOTSUPP && errno != EISDIR) return LastPosixError();
-    return CreateNamed(nameHint, mode);
   }
-  // Only bits the creation mask took away need setting again.
-  if ((mode & CreationMask()) != 0 && ::fchmod(m_fd, mode) != 0) return LastPosixError();
-  return {};
+  return CreateNamed(nameHint, mode);
 }
 
 std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode) {
@@ -157,8 +163,20 @@ std::error_code PendingFile::CreateNamed(std::string_view nameHint, mode_t mode)
       return LastPosixError();
     }
     m_name = std::move(temp);
-    if (::flock(m_fd, LOCK_EX) != 0 || ::fchmod(m_fd, mode) != 0) return LastPosixError();
+    struct stat opened, named;
+    if (::flock(m_fd, LOCK_EX) != 0 || ::fstat(m_fd, &opened) != 0) return LastPosixError();
+    // Until the lock was held, another instance tidying the folder could take the new name
+    // for a dead writer's leftover and remove it (another file may have it by now): the file
+    // is then given up for a new one.
+    if (::stat(m_name.c_str(), &named) != 0 || named.st_dev != opened.st_dev ||
+        named.st_ino != opened.st_ino) {
+      ::close(m_fd);
+      m_fd = -1;
+      m_name.clear();
+      continue;
+    }
     m_locked = true;
+    if (::fchmod(m_fd, mode) != 0) return LastPosixError();
     return {};
   }
   return Error(std::errc::file_exists);

@@ -79,6 +79,10 @@ class PendingFile {
   bool m_named = false;  // it has a name outside the work folder's hidden ones
 };
 
+// Tests see the hidden named files of a file system without nameless ones (O_TMPFILE). False
+// restores the real behaviour.
+void SetNamelessFilesRefusedForTesting(bool refused);
+
 // True for the errors of a file system that cannot give one file a second name.
 bool IsNoHardLinks(std::error_code error);
 
