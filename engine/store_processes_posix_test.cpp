@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(FilesBeingWritten, StoreProcessesBothWaysTest, ::testin
                            return info.param ? "Nameless" : "HiddenNamed";
                          });
 
-TEST_P(StoreProcessesBothWaysTest, InstancesCleaningAtOnceRecordEveryFileOnceAndKeepItsOwnContents) {
+TEST_P(StoreProcessesBothWaysTest,
+       InstancesCleaningAtOnceRecordEveryFileOnceAndKeepItsOwnContents) {
   constexpr int kInstances = 4;
   constexpr int kFiles = 400;
   std::vector<std::string> expected;
