@@ -202,6 +202,19 @@ TEST_F(BackupStoreTest, ASharedCopyInTheWayLeavesThePathItsOwnCopy) {
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a")), "a");
 }
 
+TEST_F(BackupStoreTest, AnOwnCopyInTheWayLeavesThePathTheSharedCopyAndIsReported) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  std::filesystem::create_directories(tree.Path("prog/backups/paths") + tree.Path("D/a"));
+  EXPECT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(List(), tree.Path("D") + "/a;");
+  EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
+  ASSERT_EQ(UnprotectedItems().size(), 1u);
+  EXPECT_EQ(UnprotectedItems()[0].path, tree.Path("D") + "/a");
+  EXPECT_NE(UnprotectedItems()[0].reason.find("only the shared copy"), std::string::npos)
+      << UnprotectedItems()[0].reason;
+}
+
 TEST_F(BackupStoreTest, LinkToARegularFileIsCopied) {
   tree.MakeDir("D");
   tree.Write("target", "linked content");

@@ -1,40 +1,36 @@
-// Copies that the store makes and reads back: one copy under several names, and a source held
-// open so that what is read of it all comes from the same file.
+// Copies that the store makes and reads back: a copy that takes its name all at once, further
+// names for it, and a source held open so that what is read of it all comes from the same file.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "framework/platform_files.h"
 
 struct NamedCopyResult {
-  // The source could not be read (gone, unreadable, not a regular file): no name was touched.
+  // The source could not be read (gone, unreadable, not a regular file): the name is untouched.
   std::error_code source;
-  // The copy could not be written in the work folder (full, read-only): no name was touched.
+  // The copy could not be written in the work folder (full, read-only): the name is untouched.
   std::error_code write;
-  // One per destination, in order, once source and write are clear.
-  std::vector<std::error_code> names;
+  // The finished copy could not take the name, once source and write are clear.
+  std::error_code name;
 };
 
-// Copies source once, keeping its mode bits and modification time, and gives the copy each
-// of destinations in turn, replacing whatever had that name; each name changes all at once
-// or not at all, as with CopyFileReplacing. Every hidden name on the way lies in workFolder,
-// never beside a destination. Where the file system has hard links the names are one file;
-// where it has none, each further name gets a copy of its own. note goes with every name.
-// likelyTaken, when given, says for each destination whether the caller expects something
-// to have that name already; a right guess saves a system call, a wrong one costs one.
-NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
-                                const std::vector<std::string>& destinations,
-                                const FileNote* note,
-                                const std::vector<bool>* likelyTaken = nullptr);
+// Copies source, keeping its mode bits and modification time, and gives the copy the name
+// destination, replacing whatever had it all at once or not at all, as CopyFileReplacing does.
+// Every hidden name on the way lies in workFolder, never beside the destination. note goes
+// with the copy. likelyTaken says whether the caller expects something to have the name
+// already: a right guess saves a system call, a wrong one costs one.
+NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
+                               const std::string& destination, const FileNote* note,
+                               bool likelyTaken = false);
 
-// Gives the file named existing the further name destination, as CopyFileToNames gives its
-// further names: a hard link that replaces whatever had the name all at once, or, where the
-// file system has no hard links, a copy of its own that carries note. Every hidden name on the
-// way lies in workFolder. likelyTaken as for CopyFileToNames.
+// Gives the file named existing the further name destination: a hard link that replaces
+// whatever had the name all at once, or, where the file system has no hard links, a copy of
+// its own that carries note. Every hidden name on the way lies in workFolder. likelyTaken as
+// for CopyFileToName.
 std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
                                  const std::string& workFolder, const FileNote* note,
                                  bool likelyTaken);

@@ -1,4 +1,5 @@
-// One copy under several names, and copies from a source held open, over POSIX descriptors.
+// A copy that takes its name all at once, further names for it, and copies from a source held
+// open, over POSIX descriptors.
 #include "framework/file_copies.h"
 
 #include <fcntl.h>
@@ -69,41 +70,21 @@ std::error_code CopyOpenFile(int in, const char* destination, bool failIfExists,
 
 void SetHardLinksRefusedForTesting(bool refused) { s_hardLinksRefused = refused; }
 
-NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
-                                const std::vector<std::string>& destinations,
-                                const FileNote* note, const std::vector<bool>* likelyTaken) {
+NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
+                               const std::string& destination, const FileNote* note,
+                               bool likelyTaken) {
   NamedCopyResult result;
   FdGuard in(-1);
   struct stat st;
   if ((result.source = OpenRegular(source, in, st))) return result;
-  const std::string_view hint = NameOf(source);
   PendingFile out(workFolder);
-  if ((result.write = out.Create(hint, CopyMode(st)))) return result;
+  if ((result.write = out.Create(NameOf(source), CopyMode(st)))) return result;
   if (std::error_code error = WriteCopy(in.get(), st, out, note, /*rewind=*/false)) {
     // A read can fail too, but a full or read-only store is what the writes meet.
     (error == std::errc::io_error ? result.source : result.write) = error;
     return result;
   }
-  bool linksRefused = false;
-  for (std::size_t i = 0; i < destinations.size(); ++i) {
-    const char* name = destinations[i].c_str();
-    const bool taken = likelyTaken != nullptr && i < likelyTaken->size() && (*likelyTaken)[i];
-    std::error_code error;
-    if (!linksRefused) {
-      // Every name after the first is a hard link of the same file.
-      const bool furtherName = i > 0;
-      error = furtherName && s_hardLinksRefused ? Error(std::errc::operation_not_permitted)
-                                                : out.Publish(name, false, taken);
-      linksRefused = furtherName && IsNoHardLinks(error);
-    }
-    if (linksRefused) {
-      PendingFile second(workFolder);
-      error = second.Create(hint, CopyMode(st));
-      if (!error) error = WriteCopy(out.fd(), st, second, note, /*rewind=*/true);
-      if (!error) error = second.Publish(name, false, taken);
-    }
-    result.names.push_back(error);
-  }
+  result.name = out.Publish(destination.c_str(), false, likelyTaken);
   return result;
 }
 

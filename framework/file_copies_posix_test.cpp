@@ -39,50 +39,57 @@ class FileCopiesTest : public ::testing::Test {
 
 TEST_F(FileCopiesTest, BothNamesAreOneFileWhereLinksExistAndTwoWhereTheyDoNot) {
   for (const bool refused : {false, true}) {
-    SCOPED_TRACE(refused ? "no hard links" : "hard links");
-    SetHardLinksRefusedForTesting(refused);
-    // Older copies under both names are replaced whole.
-    folder.Write("mirror/a/source", "old own copy");
-    folder.Write("work/sourceBACKUP", "old shared copy");
-    const FileNote note{"quillmar.test", "/the/origin"};
-    const NamedCopyResult result =
-        CopyFileToNames(folder.Path("source").c_str(), folder.Path("work"), Names(), &note);
-    ASSERT_FALSE(result.source);
-    ASSERT_FALSE(result.write);
-    ASSERT_EQ(result.names.size(), 2u);
-    EXPECT_FALSE(result.names[0]);
-    EXPECT_FALSE(result.names[1]);
-    for (const std::string& name : Names()) {
-      EXPECT_EQ(TempFolder::Read(name), "new contents");
-      EXPECT_EQ(ReadFileNote(name.c_str(), "quillmar.test"), "/the/origin");
+    for (const bool guess : {false, true}) {
+      SCOPED_TRACE(std::string(refused ? "no hard links" : "hard links") +
+                   (guess ? ", guessed taken" : ", guessed free"));
+      SetHardLinksRefusedForTesting(refused);
+      // Older copies under both names are replaced whole.
+      folder.Write("mirror/a/source", "old own copy");
+      folder.Write("work/sourceBACKUP", "old shared copy");
+      const FileNote note{"quillmar.test", "/the/origin"};
+      const NamedCopyResult result =
+          CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), Names()[0], &note,
+                         guess);
+      ASSERT_FALSE(result.source);
+      ASSERT_FALSE(result.write);
+      EXPECT_FALSE(result.name);
+      EXPECT_FALSE(AddNameReplacing(Names()[0], Names()[1], folder.Path("work"), &note, guess));
+      for (const std::string& name : Names()) {
+        EXPECT_EQ(TempFolder::Read(name), "new contents");
+        EXPECT_EQ(ReadFileNote(name.c_str(), "quillmar.test"), "/the/origin");
+      }
+      const struct stat own = StatOf(Names()[0]);
+      const struct stat shared = StatOf(Names()[1]);
+      EXPECT_EQ(own.st_ino == shared.st_ino, !refused);
+      EXPECT_EQ(own.st_nlink, refused ? 1u : 2u);
+      // Hidden names on the way lie only in the work folder, and none is left there either.
+      EXPECT_EQ(EntriesIn(folder.Path("mirror/a")), 1);
+      EXPECT_EQ(EntriesIn(folder.Path("work")), 1);
     }
-    const struct stat own = StatOf(Names()[0]);
-    const struct stat shared = StatOf(Names()[1]);
-    EXPECT_EQ(own.st_ino == shared.st_ino, !refused);
-    EXPECT_EQ(own.st_nlink, refused ? 1u : 2u);
-    // Hidden names on the way lie only in the work folder, and none is left there either.
-    EXPECT_EQ(EntriesIn(folder.Path("mirror/a")), 1);
-    EXPECT_EQ(EntriesIn(folder.Path("work")), 1);
   }
 }
 
 TEST_F(FileCopiesTest, ASourceThatCannotBeReadTouchesNoName) {
   folder.Write("work/sourceBACKUP", "kept");
-  const NamedCopyResult result = CopyFileToNames(folder.Path("gone").c_str(), folder.Path("work"),
-                                                 {folder.Path("work/sourceBACKUP")}, nullptr);
+  const NamedCopyResult result = CopyFileToName(folder.Path("gone").c_str(), folder.Path("work"),
+                                                folder.Path("work/sourceBACKUP"), nullptr);
   EXPECT_EQ(result.source, std::errc::no_such_file_or_directory);
-  EXPECT_TRUE(result.names.empty());
+  EXPECT_FALSE(result.name);
   EXPECT_EQ(TempFolder::Read(folder.Path("work/sourceBACKUP")), "kept");
 }
 
-TEST_F(FileCopiesTest, ANameThatCannotBeTakenFailsAloneAndTheOthersAreMade) {
+TEST_F(FileCopiesTest, ANameThatCannotBeTakenFailsAndLeavesNoHiddenName) {
   std::filesystem::create_directories(folder.Path("mirror/a/source"));  // a folder in the way
-  const NamedCopyResult result =
-      CopyFileToNames(folder.Path("source").c_str(), folder.Path("work"), Names(), nullptr);
-  ASSERT_EQ(result.names.size(), 2u);
-  EXPECT_TRUE(result.names[0]);
-  EXPECT_FALSE(result.names[1]);
-  EXPECT_EQ(TempFolder::Read(Names()[1]), "new contents");
+  for (const bool guess : {false, true}) {
+    const NamedCopyResult result =
+        CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), Names()[0], nullptr,
+                       guess);
+    ASSERT_FALSE(result.source);
+    ASSERT_FALSE(result.write);
+    EXPECT_TRUE(result.name);
+    EXPECT_TRUE(std::filesystem::is_directory(Names()[0]));
+    EXPECT_EQ(EntriesIn(folder.Path("work")), 0);
+  }
 }
 
 TEST_F(FileCopiesTest, AFurtherNameReplacesWhatHadItWhateverTheGuessSaid) {

@@ -100,24 +100,13 @@ std::error_code AddNameReplacing(const std::string& existing, const std::string&
   return CopyIntoPlace(existing.c_str(), destination, workFolder, note);
 }
 
-NamedCopyResult CopyFileToNames(const char* source, const std::string& workFolder,
-                                const std::vector<std::string>& destinations, const FileNote* note,
-                                const std::vector<bool>* /*likelyTaken*/) {
+NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
+                               const std::string& destination, const FileNote* note,
+                               bool /*likelyTaken*/) {
   NamedCopyResult result;
   SourceFile in;
   if ((result.source = in.Open(source))) return result;
-  for (std::size_t i = 0; i < destinations.size(); ++i) {
-    std::error_code error;
-    if (i == 0) {
-      error = CopyIntoPlace(source, destinations[0], workFolder, note);
-    } else if (result.names[0]) {
-      // Without the first name there is no finished copy to link: copy the source again.
-      error = CopyIntoPlace(source, destinations[i], workFolder, note);
-    } else {
-      error = AddNameReplacing(destinations[0], destinations[i], workFolder, note, false);
-    }
-    result.names.push_back(error);
-  }
+  result.name = CopyIntoPlace(source, destination, workFolder, note);
   return result;
 }
 

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <optional>
-#include <vector>
 
 #include "framework/file_copies.h"
 #include "framework/path_parts.h"
@@ -63,12 +62,11 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
-    const std::vector<bool> likelyTaken{folderExisted};
     // The origin is for the shared name, which follows with it.
-    const NamedCopyResult copied = CopyFileToNames(source, m_store, {*own}, nullptr, &likelyTaken);
+    const NamedCopyResult copied = CopyFileToName(source, m_store, *own, nullptr, folderExisted);
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
-    noOwnCopy = copied.names.front();
+    noOwnCopy = copied.name;
     if (!noOwnCopy) {
       m_sharedNames.Give(std::move(*own), std::move(shared), source, folderExisted || nameSeen);
       return {StoreCopyResult::kOwnCopy, {}};
@@ -77,11 +75,11 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   }
   // Only the shared copy, written now: a shared name still waiting must not overtake it.
   m_sharedNames.Wait();
-  const std::vector<bool> likelyTaken{folderExisted || nameSeen};
-  const NamedCopyResult copied = CopyFileToNames(source, m_store, {shared}, &origin, &likelyTaken);
+  const NamedCopyResult copied =
+      CopyFileToName(source, m_store, shared, &origin, folderExisted || nameSeen);
   if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
   if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
-  if (const std::error_code failed = copied.names.front()) {
+  if (const std::error_code failed = copied.name) {
     const std::error_code why = noOwnCopy ? noOwnCopy : failed;
     return {IsStoreWideFailure(why) ? StoreCopyResult::kStoreFailed : StoreCopyResult::kSourceFailed,
             why};
