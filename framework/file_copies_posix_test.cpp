@@ -1,4 +1,4 @@
-// Tests of one copy under several names and of copies from a source held open, on real files.
+// Tests of a copy and its further names and of copies from a source held open, on real files.
 #include "framework/file_copies.h"
 
 #include <gtest/gtest.h>
@@ -47,9 +47,8 @@ TEST_F(FileCopiesTest, BothNamesAreOneFileWhereLinksExistAndTwoWhereTheyDoNot) {
       folder.Write("mirror/a/source", "old own copy");
       folder.Write("work/sourceBACKUP", "old shared copy");
       const FileNote note{"quillmar.test", "/the/origin"};
-      const NamedCopyResult result =
-          CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), Names()[0], &note,
-                         guess);
+      const NamedCopyResult result = CopyFileToName(folder.Path("source").c_str(),
+                                                    folder.Path("work"), Names()[0], &note, guess);
       ASSERT_FALSE(result.source);
       ASSERT_FALSE(result.write);
       EXPECT_FALSE(result.name);
@@ -81,9 +80,8 @@ TEST_F(FileCopiesTest, ASourceThatCannotBeReadTouchesNoName) {
 TEST_F(FileCopiesTest, ANameThatCannotBeTakenFailsAndLeavesNoHiddenName) {
   std::filesystem::create_directories(folder.Path("mirror/a/source"));  // a folder in the way
   for (const bool guess : {false, true}) {
-    const NamedCopyResult result =
-        CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), Names()[0], nullptr,
-                       guess);
+    const NamedCopyResult result = CopyFileToName(folder.Path("source").c_str(),
+                                                  folder.Path("work"), Names()[0], nullptr, guess);
     ASSERT_FALSE(result.source);
     ASSERT_FALSE(result.write);
     EXPECT_TRUE(result.name);
