@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <vector>
 
 #include "framework/file_copies.h"
 #include "framework/path_parts.h"
@@ -37,10 +38,10 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
   std::string folder(ownCopy);
   folder.resize(ownCopy.size() - FindFileName(ownCopy).size() - 1);
   if (folder != m_madeFolder) {
-    m_justMade.clear();
-    if (std::error_code error = CreatePrivateFolders(folder, &m_justMade)) return error;
-    for (const std::string& made : m_justMade) m_madeFolders.Add(made);
-    m_madeFolderExisted = m_justMade.empty() && !m_madeFolders.MayContain(folder);
+    std::vector<std::string> made;
+    if (std::error_code error = CreatePrivateFolders(folder, &made)) return error;
+    for (const std::string& each : made) m_madeFolders.Add(each);
+    m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }

@@ -47,7 +47,6 @@ class StoreCopier {
   std::string m_store;
   std::string m_madeFolder;
   bool m_madeFolderExisted = false;
-  std::vector<std::string> m_justMade;
   std::vector<std::string> m_writtenFolders;
   // The folders below "paths" this clean made, those made above a sub-folder included: a
   // walk may visit a sub-folder before the files beside it.
