@@ -9,7 +9,7 @@
 #include "bench/measure.h"
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "shell/clean_boxes.h"
 #include "store/store_flush.h"

@@ -16,7 +16,7 @@
 
 #include "bench/measure.h"
 #include "bench/tree_census.h"
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "restore/restore_list_dlg.h"
 

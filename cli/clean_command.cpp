@@ -7,7 +7,7 @@
 #include "engine/backup_store.h"
 #include "engine/clean_folder.h"
 #include "engine/folder_walk.h"
-#include "framework/terminal.h"
+#include "platform/terminal.h"
 
 namespace {
 

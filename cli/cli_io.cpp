@@ -1,7 +1,7 @@
 // Printing for the command line.
 #include "cli/cli_io.h"
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 
 void Print(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);

@@ -8,10 +8,10 @@
 
 #include "cli/commands.h"
 #include "cli/store_list.h"
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
-#include "framework/terminal.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
+#include "platform/terminal.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
 

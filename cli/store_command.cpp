@@ -3,9 +3,9 @@
 
 #include "cli/commands.h"
 #include "cli/store_list.h"
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 #include "store/store_layout.h"
 
 namespace {
@@ -38,7 +38,7 @@ void CountFiles(const std::string& folder, bool recurse, Keep keep, Counts& coun
   std::error_code ended;
   do {
     const std::string name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
       if (recurse && name != "." && name != "..") {
         CountFiles(folder + kPathSeparator + name, recurse, keep, counts);
       }

@@ -3,10 +3,10 @@
 
 #include <cerrno>
 
-#include "framework/file.h"
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/file.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 #include "store/store_layout.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "engine/clean_reporter.h"
-#include "framework/folder_handle.h"
-#include "framework/path_parts.h"
+#include "platform/folder_handle.h"
+#include "platform/path_parts.h"
 #include "store/list_append.h"
 #include "store/list_records.h"
 #include "store/store_copy.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/file.h"
-#include "framework/platform_files.h"
+#include "platform/file.h"
+#include "platform/platform_files.h"
 #include "store/unprotected_report.h"
 
 // Process-wide state shared by the walk and the backup step.

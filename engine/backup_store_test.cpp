@@ -14,7 +14,7 @@
 
 #include "engine/folder_walk.h"
 #include "engine/test_tree.h"
-#include "framework/test_support/file_size_limit.h"
+#include "platform/test_support/file_size_limit.h"
 
 namespace {
 

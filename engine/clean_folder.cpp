@@ -1,9 +1,9 @@
 // The folder checks before a clean.
 #include "engine/clean_folder.h"
 
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 
 std::error_code MakeCleanFolderAbsolute(std::string& directory) {
   return directory.empty() ? std::error_code() : MakeAbsolute(directory);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "backup_store.h"
-#include "framework/path_parts.h"
+#include "platform/path_parts.h"
 #include "store/store_location.h"
 
 namespace {
@@ -202,7 +202,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
   std::int32_t result = WALK_DONE;
   for (;;) {
     const char* name = wfd.cFileName;
-    if ((wfd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if ((wfd.dwFileAttributes & kFolderAttribute) == 0) {
       if (flags & WALK_FILES) {
         std::size_t nameLength = std::strlen(name);
         // A path that does not fit is skipped whole: a cut one could name another file.

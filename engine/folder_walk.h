@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 
 inline constexpr std::int32_t WALK_FILES = 1;
 inline constexpr std::int32_t WALK_FOLDERS = 2;

@@ -31,7 +31,7 @@ Recorder* g_recorder = nullptr;
 
 std::int32_t Record(const char* path, const FindData* data, std::int32_t userData) {
   g_recorder->paths.push_back(path);
-  g_recorder->folders.push_back((data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  g_recorder->folders.push_back((data->dwFileAttributes & kFolderAttribute) != 0);
   g_recorder->userData.push_back(userData);
   if (g_recorder->onCall) g_recorder->onCall(path);
   return path == g_recorder->stopAt ? 0 : 1;

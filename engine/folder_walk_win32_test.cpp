@@ -10,11 +10,11 @@
 
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
-#include "framework/file.h"
-#include "framework/platform_files.h"
+#include "platform/file.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
-#include "framework/test_support/temp_folder.h"
-#include "framework/windows_api.h"
+#include "platform/test_support/temp_folder.h"
+#include "platform/windows_system.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/hostile_tree_fixture.h"
-#include "framework/test_support/run_as_nobody.h"
+#include "platform/test_support/run_as_nobody.h"
 
 namespace {
 

@@ -25,7 +25,7 @@ struct Visits {
 inline Visits* g_visits = nullptr;
 
 inline std::int32_t RecordVisit(const char* path, const FindData* data, std::int32_t) {
-  bool folder = (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  bool folder = (data->dwFileAttributes & kFolderAttribute) != 0;
   (folder ? g_visits->folders : g_visits->files).push_back(path);
   return g_visits->onCall ? g_visits->onCall(path, folder) : 1;
 }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <optional>
 #include <algorithm>
 #include <filesystem>
 #include <cstdio>
@@ -15,8 +16,9 @@
 #include <vector>
 
 #include "engine/test_tree.h"
-#include "framework/pending_file_posix.h"
+#include "platform/pending_file_posix.h"
 #include "store/store_flush.h"
+#include "platform/injected_failures.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ using test_tree::Records;
 
 std::int32_t GoOn(const char*, const FindData*, std::int32_t) { return 1; }
 std::int32_t StopAtTheFirstFile(const char*, const FindData* data, std::int32_t) {
-  return data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+  return data->dwFileAttributes & kFolderAttribute;
 }
 
 class StoreProcessesTest : public test_tree::EngineTest {
@@ -63,12 +65,14 @@ class StoreProcessesBothWaysTest : public StoreProcessesTest,
  protected:
   void SetUp() override {
     StoreProcessesTest::SetUp();
-    SetNamelessFilesRefusedForTesting(!GetParam());
+    if (!GetParam()) {
+      m_nameless.emplace(FileCall::kCreateNameless,
+                         std::make_error_code(std::errc::operation_not_supported));
+    }
   }
-  void TearDown() override {
-    SetNamelessFilesRefusedForTesting(false);
-    StoreProcessesTest::TearDown();
-  }
+
+ private:
+  std::optional<ScopedFailure> m_nameless;
 };
 
 INSTANTIATE_TEST_SUITE_P(FilesBeingWritten, StoreProcessesBothWaysTest, ::testing::Bool(),

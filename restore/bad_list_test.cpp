@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "framework/test_support/run_as_nobody.h"
+#include "platform/test_support/run_as_nobody.h"
 #include "restore/restore_list_dlg.h"
 #include "restore/restore_list_test_fixture.h"
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "framework/folder_handle.h"
-#include "framework/folder_paths.h"
+#include "platform/folder_handle.h"
+#include "platform/folder_paths.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "restore/restore_list_template.h"

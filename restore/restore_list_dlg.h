@@ -14,9 +14,9 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "framework/file.h"
+#include "platform/file.h"
 #include "framework/list_box.h"
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
 

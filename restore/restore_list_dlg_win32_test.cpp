@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/file.h"
-#include "framework/platform_files.h"
+#include "platform/file.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/test_support/temp_folder.h"
 #include "framework/windows_api.h"
 #include "restore/restore_list_dlg.h"
 

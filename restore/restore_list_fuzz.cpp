@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
 #include "restore/restore_list_dlg.h"

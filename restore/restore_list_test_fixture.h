@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
-#include "framework/test_support/file_size_limit.h"
+#include "platform/test_support/file_size_limit.h"
 #include "restore/restore_list_dlg.h"
 
 namespace restore_test {

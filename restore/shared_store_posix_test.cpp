@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "framework/folder_handle.h"
+#include "platform/folder_handle.h"
 #include "restore/restore_list_test_fixture.h"
 #include "store/copy_origin.h"
 #include "store/list_append.h"

@@ -3,7 +3,7 @@
 #include "clean_boxes.h"
 
 #include "framework/message_box.h"
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 
 void CleanBoxes::Failure(const CleanFailureReport& report) {
   switch (report.failure) {

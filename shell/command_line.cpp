@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
-#include "framework/folder_paths.h"
+#include "platform/folder_paths.h"
 #include "store/store_location.h"
 #include "store_places.h"
 #include "version_number.h"

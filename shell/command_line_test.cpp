@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "framework/path_parts.h"
+#include "platform/path_parts.h"
 #include "shell_test_folder.h"
 #include "store_places.h"
 #include "version_info.h"

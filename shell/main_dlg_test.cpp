@@ -13,12 +13,12 @@
 #include <filesystem>
 
 #include "engine/backup_store.h"
-#include "framework/folder_paths.h"
-#include "framework/platform_files.h"
+#include "platform/folder_paths.h"
+#include "platform/platform_files.h"
 #include "framework/resources.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
-#include "framework/test_support/run_as_nobody.h"
+#include "platform/test_support/run_as_nobody.h"
 #include "resource_ids.h"
 #include "restore/restore_list_dlg.h"
 #include "shell_test_folder.h"

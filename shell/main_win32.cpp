@@ -9,7 +9,7 @@
 
 #include "cli/commands.h"
 #include "command_line.h"
-#include "framework/terminal.h"
+#include "platform/terminal.h"
 #include "framework/win32/win32_backend.h"
 #include "main_app.h"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <optional>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -10,10 +11,11 @@
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
 #include "shell/clean_boxes.h"
-#include "framework/file_copies.h"
+#include "platform/file_copies.h"
 #include "framework/scripted/scripted_backend.h"
 #include "restore/restore_list_dlg.h"
 #include "shell_test_folder.h"
+#include "platform/test_support/file_system_without_links.h"
 
 namespace {
 
@@ -42,7 +44,6 @@ class OwnCopiesTest : public ::testing::Test {
  protected:
   void SetUp() override { g_strFilter.clear(); }
   void TearDown() override {
-    SetHardLinksRefusedForTesting(false);
     EXPECT_TRUE(backend.Problems().empty()) << backend.Problems().front();
   }
 
@@ -76,7 +77,8 @@ class OwnCopiesTest : public ::testing::Test {
 TEST_F(OwnCopiesTest, FilesSharingNamesInManyFoldersEachComeBackWithTheirOwnContents) {
   for (const bool links : {true, false}) {
     SCOPED_TRACE(links ? "hard links" : "no hard links");
-    SetHardLinksRefusedForTesting(!links);
+    std::optional<FileSystemWithoutLinks> noLinks;
+    if (!links) noLinks.emplace();
     std::filesystem::remove_all(folder.Path("prog/backups"));
     backend.ClearMessages();
     MakeTree();

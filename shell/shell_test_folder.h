@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 
 class ShellTestFolder {
  public:

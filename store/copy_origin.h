@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "framework/file_copies.h"
-#include "framework/platform_files.h"
+#include "platform/file_copies.h"
+#include "platform/platform_files.h"
 
 // The note that records source as the origin of a copy; it refers to source's text.
 FileNote OriginNoteOf(const char* source);

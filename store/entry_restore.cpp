@@ -3,10 +3,10 @@
 
 #include <optional>
 
-#include "framework/file_copies.h"
-#include "framework/folder_handle.h"
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
+#include "platform/file_copies.h"
+#include "platform/folder_handle.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
 #include "store/copy_origin.h"
 #include "store/store_layout.h"
 

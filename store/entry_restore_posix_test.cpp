@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "framework/file_copies.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/file_copies.h"
+#include "platform/test_support/temp_folder.h"
 #include "store/copy_origin.h"
 #include "store/store_layout.h"
 

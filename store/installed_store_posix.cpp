@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "framework/path_parts.h"
+#include "platform/path_parts.h"
 #include "store/installed_store.h"
 
 namespace {

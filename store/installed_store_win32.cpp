@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
 #include "store/installed_store.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "framework/file.h"
-#include "framework/folder_handle.h"
+#include "platform/file.h"
+#include "platform/folder_handle.h"
 
 // Opens list.txt for appending, reading and writing; with create a missing list is made
 // empty. False when it cannot be opened (list stays closed).

@@ -2,11 +2,11 @@
 // written: a list another program holds open, and a list the user made read-only.
 #include <gtest/gtest.h>
 
-#include "framework/file.h"
-#include "framework/folder_handle.h"
-#include "framework/platform_files.h"
-#include "framework/test_support/temp_folder.h"
-#include "framework/windows_api.h"
+#include "platform/file.h"
+#include "platform/folder_handle.h"
+#include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
+#include "platform/windows_system.h"
 #include "store/list_append.h"
 #include "store/list_rewrite.h"
 

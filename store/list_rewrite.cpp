@@ -1,10 +1,10 @@
 // Reads list.txt whole, and rewrites it under the store's lock.
 #include "store/list_rewrite.h"
 
-#include "framework/file.h"
-#include "framework/folder_handle.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/file.h"
+#include "platform/folder_handle.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 
 std::string ReadListContents(CFile& list) {
   std::string contents(static_cast<std::size_t>(list.GetLength()), '\0');

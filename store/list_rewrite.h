@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "framework/file.h"
+#include "platform/file.h"
 
 // Takes the store's lock on the folder of the list at listPath, reads the list whole as it
 // is now, and replaces it with what compose makes of those contents; compose returns nothing

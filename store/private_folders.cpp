@@ -1,9 +1,9 @@
 // Making the store's folders, and those above them, private to the user.
 #include "store/private_folders.h"
 
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 
 std::error_code CreatePrivateFolders(const std::string& folder, std::vector<std::string>* made) {
   std::error_code result = CreatePrivateFolder(folder.c_str());

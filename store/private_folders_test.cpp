@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/test_support/temp_folder.h"
+#include "platform/test_support/temp_folder.h"
 
 namespace {
 

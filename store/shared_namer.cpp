@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "framework/file_copies.h"
+#include "platform/file_copies.h"
 #include "store/copy_origin.h"
 
 namespace {

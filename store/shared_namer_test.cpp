@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "framework/file_copies.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/file_copies.h"
+#include "platform/test_support/temp_folder.h"
 #include "store/copy_origin.h"
+#include "platform/test_support/file_system_without_links.h"
 
 namespace {
 
@@ -22,7 +23,6 @@ class SharedNamerTest : public ::testing::Test {
     folder.Write("probe", "");
     keepsNotes = !AttachFileNote(folder.Path("probe").c_str(), FileNote{"quillmar.test", "x"});
   }
-  void TearDown() override { SetHardLinksRefusedForTesting(false); }
 
   // An own copy below "paths" holding its number.
   std::string OwnCopy(int number) const {
@@ -87,7 +87,7 @@ TEST_F(SharedNamerTest, WaitReturnsOnceAFewNamesAreGivenWithTheirOrigins) {
 }
 
 TEST_F(SharedNamerTest, WithoutHardLinksTheSharedCopyIsItsOwnFileWithItsOrigin) {
-  SetHardLinksRefusedForTesting(true);
+  FileSystemWithoutLinks noLinks;
   {
     SharedNamer namer(folder.Path("store"));
     namer.Give(OwnCopy(7), Shared("aBACKUP"), "/home/me/a", false);

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "framework/file_copies.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/file_copies.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 #include "store/copy_origin.h"
 #include "store/private_folders.h"
 #include "store/store_layout.h"

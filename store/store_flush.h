@@ -6,7 +6,7 @@
 #include <vector>
 #include <system_error>
 
-#include "framework/folder_handle.h"
+#include "platform/folder_handle.h"
 
 // Flushes the file system of the open backups folder store, with the folders below it that the
 // walk wrote copies into (full paths ending with a separator; only platforms that cannot flush

@@ -1,7 +1,7 @@
 // The store's names, spelt out once for the engine and the restoration dialog.
 #include "store/store_layout.h"
 
-#include "framework/path_parts.h"
+#include "platform/path_parts.h"
 
 std::string CopyNameFor(std::string_view recordedPath) {
   std::string name(FindFileName(recordedPath));

@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "framework/folder_paths.h"
-#include "framework/path_parts.h"
-#include "framework/platform_files.h"
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
 #include "store/installed_store.h"
 #include "store/private_folders.h"
 

@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "framework/platform_files.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "framework/platform_files.h"
-#include "framework/test_support/temp_folder.h"
+#include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
 #include "store/store_location.h"
 
 namespace {

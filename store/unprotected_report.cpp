@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "store/store_layout.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "framework/platform_files.h"
+#include "platform/platform_files.h"
 #include "gtk_dialog_window.h"
 #include "gtk_message_box.h"
 #include "icon_pixbuf.h"

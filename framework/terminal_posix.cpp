@@ -1,8 +1,0 @@
-// IsTerminal over isatty.
-#include "framework/terminal.h"
-
-#include <unistd.h>
-
-bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
-
-bool UseParentConsole() { return true; }

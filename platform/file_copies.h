@@ -1,0 +1,59 @@
+// Copies that the store makes and reads back: a copy that takes its name all at once, further
+// names for it, and a source held open so that what is read of it all comes from the same file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/platform_files.h"
+
+struct NamedCopyResult {
+  // The source could not be read (gone, unreadable, not a regular file): the name is untouched.
+  std::error_code source;
+  // The copy could not be written in the work folder (full, read-only): the name is untouched.
+  std::error_code write;
+  // The finished copy could not take the name, once source and write are clear.
+  std::error_code name;
+};
+
+// Copies source, keeping its mode bits and modification time, and gives the copy the name
+// destination, replacing whatever had it all at once or not at all, as CopyFileReplacing does.
+// Every hidden name on the way lies in workFolder, never beside the destination. note goes
+// with the copy. likelyTaken says whether the caller expects something to have the name
+// already: a right guess saves a system call, a wrong one costs one.
+NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
+                               const std::string& destination, const FileNote* note,
+                               bool likelyTaken = false);
+
+// Gives the file named existing the further name destination: a hard link that replaces
+// whatever had the name all at once, or, where the file system has no hard links, a copy of
+// its own that carries note. Every hidden name on the way lies in workFolder. likelyTaken as
+// for CopyFileToName.
+std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
+                                 const std::string& workFolder, const FileNote* note,
+                                 bool likelyTaken);
+
+// A regular file held open for reading. Its notes and its contents come from the one file that
+// was opened, even if its name is given to another file meanwhile.
+class SourceFile {
+ public:
+  SourceFile() = default;
+  ~SourceFile();
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+
+  // Devices, FIFOs and folders are refused without being opened in a way that could block.
+  std::error_code Open(const char* path);
+  bool IsOpen() const { return m_handle != kClosed; }
+  // The note of that name, or nothing when it has none.
+  std::optional<std::string> Note(const char* name) const;
+  // Copies the whole file to destination as CopyFileReplacing does; may be called again.
+  std::error_code CopyTo(const char* destination, bool failIfExists) const;
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t m_handle = kClosed;
+  std::string m_path;
+};

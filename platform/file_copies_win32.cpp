@@ -1,0 +1,138 @@
+// One copy under several names over Win32 (hard links by CreateHardLinkA), and copies from
+// a source held open without delete sharing, so that nobody can put another file in its
+// place while its note and contents are read.
+#include <cstdint>
+#include <cstring>
+
+#include "platform/file_copies.h"
+#include "platform/hidden_names.h"
+#include "platform/long_paths_win32.h"
+#include "platform/path_parts.h"
+#include "platform/windows_system.h"
+
+namespace {
+
+std::error_code LastError() {
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
+    return std::make_error_code(std::errc::file_exists);
+  }
+  return std::error_code(static_cast<int>(code), std::system_category());
+}
+
+bool IsNoHardLinks(DWORD code) {
+  return code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED ||
+         code == ERROR_NOT_SAME_DEVICE || code == ERROR_TOO_MANY_LINKS ||
+         code == ERROR_ACCESS_DENIED;
+}
+
+// Gives the file named existing the further name destination, replacing what had it, by a
+// hard link under a hidden name in workFolder that is then moved over the destination.
+std::error_code LinkReplacing(const std::string& existing, const std::string& destination,
+                              const std::string& workFolder, bool& noLinks) {
+  const std::string_view name = FindFileName(destination);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenNameIn(workFolder, name, temp)) {
+      return std::make_error_code(std::errc::filename_too_long);
+    }
+    if (!CreateHardLinkLong(temp, existing)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) continue;
+      noLinks = IsNoHardLinks(code);
+      return LastError();
+    }
+    if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return {};
+    }
+    const std::error_code error = LastError();
+    DeleteFileLong(temp);
+    return error;
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Copies source to destination by way of a hidden name in workFolder, never beside the
+// destination: the hidden name is held open until it has been moved into place, so that the
+// store's tidying takes it for a living writer's, not for a dead one's leftover.
+std::error_code CopyIntoPlace(const char* source, const std::string& destination,
+                              const std::string& workFolder, const FileNote* note) {
+  const std::string_view name = FindFileName(destination);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string temp;
+    if (!HiddenNameIn(workFolder, name, temp)) {
+      return std::make_error_code(std::errc::filename_too_long);
+    }
+    if (std::error_code error = CopyFileReplacing(source, temp.c_str(), true, note)) {
+      if (error == std::errc::file_exists) continue;
+      return error;
+    }
+    HANDLE held =
+        CreateFileLong(temp, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+    std::error_code error;
+    if (!MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = LastError();
+      DeleteFileLong(temp);
+    }
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    return error;
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+}  // namespace
+
+std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
+                                 const std::string& workFolder, const FileNote* note,
+                                 bool /*likelyTaken*/) {
+  bool noLinks = false;
+  const std::error_code error = LinkReplacing(existing, destination, workFolder, noLinks);
+  if (!noLinks) return error;
+  return CopyIntoPlace(existing.c_str(), destination, workFolder, note);
+}
+
+NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
+                               const std::string& destination, const FileNote* note,
+                               bool /*likelyTaken*/) {
+  NamedCopyResult result;
+  SourceFile in;
+  if ((result.source = in.Open(source))) return result;
+  result.name = CopyIntoPlace(source, destination, workFolder, note);
+  return result;
+}
+
+SourceFile::~SourceFile() {
+  if (m_handle != kClosed) ::CloseHandle(AsHandle(m_handle));
+}
+
+std::error_code SourceFile::Open(const char* path) {
+  const DWORD attributes = GetFileAttributesLong(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+  // Others may read it, but not write it, delete it or move another file over it.
+  HANDLE handle =
+      CreateFileLong(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  // Devices (CON, NUL, COM1) and pipes are no files to copy.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
+  if (m_handle != kClosed) ::CloseHandle(AsHandle(m_handle));
+  m_handle = reinterpret_cast<std::intptr_t>(handle);
+  m_path = path;
+  return {};
+}
+
+std::optional<std::string> SourceFile::Note(const char* name) const {
+  if (m_handle == kClosed) return std::nullopt;
+  return ReadFileNote(m_path.c_str(), name);
+}
+
+std::error_code SourceFile::CopyTo(const char* destination, bool failIfExists) const {
+  if (m_handle == kClosed) return std::make_error_code(std::errc::bad_file_descriptor);
+  return CopyFileReplacing(m_path.c_str(), destination, failIfExists, nullptr);
+}

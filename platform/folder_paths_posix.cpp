@@ -1,0 +1,82 @@
+// Absolute paths, folder and file tests, the home folder and parent-folder creation over
+// POSIX.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/folder_paths.h"
+#include "platform/path_parts.h"
+
+namespace {
+
+std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
+
+}  // namespace
+
+bool IsAbsolutePath(const std::string& path) {
+  return !path.empty() && path.front() == kPathSeparator;
+}
+
+std::error_code MakeAbsolute(std::string& path) {
+  if (IsAbsolutePath(path)) return {};
+  std::vector<char> buffer(256);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return LastError();
+    buffer.resize(buffer.size() * 2);
+  }
+  std::string folder = buffer.data();
+  if (folder.back() != kPathSeparator) folder += kPathSeparator;
+  path = folder + path;
+  return {};
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderTakesNewFiles(const std::string& folder) {
+  std::string probe = folder + "/.quillmar-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+bool IsMissing(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+std::string HomeFolder() {
+  const passwd* entry = ::getpwuid(::getuid());
+  if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == kPathSeparator) {
+    return entry->pw_dir;
+  }
+  return std::string(1, kPathSeparator);
+}
+
+std::error_code CreateParentFolders(const std::string& path) {
+  const std::size_t last = path.rfind(kPathSeparator);
+  if (last == std::string::npos) return {};
+  for (std::size_t end = path.find(kPathSeparator, 1); end != std::string::npos && end <= last;
+       end = path.find(kPathSeparator, end + 1)) {
+    if (path[end - 1] == kPathSeparator) continue;  // a doubled separator ends no new folder
+    const std::string folder = path.substr(0, end);
+    if (::mkdir(folder.c_str(), 0777) == 0) continue;
+    const int error = errno;
+    if (error != EEXIST) return std::error_code(error, std::generic_category());
+    if (!IsFolder(folder)) return std::make_error_code(std::errc::not_a_directory);
+  }
+  return {};
+}

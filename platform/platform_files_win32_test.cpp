@@ -1,0 +1,229 @@
+// Tests of the Win32 file services on real temporary trees: the search and its attributes,
+// folder identity through links, the all-or-nothing copy and rewrite, notes, the removal of
+// abandoned temporaries, error texts, and the program's path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/path_parts.h"
+#include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
+#include "platform/windows_system.h"
+
+namespace {
+
+class PlatformFilesWin32Test : public ::testing::Test {
+ protected:
+  std::string P(const std::string& relative) const { return tree.Path(relative); }
+  // Names other than the test's own in a folder: temporary files a copy left behind.
+  std::vector<std::string> Names(const std::string& relative) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(P(relative))) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // A link to a folder, as a user makes one (mklink /D). False where the platform makes
+  // none: Wine 8 reports success and makes nothing.
+  bool LinkFolder(const std::string& link, const std::string& target) const {
+    return ::CreateSymbolicLinkA(P(link).c_str(), P(target).c_str(),
+                                 SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                     SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE &&
+           ::GetFileAttributesA(P(link).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  TempFolder tree;
+};
+
+TEST_F(PlatformFilesWin32Test, SearchReportsEveryEntryWithTheFolderBit) {
+  tree.MakeDir("sub");
+  tree.Write("a.txt", "a");
+  tree.Write("b.dat", "b");
+  std::map<std::string, bool> seen;  // name -> is a folder
+  DirectorySearch search;
+  FindData data;
+  const std::string all = P("*.*");
+  ASSERT_FALSE(search.Start(all.c_str(), data));
+  std::error_code ended;
+  do {
+    seen[data.cFileName] = (data.dwFileAttributes & kFolderAttribute) != 0;
+  } while (search.Next(data, ended));
+  EXPECT_FALSE(ended) << ended.message();
+  const std::map<std::string, bool> expected{
+      {".", true}, {"..", true}, {"a.txt", false}, {"b.dat", false}, {"sub", true}};
+  EXPECT_EQ(seen, expected);
+
+  // The pattern is the platform's: only matching names.
+  const std::string txt = P("*.txt");
+  ASSERT_FALSE(search.Start(txt.c_str(), data));
+  EXPECT_STREQ(data.cFileName, "a.txt");
+  EXPECT_FALSE(search.Next(data, ended));
+  EXPECT_FALSE(ended);
+
+  const std::string missing = P("none\\*.*");
+  EXPECT_TRUE(search.Start(missing.c_str(), data));
+  EXPECT_FALSE(search.IsOpen());
+}
+
+TEST_F(PlatformFilesWin32Test, FolderIdentityIsTheSameByEveryPathAndLink) {
+  tree.MakeDir("D\\S");
+  tree.MakeDir("other");
+  tree.Write("file", "x");
+  std::uint64_t volume = 0, index = 0;
+  ASSERT_FALSE(IdentifyFolder(P("D\\S").c_str(), volume, index));
+  std::uint64_t v2 = 0, i2 = 0;
+  // A doubled separator, as the walk builds paths, names the same folder.
+  ASSERT_FALSE(IdentifyFolder((P("D") + "\\S\\\\").c_str(), v2, i2));
+  EXPECT_EQ(std::make_pair(volume, index), std::make_pair(v2, i2));
+  DirectorySearch search;
+  FindData data;
+  const std::string inside = P("D\\S\\*.*");
+  ASSERT_FALSE(search.Start(inside.c_str(), data));
+  EXPECT_EQ(std::make_pair(search.Device(), search.Inode()), std::make_pair(volume, index));
+  ASSERT_FALSE(IdentifyFolder(P("other").c_str(), v2, i2));
+  EXPECT_NE(std::make_pair(volume, index), std::make_pair(v2, i2));
+  EXPECT_EQ(IdentifyFolder(P("file").c_str(), v2, i2), std::errc::not_a_directory);
+  EXPECT_TRUE(IdentifyFolder(P("missing").c_str(), v2, i2));
+
+  // "\*.*", the search of an empty Directory box, is the current drive's root.
+  ASSERT_FALSE(search.Start("\\*.*", data));
+  ASSERT_FALSE(IdentifyFolder("\\", v2, i2));
+  EXPECT_EQ(std::make_pair(search.Device(), search.Inode()), std::make_pair(v2, i2));
+}
+
+// The walk enters a folder reached through a link only once: the link must give the
+// target's identity. (Under Wine, links made on the Linux side are tried end to end.)
+TEST_F(PlatformFilesWin32Test, FolderLinkHasItsTargetsIdentity) {
+  tree.MakeDir("D\\S");
+  if (!LinkFolder("link", "D\\S")) GTEST_SKIP() << "the platform makes no folder links here";
+  std::uint64_t volume = 0, index = 0, v2 = 0, i2 = 0;
+  ASSERT_FALSE(IdentifyFolder(P("D\\S").c_str(), volume, index));
+  ASSERT_FALSE(IdentifyFolder(P("link").c_str(), v2, i2));
+  EXPECT_EQ(std::make_pair(volume, index), std::make_pair(v2, i2));
+}
+
+TEST_F(PlatformFilesWin32Test, CopyKeepsBytesAndTimeAndLeavesNoTemporaryFile) {
+  tree.MakeDir("out");
+  const std::string bytes = std::string("one\0two\r\n", 9) + std::string(300000, 'z');
+  tree.Write("src.bin", bytes);
+  HANDLE source = ::CreateFileA(P("src.bin").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(source, INVALID_HANDLE_VALUE);
+  FILETIME old{};
+  old.dwHighDateTime = 0x01D00000;  // some day in 2014
+  ASSERT_TRUE(::SetFileTime(source, nullptr, nullptr, &old));
+  ::CloseHandle(source);
+
+  ASSERT_FALSE(CopyFileReplacing(P("src.bin").c_str(), P("out\\copy").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(P("out\\copy")), bytes);
+  WIN32_FILE_ATTRIBUTE_DATA copied{};
+  ASSERT_TRUE(::GetFileAttributesExA(P("out\\copy").c_str(), GetFileExInfoStandard, &copied));
+  EXPECT_EQ(copied.ftLastWriteTime.dwHighDateTime, old.dwHighDateTime);
+  EXPECT_EQ(Names("out"), std::vector<std::string>{"copy"});
+}
+
+TEST_F(PlatformFilesWin32Test, CopyOverAnExistingFile) {
+  tree.Write("new", "new bytes");
+  tree.Write("old", "old bytes");
+  // Asked not to replace: the old file stays as it was.
+  EXPECT_EQ(CopyFileReplacing(P("new").c_str(), P("old").c_str(), true), std::errc::file_exists);
+  EXPECT_EQ(TempFolder::Read(P("old")), "old bytes");
+  // Replacing works on a read-only file too, and leaves no read-only copy behind.
+  ASSERT_TRUE(::SetFileAttributesA(P("old").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(::SetFileAttributesA(P("new").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_FALSE(CopyFileReplacing(P("new").c_str(), P("old").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(P("old")), "new bytes");
+  EXPECT_EQ(::GetFileAttributesA(P("old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  ::SetFileAttributesA(P("new").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"new", "old"}));
+}
+
+TEST_F(PlatformFilesWin32Test, CopyRefusesWhatIsNoFile) {
+  tree.MakeDir("folder");
+  EXPECT_EQ(CopyFileReplacing(P("folder").c_str(), P("x").c_str(), false),
+            std::errc::is_a_directory);
+  EXPECT_EQ(CopyFileReplacing("NUL", P("x").c_str(), false), std::errc::operation_not_supported);
+  const std::error_code missing = CopyFileReplacing(P("none").c_str(), P("x").c_str(), false);
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing.value(), ERROR_FILE_NOT_FOUND);
+  // The platform's own text, not the C library's for a number that means something else.
+  char expected[256] = "";
+  ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_FILE_NOT_FOUND, 0, expected, sizeof expected, nullptr);
+  ASSERT_NE(expected[0], '\0');
+  EXPECT_EQ(ErrorText(missing), expected);
+  EXPECT_EQ(Names(""), std::vector<std::string>{"folder"});
+}
+
+TEST_F(PlatformFilesWin32Test, RewriteReplacesWholeOrLeavesTheFileAlone) {
+  tree.Write("list.txt", "a;b;c;");
+  ASSERT_FALSE(WriteFileReplacing(P("list.txt").c_str(), "c;b;"));
+  EXPECT_EQ(TempFolder::Read(P("list.txt")), "c;b;");
+  ASSERT_TRUE(::SetFileAttributesA(P("list.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(WriteFileReplacing(P("list.txt").c_str(), "lost"));
+  EXPECT_EQ(TempFolder::Read(P("list.txt")), "c;b;");
+  ::SetFileAttributesA(P("list.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Names(""), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(PlatformFilesWin32Test, FoldersAndTheProgramsPath) {
+  EXPECT_FALSE(CreateFolder(P("new").c_str()));
+  EXPECT_EQ(CreateFolder(P("new").c_str()), std::errc::file_exists);
+  EXPECT_TRUE(CreateFolder(P("none\\new").c_str()));
+
+  const std::string program = GetProgramPath();
+  EXPECT_EQ(FindFileName(program), "platform_test.exe") << program;
+  EXPECT_EQ(program[1], ':');
+  SetProgramPathForTesting(P("prog\\quillmar.exe"));
+  EXPECT_EQ(GetProgramPath(), P("prog\\quillmar.exe"));
+  SetProgramPathForTesting("");
+  EXPECT_EQ(GetProgramPath(), program);
+}
+
+TEST_F(PlatformFilesWin32Test, OnlyTemporariesNobodyHoldsOpenAreRemoved) {
+  for (const char* name : {".a.XXXXXX", ".b.XXXXXX", "c.XXXXXX", "list.txt"}) {
+    tree.Write(name, "part");
+  }
+  // A writer still at work holds its file open, sharing everything as the copy does.
+  HANDLE writer = ::CreateFileA(P(".b.XXXXXX").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const auto hidden = [](std::string_view name) { return name.front() == '.'; };
+  RemoveAbandonedTemporaries(tree.Path().c_str(), hidden);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{".b.XXXXXX", "c.XXXXXX", "list.txt"}));
+  ::CloseHandle(writer);
+  RemoveAbandonedTemporaries(tree.Path().c_str(), hidden);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"c.XXXXXX", "list.txt"}));
+}
+
+TEST_F(PlatformFilesWin32Test, NotesTravelWithTheCopyWhereTheVolumeKeepsThem) {
+  tree.Write("src", "bytes");
+  const FileNote origin{"test.origin", "C:\\where\\it\\came\\from"};
+  ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("noted").c_str(), false, &origin));
+  ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("plain").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(P("noted")), "bytes");
+  char root[MAX_PATH];
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetVolumePathNameA(P("src").c_str(), root, sizeof root));
+  ASSERT_TRUE(::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0));
+  const FileNote later{"test.origin", "C:\\later"};
+  if (flags & FILE_NAMED_STREAMS) {
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::string(origin.value));
+    EXPECT_FALSE(AttachFileNote(P("noted").c_str(), later));
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::string(later.value));
+  } else {
+    EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), std::nullopt);
+    EXPECT_EQ(AttachFileNote(P("noted").c_str(), later), std::errc::operation_not_supported);
+  }
+  EXPECT_EQ(ReadFileNote(P("plain").c_str(), "test.origin"), std::nullopt);
+  EXPECT_EQ(ReadFileNote(P("src").c_str(), "test.origin"), std::nullopt);
+  // Where the volume has no streams, the note makes no file of its own either.
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"noted", "plain", "src"}));
+}
+
+}  // namespace
