@@ -68,6 +68,12 @@ GtkListView::GtkListView(std::function<void()> onSelectionChange)
   // Items are paths, shown as they are: plain text, not markup.
   GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
   gtk_tree_view_insert_column_with_attributes(view, -1, "", renderer, "text", 0, nullptr);
+  // Rows of one height and a column as wide as the longest text: GTK otherwise measures every
+  // row, in the background and again after each change, which for a list of a hundred
+  // thousand paths keeps the window busy for seconds after each restore.
+  m_column = gtk_tree_view_get_column(view, 0);
+  gtk_tree_view_column_set_sizing(m_column, GTK_TREE_VIEW_COLUMN_FIXED);
+  gtk_tree_view_set_fixed_height_mode(view, TRUE);
   gtk_tree_view_set_headers_visible(view, FALSE);
   gtk_tree_view_set_enable_search(view, FALSE);
   gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_MULTIPLE);
@@ -84,6 +90,7 @@ GtkListView::GtkListView(std::function<void()> onSelectionChange)
 }
 
 GtkListView::~GtkListView() {
+  if (m_widthUpdate != 0) g_source_remove(m_widthUpdate);
   g_signal_handlers_disconnect_by_data(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_view)), this);
   g_signal_handlers_disconnect_by_data(m_view, this);
   g_object_unref(m_scroller);
@@ -119,7 +126,16 @@ int GtkListView::Insert(int index, const std::string& text) {
   const int count = Count();
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
+  NoteWidthOf(text);
   const int focus = FocusRow();
+  if (index == count) {
+    // Appending, as a list is filled, moves no row: the highlight and the focus row stay as
+    // they are, and nothing here may cost more than the row itself, or filling a long list
+    // grows with the square of its length.
+    gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+    if (focus == LB_ERR) SetFocusRow(CaretAfterInsert(focus, index));
+    return index;
+  }
   std::vector<int> selected = SelectedRows(GTK_TREE_VIEW(m_view));
   for (int& row : selected) row += row >= index ? 1 : 0;
   ++m_quiet;
@@ -155,6 +171,36 @@ void GtkListView::Reset() {
   ++m_quiet;
   gtk_list_store_clear(m_store);
   --m_quiet;
+  m_widest.clear();
+}
+
+void GtkListView::NoteWidthOf(const std::string& text) {
+  // The longest text in bytes stands for the widest: measuring every one would cost what the
+  // fixed width saves. Measured once the list has been filled, before it is drawn.
+  if (text.size() <= m_widest.size()) return;
+  m_widest = text;
+  if (m_widthUpdate == 0)
+    m_widthUpdate = g_idle_add_full(G_PRIORITY_HIGH_IDLE, OnWidthUpdate, this, nullptr);
+}
+
+int GtkListView::OnWidthUpdate(void* data) {
+  auto* self = static_cast<GtkListView*>(data);
+  self->m_widthUpdate = 0;
+  PangoLayout* layout = gtk_widget_create_pango_layout(self->m_view, self->m_widest.c_str());
+  int width = 0;
+  pango_layout_get_pixel_size(layout, &width, nullptr);
+  g_object_unref(layout);
+  int xpad = 0;
+  GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(self->m_column));
+  if (cells != nullptr)
+    gtk_cell_renderer_get_padding(GTK_CELL_RENDERER(cells->data), &xpad, nullptr);
+  g_list_free(cells);
+  // The renderer's padding on both sides, and room for the focus rectangle's margin.
+  const int wanted = width + 2 * xpad + 8;
+  if (wanted > gtk_tree_view_column_get_fixed_width(self->m_column)) {
+    gtk_tree_view_column_set_fixed_width(self->m_column, wanted);
+  }
+  return G_SOURCE_REMOVE;
 }
 
 void GtkListView::SetFocusRow(int index) {

@@ -12,6 +12,7 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkTreeView GtkTreeView;
 typedef struct _GtkListStore GtkListStore;
 typedef struct _GtkTreeSelection GtkTreeSelection;
+typedef struct _GtkTreeViewColumn GtkTreeViewColumn;
 typedef struct _cairo cairo_t;
 
 class GtkListView {
@@ -42,6 +43,9 @@ class GtkListView {
   // scrolls it into view.
   void SetFocusRow(int index);
   int RowsInView() const;
+  // Widens the column, once GTK is idle, when text is longer than every earlier item.
+  void NoteWidthOf(const std::string& text);
+  static int OnWidthUpdate(void* data);
 
   static int OnKeyPress(GtkWidget* widget, void* event, void* data);
   static void OnSelectionChanged(GtkTreeSelection* selection, void* data);
@@ -51,5 +55,8 @@ class GtkListView {
   GtkListStore* m_store;
   GtkWidget* m_view;
   GtkWidget* m_scroller;
-  int m_quiet = 0;  // above zero while the program itself changes the highlight
+  GtkTreeViewColumn* m_column;
+  std::string m_widest;        // the longest item so far, which sets the column's width
+  unsigned m_widthUpdate = 0;  // the idle source that will measure it, or 0
+  int m_quiet = 0;             // above zero while the program itself changes the highlight
 };
