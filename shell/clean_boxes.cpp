@@ -5,7 +5,27 @@
 #include "framework/message_box.h"
 #include "platform/platform_files.h"
 
+namespace {
+
+// Failures that show the same boxes are one kind.
+CleanFailure KindOf(CleanFailure failure) {
+  switch (failure) {
+    case CleanFailure::kRecordNotWritten:
+      return CleanFailure::kPathNotRecordable;
+    case CleanFailure::kStoreNotCopied:
+      return CleanFailure::kSourceNotCopied;
+    default:
+      return failure;
+  }
+}
+
+}  // namespace
+
 void CleanBoxes::Failure(const CleanFailureReport& report) {
+  if (m_shown.insert(KindOf(report.failure)).second) ShowCleanFailureBoxes(report);
+}
+
+void ShowCleanFailureBoxes(const CleanFailureReport& report) {
   switch (report.failure) {
     case CleanFailure::kListNotOpened:
       AfxMessageBox("Openning restoration list file failed.");

@@ -542,6 +542,34 @@ TEST_F(MainDlgTest, WhatACleanCouldNotProtectIsShownInOneWindowOnceTheWalkEnds) 
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+TEST_F(MainDlgTest, FailuresOfOneKindShowOneBoxAndTheWindowAtTheEndNamesEveryOne) {
+  folder.MakeDir("pipes");
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_EQ(::mkfifo(folder.Path("pipes/p" + std::to_string(i)).c_str(), 0644), 0);
+  }
+  folder.Write("pipes/x;y.txt", "a name the list cannot hold");
+  std::string shown;
+  backend.Type(IDC_DIRECTORY, folder.Path("pipes")).Click(IDC_CLEAN).Answer(IDOK);
+  // One box for the fifty copies that failed, one for the name the list cannot hold; the
+  // walk waits on neither kind again.
+  backend.Answer(IDOK).Answer(IDOK);
+  backend.Then([&] { shown = Active().GetItemText(IDC_UNPROTECTED_LIST); });
+  backend.Click(IDOK);
+  std::string title;
+  TitleThen(title);
+  Run();
+  ASSERT_EQ(backend.Messages().size(), 3u);
+  EXPECT_EQ(backend.MessageTexts()[0], "Click OK to clean files.");
+  std::vector<std::string> boxes = {backend.MessageTexts()[1], backend.MessageTexts()[2]};
+  std::sort(boxes.begin(), boxes.end());
+  EXPECT_EQ(boxes, (std::vector<std::string>{"CopyFile failed.", "Failed writting to backup text file"}));
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_NE(shown.find(folder.Path("pipes/p" + std::to_string(i)) + "\n"), std::string::npos)
+        << "p" << i;
+  }
+  EXPECT_EQ(title, "Quillmar - 51 files visited, 0 backed up, 51 failed");
+}
+
 TEST_F(MainDlgTest, NoOtherUserCanReadTheStoreAfterACleanEvenOneMadeReadableBefore) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to read the store as another user";
   // A store left readable to all, as an older version made it.
