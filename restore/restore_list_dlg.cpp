@@ -66,18 +66,22 @@ void CRestoreListDlg::OnSelChangeEntries() {}
 
 void CRestoreListDlg::OnShowHide(BOOL show, UINT status) {
   CDialog::OnShowWindow(show, status);
-  LoadRestoreList();
+  if (m_closingEmpty) return;
+  if (!LoadRestoreList() && show && m_lbEntries.GetCount() == 0) {
+    m_closingEmpty = true;
+    EndDialog(IDCANCEL);
+  }
 }
 
 void CRestoreListDlg::OnDebug() { WalkEntries(); }
 
 void CRestoreListDlg::OnCloseRequest() { CDialog::OnClose(); }
 
-void CRestoreListDlg::LoadRestoreList() {
+bool CRestoreListDlg::LoadRestoreList() {
   m_storeFolder = BackupsFolderPath();
   if (!BuildListPath(m_szListPath, m_storeFolder)) {
     AfxMessageBox("Openning restoration list file failed.");
-    return;
+    return true;
   }
   // A list the user may read but not write (read-only, immutable, on a read-only disk) is
   // still shown: its backups can be restored, and only the rewrite will say it failed.
@@ -85,9 +89,10 @@ void CRestoreListDlg::LoadRestoreList() {
   if (!m_fileList.Open(m_szListPath, kLoadMode) &&
       !m_fileList.Open(m_szListPath, CFile::modeRead)) {
     // Before the first clean there is neither store nor list: nothing failed.
-    AfxMessageBox(IsMissing(m_szListPath) ? "There are no files to restore"
-                                          : "Openning restoration list file failed.");
-    return;
+    const bool missing = IsMissing(m_szListPath);
+    AfxMessageBox(missing ? "There are no files to restore"
+                          : "Openning restoration list file failed.");
+    return !missing;
   }
 
   std::string contents = ReadListContents(m_fileList);
@@ -95,7 +100,7 @@ void CRestoreListDlg::LoadRestoreList() {
   if (contents.empty()) {
     AfxMessageBox("There are no files to restore");
     m_fileList.Close();
-    return;
+    return false;
   }
   // The text ends at the first zero byte, for both splits alike; a rewrite writes back what
   // follows it unchanged, so that no entry in it is lost.
@@ -105,7 +110,7 @@ void CRestoreListDlg::LoadRestoreList() {
   if (m_strListText.find(';') == std::string::npos) {
     AfxMessageBox("Error: List file is invalied(no ';' marks)");
     m_fileList.Close();
-    return;
+    return true;
   }
 
   m_listOnDisk.Loaded(m_szListPath, std::move(contents));
@@ -118,6 +123,7 @@ void CRestoreListDlg::LoadRestoreList() {
   });
 
   m_fileList.Close();
+  return true;
 }
 
 void CRestoreListDlg::SplitIntoEntries() {
@@ -155,7 +161,7 @@ void CRestoreListDlg::ReportRestore(const std::string& dat, const RestoreOutcome
     AfxMessageBox("Writing the restored file to disk failed: " + ErrorText(outcome.flushError));
     return;
   }
-  AfxMessageBox(outcome.result == RestoreResult::kRestored ? "File Restored" : "File Restored.");
+  AfxMessageBox("File Restored");
 }
 
 void CRestoreListDlg::OfferToForget(const std::string& dat) {

@@ -45,15 +45,17 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   // and rewrites list.txt. An entry whose copy is gone may be taken off the list instead.
   // Does nothing when the list box has no caret item.
   void OnRestore();
-  // Reloads on every show-window notification, showing or hiding alike.
+  // Reloads on every show-window notification, showing or hiding alike. A window that shows
+  // no entry and finds nothing to restore closes once it has said so: it has nothing to offer.
   void OnShowHide(BOOL show, UINT status);
   void OnDebug();
   void OnCloseRequest();
 
   // Reads the whole of list.txt and replaces both lists with its entries. On a missing,
   // empty or malformed list it shows why and leaves both lists as they were; a missing list
-  // or store is not created, and counts as one with nothing to restore.
-  void LoadRestoreList();
+  // or store is not created, and counts as one with nothing to restore. False when there is
+  // nothing to restore.
+  bool LoadRestoreList();
   // Fills m_entries from m_strListText, each entry added at the head.
   void SplitIntoEntries();
   // Walks m_entries without changing anything.
@@ -81,4 +83,5 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   CFile m_fileList;
   char m_szListPath[kMaxPath] = {};
   std::string m_storeFolder;  // as the last load found it
+  bool m_closingEmpty = false;  // ending because there is nothing to restore, as said once
 };

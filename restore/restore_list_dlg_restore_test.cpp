@@ -59,7 +59,7 @@ TEST_F(RestoreListDlgTest, OccupiedPathYesReplacesKeepingTheBackupsModeAndTime) 
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDYES);
   dialog.DoModal();
-  EXPECT_EQ(m_backend.MessageTexts(), (Texts{kOverwrite, "File Restored."}));
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{kOverwrite, "File Restored"}));
   EXPECT_EQ(ReadFile(a), "backup");
   struct stat st {};
   ASSERT_EQ(stat(a.c_str(), &st), 0);
@@ -151,7 +151,7 @@ TEST_F(RestoreListDlgTest, DuplicatedPathIsShownTwiceAndRemovedOnceAtATime) {
       .Answer(IDYES)
       .Then([&] { EXPECT_EQ(Shown(), Texts{q}); });
   dialog.DoModal();
-  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", kOverwrite, "File Restored."}));
+  EXPECT_EQ(m_backend.MessageTexts(), (Texts{"File Restored", kOverwrite, "File Restored"}));
   EXPECT_EQ(ReadFile(ListPath()), ListOf({q}));
   ExpectCleanScript();
 }

@@ -51,7 +51,7 @@ TEST_F(RestoreListWin32Test, RestoresAWalkRecordOverTheFileAfterAsking) {
       .Escape();
   dialog.DoModal();
   EXPECT_EQ(backend.MessageTexts(),
-            (Texts{"File already exists. Overwrite it?", "File Restored."}));
+            (Texts{"File already exists. Overwrite it?", "File Restored"}));
   EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\c.txt")), "gamma");
   EXPECT_EQ(List(), a + ";");
   EXPECT_TRUE(backend.Problems().empty());
@@ -76,7 +76,6 @@ TEST_F(RestoreListWin32Test, BeforeTheFirstCleanThereIsNothingToRestoreAndNothin
   for (const char* program : {"prog\\quillmar.exe", "fresh\\quillmar.exe"}) {
     SetProgramPathForTesting(tree.Path(program));
     CRestoreListDlg dialog;
-    backend.Escape();
     dialog.DoModal();
   }
   EXPECT_EQ(backend.MessageTexts(),

@@ -162,13 +162,13 @@ start_main_window
 xdotool type --delay 30 "$picked"
 xdotool key ctrl+a ctrl+x
 point_at "$main" 329 $((main_w * 2)) 38 $((main_h * 2)) click
-wait_for_count "Select a file:" 1
-point_into "$(windows_named "Select a file:")"
+wait_for_count "Select a folder:" 1
+point_into "$(windows_named "Select a folder:")"
 xdotool key ctrl+l
 sleep 0.3
 xdotool type "x"
 xdotool key Home ctrl+v Delete Return
-wait_for_count "Select a file:" 0
+wait_for_count "Select a folder:" 0
 # Into the Files box; its change reads the Directory box the browser filled.
 point_at "$main" 203 $((main_w * 2)) 80 $((main_h * 2)) click
 xdotool type --delay 30 '*.txt'

@@ -115,7 +115,7 @@ xdotool key Home
 for ((i = 1; i < index; i++)); do xdotool key Down; done
 point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
 answer_box   # "File already exists. Overwrite it?": Yes
-answer_box   # "File Restored."
+answer_box   # "File Restored"
 wait_for_count Quillmar 1
 cmp -s "$top/S/T/d.txt" "$backups/d.txtBACKUP" || fail "d.txt was not restored: $(cat "$top/S/T/d.txt")"
 # The list is rewritten without the entry, the others in reverse order.

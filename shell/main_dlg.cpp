@@ -118,7 +118,7 @@ const Icon* CMainDlg::OnQueryDragIcon() { return m_hAppIcon; }
 void CMainDlg::OnBrowse() {
   UpdateData(true);
   if (std::optional<std::string> filepath = CurrentWindowBackend().BrowseForPath(
-          "Select a file:", BrowserStartFolder(m_strDirectory))) {
+          "Select a folder:", BrowserStartFolder(m_strDirectory))) {
     m_strDirectory = *filepath;
     ShowRestingTitle();
   }

@@ -335,6 +335,8 @@ TEST_F(MainDlgTest, EnterInAnEditBoxEscapeTheCloseBoxAndSystemCloseEachEndTheDia
 }
 
 TEST_F(MainDlgTest, RestoreFilesRunsTheRestorationListAndLeavesTheMainDialogAsItWas) {
+  folder.MakeDir("prog/backups");
+  folder.Write("prog/backups/list.txt", folder.Path("data/a.txt") + ";");
   int openedTemplate = 0;
   backend.Type(IDC_FILES, "*.txt")
       .Click(IDC_RESTOREFILES)

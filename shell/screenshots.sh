@@ -79,13 +79,13 @@ wait_gone "$help"
 
 # The folder chooser, opened at the Directory box's folder.
 point_at "$main" 164 191 19 87 click
-wait_for_count "Select a file:" 1
-chooser=$(windows_named "Select a file:")
+wait_for_count "Select a folder:" 1
+chooser=$(windows_named "Select a folder:")
 sleep 0.5
 capture "$chooser" folder_browser
 point_into "$chooser"
 xdotool key Escape
-wait_for_count "Select a file:" 0
+wait_for_count "Select a folder:" 0
 
 point_into "$main"
 xdotool key Escape
