@@ -9,6 +9,7 @@
 #include "platform/path_parts.h"
 #include "store/copy_origin.h"
 #include "store/store_layout.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -88,6 +89,12 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
   }
   if (!conversation.Overwrite(entry)) {
     outcome.result = RestoreResult::kDeclined;
+    return outcome;
+  }
+  // The file replaced is kept first, as a version of its path: one wrong answer must not lose
+  // the user's newest work. Where it cannot be kept, it is not replaced.
+  if ((outcome.error = KeepAsVersion(store, entry, entry, SecondsNow(), &outcome.keptVersion))) {
+    outcome.result = RestoreResult::kOverwriteFailed;
     return outcome;
   }
   if ((outcome.error = copy.CopyTo(entry.c_str(), /*failIfExists=*/false))) {

@@ -31,7 +31,8 @@ enum class RestoreResult {
   kDeclined,             // a question was answered No: nothing changed
   kCopyMissing,          // the entry has no copy in the store any more
   kCopyFailed,           // the copy could not be put back (error says why): nothing changed
-  kOverwriteFailed,      // agreed to replace the file there, but that failed
+  kOverwriteFailed,      // agreed to replace the file there, but that failed (error says why),
+                         // or the file there could not be kept as a version first
 };
 
 struct RestoreOutcome {
@@ -41,13 +42,17 @@ struct RestoreOutcome {
   // file could not be flushed to disk (a success not on disk is not reported as one).
   std::error_code rewriteError;
   std::error_code flushError;
+  // Where the file that a restore replaced is kept, as a version of the entry's path.
+  std::string keptVersion;
 };
 
 // Restores entry from the store folder store (ending with a separator). The entry's own copy
 // is taken when it has one, without a question; otherwise the shared copy of its name, after
 // RestoreFromOtherOrigin when that copy was last taken from another path. The origin asked
 // about is that of the very file then copied. The folders on the way to an absolute entry
-// are made when missing. After the copy, DropEntry, then the list is rewritten without it.
+// are made when missing. A file already at the entry is replaced only after Overwrite, and
+// only once it is kept as a version of the entry's path (versions.h). After the copy,
+// DropEntry, then the list is rewritten without it.
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
                             RestoreConversation& conversation);
 

@@ -1,17 +1,19 @@
 // Tests of restoring one entry from the store: which copy is taken, when the origin question
 // comes and about which file, and what is left of list.txt.
-#include "store/entry_restore.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/file_copies.h"
+#include "platform/test_support/file_system_without_links.h"
 #include "platform/test_support/temp_folder.h"
 #include "store/copy_origin.h"
+#include "store/entry_restore.h"
 #include "store/store_layout.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -147,6 +149,46 @@ TEST_F(EntryRestoreTest, ARewriteThatFindsItsEntryGoneKeepsTheListItReadForTheNe
   // The next restore of this window still rewrites the list.
   EXPECT_FALSE(list.Remove(c));
   EXPECT_EQ(TempFolder::Read(path), a + ";");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EntryRestoreTest, AFileTheRestoreReplacesIsKeptAsAVersionOfItsPath) {
+  const std::string entry = folder.Path("data/S/a.log");
+  Keep(*OwnCopyPathIn(store, entry), "backed up", entry);
+  for (const bool links : {true, false}) {
+    SCOPED_TRACE(links ? "hard links" : "no hard links");
+    std::optional<FileSystemWithoutLinks> noLinks;
+    if (!links) noLinks.emplace();
+    folder.Write("data/S/a.log", links ? "edited since" : "edited again");
+    const RestoreOutcome outcome = Restore(entry);
+    EXPECT_EQ(outcome.result, RestoreResult::kRestoredOverwriting);
+    EXPECT_EQ(TempFolder::Read(entry), "backed up");
+    ASSERT_FALSE(outcome.keptVersion.empty());
+    EXPECT_EQ(TempFolder::Read(outcome.keptVersion), links ? "edited since" : "edited again");
+    EXPECT_TRUE(outcome.keptVersion.starts_with(store + "versions/"));
+  }
+  // Both replaced files, newest first: two restores within one second are told apart.
+  const std::vector<Version> versions = VersionsOf(store, entry);
+  ASSERT_EQ(versions.size(), 2u);
+  EXPECT_EQ(TempFolder::Read(versions[0].path), "edited again");
+  EXPECT_EQ(TempFolder::Read(versions[1].path), "edited since");
+  EXPECT_EQ(versions[1].size, std::string("edited since").size());
+}
+
+TEST_F(EntryRestoreTest, AFileThatCannotBeKeptIsNotReplaced) {
+  const std::string entry = folder.Path("data/S/a.log");
+  Keep(*OwnCopyPathIn(store, entry), "backed up", entry);
+  folder.Write("data/S/a.log", "the only copy of this");
+  // A file in the way of the versions folder: nothing can be kept below it.
+  folder.Write("backups/versions", "");
+  const RestoreOutcome outcome = Restore(entry);
+  EXPECT_EQ(outcome.result, RestoreResult::kOverwriteFailed);
+  EXPECT_TRUE(outcome.error);
+  EXPECT_EQ(TempFolder::Read(entry), "the only copy of this");
+  EXPECT_TRUE(conversation.dropped.empty());
 }
 
 }  // namespace
