@@ -149,3 +149,20 @@ TEST_F(FileCopiesTest, AnOpenSourceGivesTheNoteAndContentsOfTheFileOpenedEvenOnc
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileCopiesSameFileTest, AFurtherNameThatIsAlreadyTheFilesLeavesNoHiddenName) {
+  TempFolder folder;
+  folder.MakeDir("work");
+  folder.Write("work/own", "contents");
+  ASSERT_EQ(::link(folder.Path("work/own").c_str(), folder.Path("work/sharedBACKUP").c_str()), 0);
+  for (const bool guess : {false, true}) {
+    EXPECT_FALSE(AddNameReplacing(folder.Path("work/own"), folder.Path("work/sharedBACKUP"),
+                                  folder.Path("work"), nullptr, guess));
+    EXPECT_EQ(EntriesIn(folder.Path("work")), 2);
+  }
+  EXPECT_EQ(TempFolder::Read(folder.Path("work/sharedBACKUP")), "contents");
+}
+
+}  // namespace

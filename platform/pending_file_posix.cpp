@@ -262,7 +262,12 @@ std::error_code HardLinkReplacing(const char* existing, const char* destination,
       ::unlink(temp.c_str());
       return injected;
     }
-    if (::rename(temp.c_str(), destination) == 0) return {};
+    if (::rename(temp.c_str(), destination) == 0) {
+      // Where the destination was already a name of the same file, rename does nothing and
+      // the hidden name stays: it goes here (the file keeps its other names).
+      ::unlink(temp.c_str());
+      return {};
+    }
     // The file keeps its other name, so the hidden one may go.
     error = LastPosixError();
     ::unlink(temp.c_str());

@@ -138,5 +138,12 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents);
 // system where they had to carry a name.
 void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name));
 
+// What tells, without reading them, whether the contents of the file at path may have changed:
+// its identity, size, modification time and change time (the inode's on Linux, NTFS's on
+// Windows), as one text. A program that puts the modification time back cannot put the change
+// time back, so two equal stamps of one path mean the same contents as far as the file system
+// can tell. Nothing when the file cannot be looked at.
+std::optional<std::string> ContentsStamp(const char* path);
+
 // The platform's text for an error code, for showing to the user.
 std::string ErrorText(std::error_code code);

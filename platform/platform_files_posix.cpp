@@ -244,6 +244,19 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   return std::string(value, static_cast<std::size_t>(n));
 }
 
+std::optional<std::string> ContentsStamp(const char* path) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return std::nullopt;
+  char stamp[160];
+  std::snprintf(stamp, sizeof stamp, "%llx:%llx:%llx:%lld.%09ld:%lld.%09ld",
+                static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino),
+                static_cast<unsigned long long>(st.st_size),
+                static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
+                static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec);
+  return stamp;
+}
+
 std::error_code AttachFileNote(const char* path, const FileNote& note) {
   const std::string attribute = std::string("user.") + note.name;
   if (::setxattr(path, attribute.c_str(), note.value.data(), note.value.size(), 0) != 0) {

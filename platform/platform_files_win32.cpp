@@ -3,6 +3,7 @@
 // in alternate data streams and FormatMessageA for error texts. Paths go through
 // long_paths_win32.h, so that any length works.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/hidden_names.h"
@@ -302,6 +303,27 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
   if (kept != 0) SetFileAttributesLong(out.name().c_str(), kept);
   return out.Publish(destination, failIfExists);
+}
+
+std::optional<std::string> ContentsStamp(const char* path) {
+  HandleGuard file(OpenForIdentity(path));
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO times;
+  if (!::GetFileInformationByHandle(file.get(), &info) ||
+      !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &times, sizeof times)) {
+    return std::nullopt;
+  }
+  char stamp[160];
+  std::snprintf(stamp, sizeof stamp, "%lx:%lx%08lx:%lx%08lx:%llx:%llx",
+                static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                static_cast<unsigned long>(info.nFileIndexHigh),
+                static_cast<unsigned long>(info.nFileIndexLow),
+                static_cast<unsigned long>(info.nFileSizeHigh),
+                static_cast<unsigned long>(info.nFileSizeLow),
+                static_cast<unsigned long long>(times.LastWriteTime.QuadPart),
+                static_cast<unsigned long long>(times.ChangeTime.QuadPart));
+  return stamp;
 }
 
 std::optional<std::string> ReadFileNote(const char* path, const char* name) {

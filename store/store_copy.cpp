@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "platform/file_copies.h"
+#include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 #include "store/copy_origin.h"
 #include "store/private_folders.h"
 #include "store/store_layout.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -19,6 +21,9 @@ const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
 #else
 const std::error_code kQuotaExceeded = std::make_error_code(std::errc::no_space_on_device);
 #endif
+
+// The note an own copy carries of its source's contents stamp when it was taken.
+constexpr const char* kStampNote = "quillmar.stamp";
 
 }  // namespace
 
@@ -30,6 +35,7 @@ bool IsStoreWideFailure(std::error_code error) {
 
 StoreCopier::StoreCopier(std::string store)
     : m_store(std::move(store)),
+      m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
       m_sharedNames(m_store) {}
@@ -42,6 +48,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
     if (std::error_code error = CreatePrivateFolders(folder, &made)) return error;
     for (const std::string& each : made) m_madeFolders.Add(each);
     m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
+    m_madeFolderNew = !made.empty();
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
@@ -62,9 +69,27 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   } else if ((noOwnCopy = MakeFolderFor(*own, folderExisted))) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
+    // Taken before the copy: a file changed after this look is copied again next time.
+    const std::optional<std::string> stamp = ContentsStamp(source);
+    // Only a folder this clean made is sure to hold no earlier copy of the path.
+    if (!m_madeFolderNew) {
+      const std::optional<std::string> recorded = ReadFileNote(own->c_str(), kStampNote);
+      if (stamp && recorded == stamp) {
+        m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
+        return {StoreCopyResult::kOwnCopy, {}};
+      }
+      // The copy about to be replaced stays, as a version of the path.
+      if (IsRegularFile(*own)) {
+        if (const std::error_code kept = KeepAsVersion(m_store, *own, source, m_takenAt)) {
+          return {StoreCopyResult::kStoreFailed, kept};
+        }
+      }
+    }
+    const FileNote stampNote{kStampNote, stamp ? *stamp : std::string_view()};
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
     // The origin is for the shared name, which follows with it.
-    const NamedCopyResult copied = CopyFileToName(source, m_store, *own, nullptr, folderExisted);
+    const NamedCopyResult copied =
+        CopyFileToName(source, m_store, *own, stamp ? &stampNote : nullptr, folderExisted);
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;
@@ -82,8 +107,9 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
   if (const std::error_code failed = copied.name) {
     const std::error_code why = noOwnCopy ? noOwnCopy : failed;
-    return {IsStoreWideFailure(why) ? StoreCopyResult::kStoreFailed : StoreCopyResult::kSourceFailed,
-            why};
+    return {
+        IsStoreWideFailure(why) ? StoreCopyResult::kStoreFailed : StoreCopyResult::kSourceFailed,
+        why};
   }
   return {StoreCopyResult::kSharedOnly, noOwnCopy};
 }

@@ -1,19 +1,23 @@
 // Copying one file into the store: its own copy below "paths" and the shared copy NAMEBACKUP,
-// one file with two names where the file system has hard links, carrying its origin. The
+// one file with two names where the file system has hard links, carrying its origin. A file
+// whose contents stamp (ContentsStamp) equals the one its own copy was taken with is not
+// copied again; one that changed replaces its own copy, which is kept first as a version of
+// the path (versions.h), named by the time the clean started. The
 // origin and the shared name follow the own copy on a thread of their own; every one is given
 // by the time the copier is gone.
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <vector>
 #include <system_error>
+#include <vector>
 
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
 
 enum class StoreCopyResult {
-  kOwnCopy,     // the path has its own copy (and will have the shared one, as far as it can)
-  kSharedOnly,  // only the shared copy was made; error says why the own copy was not
+  kOwnCopy,       // the path has its own copy (and will have the shared one, as far as it can)
+  kSharedOnly,    // only the shared copy was made; error says why the own copy was not
   kSourceFailed,  // the file could not be read: nothing was copied
   kStoreFailed,   // the store cannot be written (read-only, full): nothing was copied
 };
@@ -45,8 +49,11 @@ class StoreCopier {
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
 
   std::string m_store;
+  // When this clean started: the time its versions are named by.
+  std::int64_t m_takenAt;
   std::string m_madeFolder;
   bool m_madeFolderExisted = false;
+  bool m_madeFolderNew = false;  // made by this clean, so surely without earlier copies
   std::vector<std::string> m_writtenFolders;
   // The folders below "paths" this clean made, those made above a sub-folder included: a
   // walk may visit a sub-folder before the files beside it.

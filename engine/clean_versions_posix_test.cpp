@@ -1,0 +1,90 @@
+// Tests of what a clean does with a path it has copied before: an unchanged file is recorded
+// without being copied again, and a changed one replaces its own copy, which is kept as a
+// version of the path.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/backup_store.h"
+#include "engine/folder_walk.h"
+#include "engine/test_tree.h"
+#include "store/versions.h"
+
+namespace {
+
+using test_tree::Records;
+
+std::int32_t GoOn(const char*, const FindData*, std::int32_t) { return 1; }
+
+class CleanVersionsTest : public test_tree::EngineTest {
+ protected:
+  void Clean() {
+    ASSERT_EQ(WalkFolder(tree.Path("D").c_str(), "*", GoOn, 0, WALK_FILES | WALK_FOLDERS),
+              WALK_DONE);
+  }
+  std::string Store() const { return tree.Path("prog/backups/"); }
+  std::string OwnCopy(const std::string& relative) const {
+    return tree.Path("prog/backups/paths") + tree.Path("D/" + relative);
+  }
+  ino_t Inode(const std::string& path) const {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_ino;
+  }
+  std::vector<std::string> VersionContents(const std::string& relative) const {
+    std::vector<std::string> contents;
+    for (const Version& version : VersionsOf(Store(), tree.Path("D/" + relative))) {
+      contents.push_back(test_tree::TempTree::ReadPath(version.path));
+    }
+    return contents;
+  }
+};
+
+TEST_F(CleanVersionsTest, EachCleanOfAChangedFileKeepsTheCopyItReplaces) {
+  tree.MakeDir("D");
+  for (const char* contents : {"first", "second!", "third, longer"}) {
+    tree.Write("D/a.log", contents);
+    Clean();
+  }
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a.log")), "third, longer");
+  EXPECT_EQ(VersionContents("a.log"), (std::vector<std::string>{"second!", "first"}));
+  EXPECT_EQ(Records(List()).size(), 3u);
+  EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(CleanVersionsTest, AnUnchangedTreeIsRecordedAgainWithoutACopy) {
+  tree.MakeDir("D");
+  tree.MakeDir("D/sub");
+  for (int i = 0; i < 20; ++i) tree.Write("D/sub/f" + std::to_string(i), std::to_string(i));
+  Clean();
+  std::vector<ino_t> first;
+  for (int i = 0; i < 20; ++i) first.push_back(Inode(OwnCopy("sub/f" + std::to_string(i))));
+  for (int again = 0; again < 2; ++again) Clean();
+  // A copy would be a new file: every own copy is still the first clean's.
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(Inode(OwnCopy("sub/f" + std::to_string(i))), first[i]) << i;
+    EXPECT_EQ(tree.Read("prog/backups/f" + std::to_string(i) + "BACKUP"), std::to_string(i));
+  }
+  EXPECT_FALSE(tree.Exists("prog/backups/versions"));
+  EXPECT_EQ(Records(List()).size(), 60u);
+  EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(CleanVersionsTest, AFileWhoseModificationTimeWasPutBackIsStillCopiedAgain) {
+  tree.MakeDir("D");
+  tree.Write("D/a.log", "old text");
+  struct stat before {};
+  ASSERT_EQ(::stat(tree.Path("D/a.log").c_str(), &before), 0);
+  Clean();
+  // Same size, and the modification time put back as `touch -d` would.
+  tree.Write("D/a.log", "new text");
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, tree.Path("D/a.log").c_str(), times, 0), 0);
+  Clean();
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a.log")), "new text");
+  EXPECT_EQ(VersionContents("a.log"), std::vector<std::string>{"old text"});
+}
+
+}  // namespace
