@@ -39,10 +39,13 @@ bool HasCopy(const std::string& store, const std::string& entry) {
 
 std::optional<std::string> UnderFolder(std::string folder) {
   if (MakeAbsolute(folder)) return std::nullopt;
-  if (std::optional<std::string> parts = PartsBelowRoot(folder)) return parts;
-  // A root alone has no parts below it: everything lies under it.
-  if (IsAbsolutePath(folder) && folder.find("..") == std::string::npos) return std::string();
-  return std::nullopt;
+  // The parts of a name in the folder, less the name: a root alone has no parts of its own
+  // ("" for "/", the drive's letter for C:\), yet it says where it lies.
+  std::optional<std::string> parts = PartsBelowRoot(folder + kPathSeparator + "name");
+  if (!parts) return std::nullopt;
+  parts->resize(parts->size() - std::string_view("name").size());
+  if (!parts->empty()) parts->pop_back();  // the separator before the name
+  return parts;
 }
 
 bool LiesUnder(const std::string& entry, const std::string& folder) {
