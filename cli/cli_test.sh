@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The command line against real trees and a real store, without a display: each command's
-# exit status, output and the bytes of list.txt; --dry-run writes nothing; a script that
-# cleans, deletes the originals and restores them; a clean in another process while a
-# restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+# exit status, output and the bytes of list.txt; --dry-run writes nothing; folders and entries
+# typed with "." and ".." parts; names that are not UTF-8 or hold line breaks through list,
+# list -0 and list --json; a script that cleans, deletes the originals and restores them; a
+# clean in another process while a restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
 set -uo pipefail
 work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT

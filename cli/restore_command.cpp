@@ -189,10 +189,13 @@ int RunRestore(CliArgs args, const CliStreams& io) {
     if (std::find(chosen.begin(), chosen.end(), entry) == chosen.end()) chosen.push_back(entry);
   };
   for (const std::string& name : named) {
-    // As recorded, or as list prints it (control characters as \xHH).
-    auto found = std::find_if(
-        list.entries.begin(), list.entries.end(),
-        [&](const std::string& entry) { return entry == name || EntryLine(entry) == name; });
+    // As recorded, else as list prints it (control characters as \xHH): a recorded name that
+    // reads like an escape is still itself.
+    auto found = std::find(list.entries.begin(), list.entries.end(), name);
+    if (found == list.entries.end()) {
+      found = std::find_if(list.entries.begin(), list.entries.end(),
+                           [&](const std::string& entry) { return EntryLine(entry) == name; });
+    }
     if (found == list.entries.end()) {
       // Typed by hand: relative to where the command runs, with "." and ".." parts, separators
       // single or doubled.
