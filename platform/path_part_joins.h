@@ -16,7 +16,7 @@ std::string CollapseSeparators(std::string_view path);
 // start, then the parts of rest resolved lexically and joined by single separators: empty and
 // "." parts dropped, ".." taking off the part before it. A ".." with no part before it is
 // dropped when rooted (nothing is above a root) and kept otherwise. start is the root when
-// rooted ("/", "C:\\" or "\\\\server\\share"), else empty or a drive's "C:"; an empty start
-// with no part left gives ".". isSeparator tells which characters separate parts.
+// rooted (/, C:\ or \\server\share), else empty or a drive's C: alone; an empty start with no
+// part left gives ".". isSeparator tells which characters separate parts.
 std::string ResolveParts(std::string start, bool rooted, std::string_view rest,
                          bool (*isSeparator)(char));

@@ -1,6 +1,6 @@
 // Path string operations over the platform's own path functions (shlwapi): PathMatchSpecA,
 // PathFindExtensionA, PathFindFileNameA and PathRemoveFileSpecA; and the lexical resolution of
-// "." and ".." with Windows' roots, which the platform's functions do not keep apart from links.
+// "." and ".." with Windows' roots, on the string alone, asking the system nothing.
 #include <string>
 
 #include "platform/path_parts.h"
@@ -40,8 +40,7 @@ bool RemoveFileSpec(char* path) {
 }
 
 std::optional<std::string> PartsBelowRoot(std::string_view path) {
-  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == kPathSeparator) {
+  if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == kPathSeparator) {
     const char drive = static_cast<char>(path[0] & ~0x20);
     return JoinPartsBelow(std::string(1, drive), path.substr(3));
   }
