@@ -184,6 +184,11 @@ grep -qx "quillmar: not in the restoration list: $work/data/a.txt" "$err" ||
 run restore --yes data/sub/b.txt
 expect_status "restore of a relative entry" 0
 grep -qx "restored, replacing: $work/data/sub//b.txt" "$out" || fail "restore of a relative entry" "not found"
+# And with "." and ".." parts, resolved as a shell's cd would.
+run restore --yes ./data/other/../sub/./deep/c.txt
+expect_status "restore of an entry with . and .. parts" 0
+grep -qx "restored, replacing: $work/data/sub//deep//c.txt" "$out" ||
+  fail "restore of an entry with . and .. parts" "not found"
 ok "restore's questions"
 
 # --- folders and entries typed with "." and ".." parts --------------------------------------
