@@ -2,6 +2,7 @@
 #include "cli/store_list.h"
 
 #include <cerrno>
+#include <string_view>
 
 #include "platform/file.h"
 #include "platform/folder_paths.h"
@@ -39,11 +40,12 @@ bool HasCopy(const std::string& store, const std::string& entry) {
 
 std::optional<std::string> UnderFolder(std::string folder) {
   if (MakeAbsolute(folder)) return std::nullopt;
-  // The parts of a name in the folder, less the name: a root alone has no parts of its own
-  // ("" for "/", the drive's letter for C:\), yet it says where it lies.
-  std::optional<std::string> parts = PartsBelowRoot(folder + kPathSeparator + "name");
+  // A root alone has no parts below it, yet it says where it lies: the parts of a name in the
+  // folder, less that name ("" for "/", the drive's letter for C:\).
+  constexpr std::string_view kName = "name";
+  std::optional<std::string> parts = PartsBelowRoot(folder + kPathSeparator + std::string(kName));
   if (!parts) return std::nullopt;
-  parts->resize(parts->size() - std::string_view("name").size());
+  parts->resize(parts->size() - kName.size());
   if (!parts->empty()) parts->pop_back();  // the separator before the name
   return parts;
 }
