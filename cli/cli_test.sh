@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The command line against real trees and a real store, without a display: each command's
-# exit status, output and the bytes of list.txt; --dry-run writes nothing; a script that
-# cleans, deletes the originals and restores them; a clean in another process while a
-# restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+# exit status, output and the bytes of list.txt; --dry-run writes nothing; folders and entries
+# typed with "." and ".." parts; names that are not UTF-8 or hold line breaks through list,
+# list -0 and list --json; a script that cleans, deletes the originals and restores them; a
+# clean in another process while a restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
 set -uo pipefail
 work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -15,11 +16,12 @@ out=$work/out
 err=$work/err
 . "$(dirname "$0")/cli_test_checks.sh"
 
-# Runs the program without a display in folder $work; sets status. Standard input is empty
-# unless given through $input.
+# Runs the program without a display in folder $work (or $work/$where); sets status. Standard
+# input is empty unless given through $input.
 input=
+where=
 run() {
-  (cd "$work" && printf '%s' "$input" |
+  (cd "$work/$where" && printf '%s' "$input" |
     env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$q" "$@" >"$out" 2>"$err")
   status=$?
   input=
@@ -55,6 +57,24 @@ for args in "clean" "clean --bogus data" "clean data more" "clean --files" "rest
 done
 [[ -e $store ]] && fail "usage errors" "the store was made"
 ok "usage errors"
+
+# A word that is neither a command nor a folder is a mistyped command, not a folder to open.
+for args in "lsit" "restroe --all" "clean-up"; do
+  run $args
+  if expect_status "$args" 2; then
+    grep -qx "quillmar: '${args%% *}' is neither a command nor a folder" "$err" &&
+      grep -q '^       quillmar restore ' "$err" && [[ ! -s $out ]] ||
+      fail "$args" "not refused with the usage"
+  fi
+done
+ok "a mistyped command"
+
+for ask in help -h --help; do
+  run "$ask"
+  expect_status "$ask" 0 && grep -q '^Usage: quillmar ' "$out" &&
+    grep -q '^       quillmar clean ' "$out" && [[ ! -s $err ]] || fail "$ask" "no usage"
+done
+ok "help, -h and --help"
 
 for command in clean list restore store; do
   run "$command" --help
@@ -134,9 +154,17 @@ grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
   fail "restore --no-clobber" "not said what was left"
 [[ $(cat "$work/data/a.txt") == changed && $(cat "$store/list.txt") == "$list_before" ]] ||
   fail "restore --no-clobber" "something changed"
+run restore "$work/data/a.txt"
+expect_status "restore with no answer" 1
+grep -qx "quillmar: not restored, no answer before the end of input: $work/data/a.txt" "$err" ||
+  fail "restore with no answer" "not said that no answer came"
+[[ $(cat "$work/data/a.txt") == changed && $(cat "$store/list.txt") == "$list_before" ]] ||
+  fail "restore with no answer" "something changed"
 input=$'n\n'
 run restore "$work/data/a.txt"
 expect_status "restore answered no" 1
+grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
+  fail "restore answered no" "not said what was left"
 grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N\]" "$err" ||
   fail "restore answered no" "no question"
 [[ $(cat "$work/data/a.txt") == changed ]] || fail "restore answered no" "the file was replaced"
@@ -156,7 +184,88 @@ grep -qx "quillmar: not in the restoration list: $work/data/a.txt" "$err" ||
 run restore --yes data/sub/b.txt
 expect_status "restore of a relative entry" 0
 grep -qx "restored, replacing: $work/data/sub//b.txt" "$out" || fail "restore of a relative entry" "not found"
+# And with "." and ".." parts, resolved as a shell's cd would.
+run restore --yes ./data/other/../sub/./deep/c.txt
+expect_status "restore of an entry with . and .. parts" 0
+grep -qx "restored, replacing: $work/data/sub//deep//c.txt" "$out" ||
+  fail "restore of an entry with . and .. parts" "not found"
 ok "restore's questions"
+
+# --- folders and entries typed with "." and ".." parts --------------------------------------
+# Each path keeps its own copy, whatever way its folder was typed.
+rm -rf "$store"
+mkdir -p "$work/proj/a" "$work/proj/b"
+echo "project A" >"$work/proj/a/README"
+echo "project B" >"$work/proj/b/README"
+where=proj run clean .
+expect_status "clean ." 0
+grep -qx 'Quillmar: 2 files visited, 2 backed up, 0 failed' "$out" || fail "clean ." "not two backed up"
+[[ $(tr ';' '\n' <"$store/list.txt" | sort) == "$work/proj/a//README
+$work/proj/b//README" ]] || fail "clean ." "not the two paths as they lie"
+where=proj/b run list --under ./../a/.
+[[ $(cat "$out") == "$work/proj/a//README" ]] || fail "list --under ./../a/." "not the entry in a alone"
+run list --under proj/b/../a/
+expect_status "list --under with .." 0
+[[ $(cat "$out") == "$work/proj/a//README" ]] || fail "list --under with .." "not the entry in a alone"
+rm "$work/proj/a/README" "$work/proj/b/README"
+where=proj run restore ./a/README
+expect_status "restore ./a/README" 0
+where=proj/a run restore ../b/../b/./README
+expect_status "restore ../b/../b/./README" 0
+[[ $(cat "$work/proj/a/README") == "project A" && $(cat "$work/proj/b/README") == "project B" ]] ||
+  fail "clean ." "a README came back with another's text"
+rm -rf "$work/proj"
+ok "folders and entries with . and .. parts"
+
+# --- names no line or JSON reader would take as they are ------------------------------------
+rm -rf "$store"
+mkdir "$work/odd"
+odd_names=($'not utf-8 \xff\xfe.txt' $'two\nlines.txt' 'quote" and back\slash.txt' $'tab\there.txt')
+for name in "${odd_names[@]}"; do echo "$name" >"$work/odd/$name"; done
+run clean odd
+expect_status "odd names: clean" 0
+run list --json
+expect_status "list --json of odd names" 0
+python3 - "$out" "$work/odd" <<'EOF' || fail "list --json of odd names" "not valid JSON giving every name back"
+import base64, json, os, sys
+with open(sys.argv[1], "rb") as f:
+    entries = json.loads(f.read().decode("utf-8", errors="strict"))
+folder = os.fsencode(sys.argv[2])
+names = {os.path.join(folder, n) for n in os.listdir(folder)}
+given = set()
+for e in entries:
+    if "path_bytes" in e:
+        raw = base64.b64decode(e["path_bytes"], validate=True)
+        assert e["path"] == raw.decode("utf-8", errors="replace"), e
+    else:
+        raw = e["path"].encode("utf-8")
+    given.add(raw)
+assert given == names, (given, names)
+assert sum("path_bytes" in e for e in entries) == 1, entries
+EOF
+run list -0
+expect_status "list -0" 0
+python3 - "$out" "$work/odd" <<'EOF' || fail "list -0" "not each name whole, each ended by a zero byte"
+import os, sys
+data = open(sys.argv[1], "rb").read()
+folder = os.fsencode(sys.argv[2])
+assert data.endswith(b"\0"), data
+assert set(data[:-1].split(b"\0")) == {os.path.join(folder, n) for n in os.listdir(folder)}, data
+EOF
+run list
+[[ $(wc -l <"$out") == 4 ]] || fail "list of odd names" "not one line an entry"
+grep -qxF "$work/odd/two\x0Alines.txt" "$out" && grep -qxF "$work/odd/tab\x09here.txt" "$out" ||
+  fail "list of odd names" "control characters not written as \\xHH"
+# An entry as list printed it is one restore takes.
+rm "$work/odd/"two*
+run restore "$(grep -F 'two\x0A' "$out")"
+expect_status "restore of an entry as list printed it" 0
+[[ $(cat "$work/odd/"$'two\nlines.txt') == $'two\nlines.txt' ]] ||
+  fail "restore of an entry as list printed it" "not restored"
+run list --json -0
+expect_status "list --json -0" 2
+rm -rf "$work/odd"
+ok "names that are not UTF-8 or hold control characters"
 
 # --- a script: clean, delete the originals, restore --under, compare the trees --------------
 rm -rf "$store" "$work/data"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line of quillmar.exe under Wine, output redirected as a script would: each
 # command's exit status and output, the bytes of list.txt with Windows paths, --dry-run
-# writing nothing, and a script that cleans, deletes the originals and restores them.
+# writing nothing, a script that cleans, deletes the originals and restores them, folders and
+# entries typed with "." and ".." parts and either separator, /? and a mistyped command.
 # Usage: cli_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,8 +18,10 @@ err=$work/err
 # The path Wine gives a Linux path: drive Z:, backslashes.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
+# Runs quillmar.exe in folder $work (or $work/$where); sets status.
+where=
 run() {
-  (cd "$work" && timeout 120 "$wine_run" bin/quillmar.exe "$@" </dev/null >"$out" 2>"$err")
+  (cd "$work/$where" && timeout 120 "$wine_run" "$work/bin/quillmar.exe" "$@" </dev/null >"$out" 2>"$err")
   status=$?
   # Wine's own notes about the Z: drive are not the program's.
   sed -i '/^wine: \|^X connection to /d' "$err"
@@ -76,5 +79,39 @@ diff -r "$work/original/a.txt" "$work/data/a.txt" >/dev/null &&
   diff "$work/original/sub/b.txt" "$work/data/sub/b.txt" >/dev/null || fail "restore --under" "the files differ"
 [[ -f $store/list.txt && ! -s $store/list.txt ]] || fail "restore --under" "list.txt not emptied"
 ok "script: clean, delete, restore --under"
+
+# --- folders and entries typed with "." and ".." parts, with either separator --------------
+rm -rf "$store"
+mkdir -p "$work/proj/a" "$work/proj/b"
+echo "project A" >"$work/proj/a/README"
+echo "project B" >"$work/proj/b/README"
+proj=$(windows_path "$work/proj")
+where=proj run clean .
+expect_status "clean ." 0
+grep -qx 'Quillmar: 2 files visited, 2 backed up, 0 failed' "$out" || fail "clean ." "not two backed up"
+[[ $(tr ';' '\n' <"$store/list.txt" | sort) == "$proj\\a\\\\README
+$proj\\b\\\\README" ]] || fail "clean ." "not the two paths as they lie"
+run list --under 'proj/b/../a/'
+[[ $(cat "$out") == "$proj\\a\\\\README" ]] || fail "list --under with .." "not the entry in a alone"
+echo "changed" >"$work/proj/a/README"
+run restore "$proj\\a\\\\README"
+expect_status "restore with no answer" 1
+grep -qF "quillmar: not restored, no answer before the end of input: $proj\\a\\\\README" "$err" ||
+  fail "restore with no answer" "not said that no answer came"
+rm "$work/proj/a/README" "$work/proj/b/README"
+where=proj run restore '.\a\README'
+expect_status 'restore .\a\README' 0
+where=proj/a run restore '../b/.././b/README'
+expect_status "restore ../b/.././b/README" 0
+[[ $(tr -d '\r' <"$work/proj/a/README") == "project A" && $(tr -d '\r' <"$work/proj/b/README") == "project B" ]] ||
+  fail "clean ." "a README came back with another's text"
+ok "folders and entries with . and .. parts, and no answer"
+
+run '/?'
+expect_status "/?" 0 && grep -q '^Usage: quillmar ' "$out" || fail "/?" "no usage"
+run lsit
+expect_status "lsit" 2 && grep -q "^quillmar: 'lsit' is neither a command nor a folder" "$err" ||
+  fail "lsit" "not refused"
+ok "/? and a mistyped command"
 
 finish

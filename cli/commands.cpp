@@ -3,7 +3,7 @@
 
 const char* const kCommandsSynopsis =
     "       quillmar clean [--dry-run] [--files PATTERN] FOLDER\n"
-    "       quillmar list [--under FOLDER] [--json]\n"
+    "       quillmar list [--under FOLDER] [--json | -0]\n"
     "       quillmar restore [--yes | --no-clobber] (ENTRY... | --under FOLDER | --all)\n"
     "       quillmar store\n";
 

@@ -1,57 +1,57 @@
-// quillmar list: the entries of list.txt as the restoration list shows them, in its order;
-// with --json, one object per entry with its path and whether its copy is there.
+// quillmar list: the entries of list.txt as the restoration list shows them, in its order: one
+// a line, each ending in a zero byte for scripts (-0), or with --json one object per entry with
+// its path and whether its copy is there.
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/entry_text.h"
 #include "cli/store_list.h"
 
 namespace {
 
-constexpr const char* kListUsage = "Usage: quillmar list [--under FOLDER] [--json]\n";
+constexpr const char* kListUsage = "Usage: quillmar list [--under FOLDER] [--json | -0]\n";
 
 constexpr const char* kListHelp =
     "\n"
     "Prints the entries of the restoration list, one a line, in the order the \"Restore\n"
     "Files\" window shows them (an entry is the path exactly as recorded, doubled separators\n"
-    "included).\n"
+    "included). A control character in a name (a line break, a tab) is printed as \\xHH, so\n"
+    "that every entry stays on its line; restore takes an entry as printed.\n"
     "\n"
     "Options:\n"
     "  --under FOLDER  only the entries in FOLDER or below it\n"
     "  --json          a JSON array, one object a line: {\"path\": ..., \"copy\": true|false},\n"
-    "                  copy telling whether a backup copy to restore from is there\n"
+    "                  copy telling whether a backup copy to restore from is there; a name\n"
+    "                  that is not UTF-8 has each such byte as U+FFFD in path, and all its\n"
+    "                  bytes in base64 in \"path_bytes\"\n"
+    "  -0              each entry exactly as recorded, followed by a zero byte, for scripts\n"
+    "                  (xargs -0)\n"
     "  --help          show this help\n";
 
-// path as a JSON string. Bytes from 0x80 up go out as they are: paths are UTF-8 here.
-std::string JsonString(const std::string& path) {
-  std::string text = "\"";
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      text += '\\';
-      text += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      text += escaped;
-    } else {
-      text += c;
-    }
-  }
-  return text + "\"";
+enum class Shape { kLines, kJson, kZeroEnded };
+
+std::string JsonEntry(const std::string& store, const std::string& entry) {
+  std::string object = "{\"path\": " + JsonString(entry);
+  if (!IsUtf8(entry)) object += ", \"path_bytes\": \"" + Base64(entry) + "\"";
+  return object + ", \"copy\": " + (HasCopy(store, entry) ? "true" : "false") + "}";
 }
 
 }  // namespace
 
 int RunList(CliArgs args, const CliStreams& io) {
-  bool json = false;
+  Shape shape = Shape::kLines;
   std::optional<std::string> under;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help") {
       Print(io.out, std::string(kListUsage) + kListHelp);
       return kExitDone;
-    } else if (arg == "--json") {
-      json = true;
+    } else if (arg == "--json" || arg == "-0") {
+      const Shape given = arg == "-0" ? Shape::kZeroEnded : Shape::kJson;
+      if (shape != Shape::kLines && shape != given) {
+        return UsageError(io, "list", "--json and -0 exclude each other", kListUsage);
+      }
+      shape = given;
     } else if (arg == "--under") {
       if (++i == args.size()) return UsageError(io, "list", "--under needs a FOLDER", kListUsage);
       under = UnderFolder(args[i]);
@@ -69,20 +69,26 @@ int RunList(CliArgs args, const CliStreams& io) {
                  list.listPath.empty() ? "no backups folder" : list.listPath, failure);
     return kExitPartly;
   }
-  std::string text = json ? "[" : "";
+  std::string text = shape == Shape::kJson ? "[" : "";
   bool first = true;
   for (const std::string& entry : list.entries) {
     if (under && !LiesUnder(entry, *under)) continue;
-    if (json) {
-      text += first ? "\n" : ",\n";
-      text += "{\"path\": " + JsonString(entry) +
-              ", \"copy\": " + (HasCopy(list.store, entry) ? "true" : "false") + "}";
-    } else {
-      text += entry + "\n";
+    switch (shape) {
+      case Shape::kJson:
+        text += first ? "\n" : ",\n";
+        text += JsonEntry(list.store, entry);
+        break;
+      case Shape::kZeroEnded:
+        text += entry;
+        text += '\0';
+        break;
+      case Shape::kLines:
+        text += EntryLine(entry) + "\n";
+        break;
     }
     first = false;
   }
-  if (json) text += "\n]\n";
+  if (shape == Shape::kJson) text += "\n]\n";
   Print(io.out, text);
   return kExitDone;
 }

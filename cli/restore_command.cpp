@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/entry_text.h"
 #include "cli/store_list.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
@@ -24,7 +25,8 @@ constexpr const char* kRestoreHelp =
     "\n"
     "Copies the backup copy of each chosen entry back to its path, then takes the entry off\n"
     "the restoration list, as \"Restore\" does. An ENTRY is a path as `quillmar list` prints\n"
-    "it; it may be written relative to the current folder, with doubled separators single.\n"
+    "it; it may be written relative to the current folder, with \".\" and \"..\" parts and\n"
+    "with doubled separators single.\n"
     "\n"
     "Options:\n"
     "  --under FOLDER  every entry in FOLDER or below it\n"
@@ -35,9 +37,9 @@ constexpr const char* kRestoreHelp =
     "  --help          show this help\n"
     "\n"
     "Without --yes or --no-clobber each question is asked on the terminal and read from\n"
-    "standard input; an answer other than y or yes, or none, is no. Exit status: 0 when every\n"
-    "chosen entry was restored, 1 when one was not (said on standard error), 2 for a usage\n"
-    "error.\n";
+    "standard input; an answer other than y or yes is no, and the end of the input is no\n"
+    "answer: the entry is left, and said so. Exit status: 0 when every chosen entry was\n"
+    "restored, 1 when one was not (said on standard error), 2 for a usage error.\n";
 
 enum class Answers { kAsk, kYes, kNo };
 
@@ -56,6 +58,9 @@ class TerminalConversation : public RestoreConversation {
   bool Overwrite(const std::string& entry) override {
     return Ask(entry + " already exists. Overwrite it?");
   }
+  // True when the last question asked met the end of standard input, or a read error,
+  // before any answer: taken as no, but not as answered.
+  bool LastQuestionUnanswered() const { return m_unanswered; }
   bool DropEntry(const std::string& entry) override {
     const auto pos = std::find(m_entries.begin(), m_entries.end(), entry);
     if (pos == m_entries.end()) return false;
@@ -65,22 +70,24 @@ class TerminalConversation : public RestoreConversation {
 
  private:
   bool Ask(const std::string& question) {
+    m_unanswered = false;
     if (m_answers != Answers::kAsk) return m_answers == Answers::kYes;
     Print(m_io.err, question + " [y/N] ");
     std::fflush(m_io.err);
     std::string answer;
-    for (int c = std::fgetc(m_io.in); c != EOF && c != '\n'; c = std::fgetc(m_io.in)) {
-      answer += static_cast<char>(c);
-    }
+    int c = std::fgetc(m_io.in);
+    m_unanswered = c == EOF;
+    for (; c != EOF && c != '\n'; c = std::fgetc(m_io.in)) answer += static_cast<char>(c);
     // A terminal has echoed the answer; one read from a pipe or a file is shown here, so a
-    // log shows what was answered.
-    if (!IsTerminal(m_io.in)) Print(m_io.err, answer + "\n");
+    // log shows what was answered. Input that ended leaves the question's line to close.
+    if (m_unanswered || !IsTerminal(m_io.in)) Print(m_io.err, answer + "\n");
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
   }
 
   CliStreams m_io;
   Answers m_answers;
   std::list<std::string> m_entries;
+  bool m_unanswered = false;
 };
 
 // Restores one entry; false when it was not restored, after saying why on standard error.
@@ -89,7 +96,11 @@ bool RestoreOne(const StoreList& list, const std::string& entry, ListOnDisk& onD
   const RestoreOutcome outcome = RestoreEntry(list.store, entry, onDisk, conversation);
   switch (outcome.result) {
     case RestoreResult::kDeclined:
-      PrintFailure(io, "not restored, as answered", entry);
+      PrintFailure(io,
+                   conversation.LastQuestionUnanswered()
+                       ? "not restored, no answer before the end of input"
+                       : "not restored, as answered",
+                   entry);
       return false;
     case RestoreResult::kCopyMissing:
       PrintFailure(io, "no backup copy left to restore", entry, outcome.error);
@@ -178,9 +189,16 @@ int RunRestore(CliArgs args, const CliStreams& io) {
     if (std::find(chosen.begin(), chosen.end(), entry) == chosen.end()) chosen.push_back(entry);
   };
   for (const std::string& name : named) {
+    // As recorded, else as list prints it (control characters as \xHH): a recorded name that
+    // reads like an escape is still itself.
     auto found = std::find(list.entries.begin(), list.entries.end(), name);
     if (found == list.entries.end()) {
-      // Typed by hand: relative to where the command runs, separators single.
+      found = std::find_if(list.entries.begin(), list.entries.end(),
+                           [&](const std::string& entry) { return EntryLine(entry) == name; });
+    }
+    if (found == list.entries.end()) {
+      // Typed by hand: relative to where the command runs, with "." and ".." parts, separators
+      // single or doubled.
       std::string absolute = name;
       if (MakeAbsolute(absolute)) absolute = name;
       found = std::find_if(list.entries.begin(), list.entries.end(),

@@ -2,6 +2,7 @@
 #include "cli/store_list.h"
 
 #include <cerrno>
+#include <string_view>
 
 #include "platform/file.h"
 #include "platform/folder_paths.h"
@@ -39,10 +40,14 @@ bool HasCopy(const std::string& store, const std::string& entry) {
 
 std::optional<std::string> UnderFolder(std::string folder) {
   if (MakeAbsolute(folder)) return std::nullopt;
-  if (std::optional<std::string> parts = PartsBelowRoot(folder)) return parts;
-  // A root alone has no parts below it: everything lies under it.
-  if (IsAbsolutePath(folder) && folder.find("..") == std::string::npos) return std::string();
-  return std::nullopt;
+  // A root alone has no parts below it, yet it says where it lies: the parts of a name in the
+  // folder, less that name ("" for "/", the drive's letter for C:\).
+  constexpr std::string_view kName = "name";
+  std::optional<std::string> parts = PartsBelowRoot(folder + kPathSeparator + std::string(kName));
+  if (!parts) return std::nullopt;
+  parts->resize(parts->size() - kName.size());
+  if (!parts->empty()) parts->pop_back();  // the separator before the name
+  return parts;
 }
 
 bool LiesUnder(const std::string& entry, const std::string& folder) {

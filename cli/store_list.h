@@ -23,8 +23,9 @@ std::error_code ReadStoreList(StoreList& list);
 // True when entry has a copy to come back from: its own, or the shared one of its name.
 bool HasCopy(const std::string& store, const std::string& entry);
 
-// The folder a --under option names, ready for LiesUnder: made absolute, as its parts below
-// the root ("" for the root itself). Nothing when the folder says nowhere fixed.
+// The folder a --under option names, ready for LiesUnder: made absolute and resolved
+// (MakeAbsolute), as its parts below the root ("" for "/", the letter for a drive's root).
+// Nothing when the current folder cannot be read.
 std::optional<std::string> UnderFolder(std::string folder);
 // True when entry lies in folder (from UnderFolder) or below it; doubled separators count as
 // one.

@@ -79,6 +79,26 @@ TEST(LiesUnderTest, AFolderHoldsWhatIsBelowItNotWhatMerelyStartsAlike) {
   const std::optional<std::string> everything = UnderFolder(root);
   ASSERT_TRUE(everything);
   EXPECT_TRUE(LiesUnder(root + "data2" + kSep + "a.txt", *everything));
+#if defined(_WIN32)
+  // A drive's root holds that drive's entries only.
+  EXPECT_FALSE(LiesUnder("D:\\data\\a.txt", *everything));
+#endif
+}
+
+TEST(LiesUnderTest, DotAndDotDotPartsNameTheFolderAShellWouldEnter) {
+  const std::string root = RootFolder();
+  const std::optional<std::string> data = UnderFolder(root + "data");
+  ASSERT_TRUE(data);
+  for (const std::string& typed :
+       {root + "data" + kSep + ".", root + "." + kSep + "data" + kSep + kSep,
+        root + "other" + kSep + ".." + kSep + "data", root + ".." + kSep + "data"}) {
+    EXPECT_EQ(UnderFolder(typed), data) << typed;
+  }
+  // Not everything: "." is a folder like any other.
+  const std::optional<std::string> dotted = UnderFolder(root + "data" + kSep + "." + kSep + "sub");
+  ASSERT_TRUE(dotted);
+  EXPECT_FALSE(LiesUnder(root + "data" + kSep + "a.txt", *dotted));
+  EXPECT_TRUE(LiesUnder(root + "data" + kSep + "sub" + kSep + kSep + "b.txt", *dotted));
 }
 
 }  // namespace

@@ -61,6 +61,17 @@ warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$roo
 [[ -z $warnings ]] || fail "man page warnings: $warnings"
 man -l "$root/share/man/man1/quillmar.1.gz" 2>/dev/null | grep -q 'XDG_DATA_HOME/quillmar/backups/' || fail "man page: where the store lives"
 echo "ok: man page for $version renders without warnings"
+# It says what the program does: every option of every command's help, and the store's layout.
+manual=$(LC_ALL=C MANWIDTH=1000 man -l "$root/share/man/man1/quillmar.1.gz" 2>/dev/null | col -bx)
+for command in clean list restore store; do
+  for option in $(env -u DISPLAY "$root/bin/quillmar" "$command" --help | sed -n 's/^  \(-[-a-z0-9]*\).*/\1/p'); do
+    grep -qF -- "$option" <<<"$manual" || fail "man page: no $option of $command"
+  done
+done
+grep -qF 'Each path keeps its own latest copy below paths/' <<<"$manual" &&
+  grep -qF 'is the latest copy of any file of that name' <<<"$manual" ||
+  fail "man page: not the store's layout"
+echo "ok: man page names every command's options and the store's layout"
 
 # --- bash completion: the commands, a command's options, and restore's entries from the list
 completions() {
@@ -77,6 +88,8 @@ completions() {
 }
 [[ $(completions quillmar re) == restore ]] || fail "completion of a command"
 [[ $(completions quillmar restore --n) == --no-clobber ]] || fail "completion of an option"
+[[ $(completions quillmar list -0) == -0 && $(completions quillmar he) == help ]] ||
+  fail "completion of list -0 and help"
 mkdir -p "$work/completion-data/quillmar/backups"
 printf '/home/me/a.txt;/home/me/sub//b.txt;' >"$work/completion-data/quillmar/backups/list.txt"
 [[ $(completions "$root/bin/quillmar" restore /home/me/s) == /home/me/sub//b.txt ]] ||

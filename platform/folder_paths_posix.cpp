@@ -22,15 +22,16 @@ bool IsAbsolutePath(const std::string& path) {
 }
 
 std::error_code MakeAbsolute(std::string& path) {
-  if (IsAbsolutePath(path)) return {};
+  if (IsAbsolutePath(path)) {
+    path = NormalPath(path);
+    return {};
+  }
   std::vector<char> buffer(256);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
     if (errno != ERANGE) return LastError();
     buffer.resize(buffer.size() * 2);
   }
-  std::string folder = buffer.data();
-  if (folder.back() != kPathSeparator) folder += kPathSeparator;
-  path = folder + path;
+  path = NormalPath(std::string(buffer.data()) + kPathSeparator + path);
   return {};
 }
 

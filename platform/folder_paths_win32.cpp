@@ -55,30 +55,34 @@ std::optional<DWORD> TargetAttributes(const std::string& path) {
 bool IsAbsolutePath(const std::string& path) { return RootLength(path) != 0; }
 
 std::error_code MakeAbsolute(std::string& path) {
-  if (IsAbsolutePath(path)) return {};
+  // Resolved first, so that a path typed with '/' is told absolute or not by its root.
+  const std::string typed = NormalPath(path);
+  if (IsAbsolutePath(typed)) {
+    path = typed;
+    return {};
+  }
   // "\x" and "C:x" depend on the current drive and that drive's current folder, which only
-  // the system knows; a plain relative path keeps its parts as typed, as on Linux.
+  // the system knows; a plain relative path goes after the current folder, as on Linux.
   const bool drivePart =
-      !path.empty() && (path[0] == kPathSeparator || (path.size() >= 2 && path[1] == ':'));
+      !typed.empty() && (typed[0] == kPathSeparator || (typed.size() >= 2 && typed[1] == ':'));
   std::vector<char> buffer(MAX_PATH);
   for (;;) {
     const DWORD n = drivePart
-                        ? ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
+                        ? ::GetFullPathNameA(typed.c_str(), static_cast<DWORD>(buffer.size()),
                                              buffer.data(), nullptr)
                         : ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (n == 0) return LastError();
     if (n < buffer.size()) break;
     buffer.resize(n + 1);
   }
-  std::string full = buffer.data();
+  const std::string full = buffer.data();
   if (drivePart) {
-    path = std::move(full);
+    path = NormalPath(full);
     return {};
   }
   // The current folder may have been removed since it was entered.
   if (GetFileAttributesLong(full.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
-  if (full.back() != kPathSeparator) full += kPathSeparator;
-  path = full + path;
+  path = NormalPath(full + kPathSeparator + typed);
   return {};
 }
 

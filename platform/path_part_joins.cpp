@@ -1,6 +1,8 @@
-// Joining path parts with single separators, and the folder part of a path, for both
-// platforms' path parts.
+// Joining path parts with single separators, resolving "." and ".." parts, and the folder part
+// of a path, for both platforms' path parts.
 #include "platform/path_part_joins.h"
+
+#include <vector>
 
 #include "platform/path_parts.h"
 
@@ -31,6 +33,37 @@ std::string CollapseSeparators(std::string_view path) {
     collapsed += c;
   }
   return collapsed;
+}
+
+std::string ResolveParts(std::string start, bool rooted, std::string_view rest,
+                         bool (*isSeparator)(char)) {
+  std::vector<std::string_view> parts;
+  std::size_t begin = 0;
+  while (begin <= rest.size()) {
+    std::size_t end = begin;
+    while (end < rest.size() && !isSeparator(rest[end])) ++end;
+    const std::string_view part = rest.substr(begin, end - begin);
+    begin = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part != "..") {
+      parts.push_back(part);
+    } else if (!parts.empty() && parts.back() != "..") {
+      parts.pop_back();
+    } else if (!rooted) {
+      parts.push_back(part);
+    }
+  }
+  std::string resolved = std::move(start);
+  if (parts.empty() && resolved.empty()) return ".";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const bool afterStart = i == 0;
+    // A drive's relative "C:" takes its first part directly: "C:x".
+    if (!afterStart || (rooted && !resolved.empty() && !isSeparator(resolved.back()))) {
+      resolved += kPathSeparator;
+    }
+    resolved.append(parts[i]);
+  }
+  return resolved;
 }
 
 std::string FolderPart(std::string_view path) {

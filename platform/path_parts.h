@@ -41,6 +41,15 @@ std::string FolderPart(std::string_view path);
 // tell where it leads.
 std::optional<std::string> PartsBelowRoot(std::string_view path);
 
+// path resolved lexically, as a shell's cd resolves it, without following links: "." parts and
+// doubled separators dropped, each ".." taking off the part before it, no separator at the end
+// but the root's own. Nothing climbs above a root ("/.." is "/"); a relative path keeps the ".."
+// parts that lead above its start, and is "." when nothing else is left. An empty path stays
+// empty. On Windows both \ and / separate parts and \ joins them; the root kept is a drive's
+// C:\, a share's \\server\share or the current drive's \ alone; C:x stays relative to drive C;
+// the \\?\ and \\.\ forms, which the system takes literally, are left as they are.
+std::string NormalPath(std::string_view path);
+
 // True when a and b name the same path as the file system reads them: doubled separators
 // count as one, and on Windows letters are compared without regard to case.
 bool IsSamePath(std::string_view a, std::string_view b);

@@ -1,6 +1,7 @@
 // Fuzz target for the path string operations: the wildcard match is checked against a plain
-// dynamic-programming matcher, and the name, extension and folder parts against their
-// contracts. A matcher that backtracks exponentially shows up as a time-out.
+// dynamic-programming matcher, and the name, extension and folder parts and the lexical
+// resolution against their contracts. A matcher that backtracks exponentially shows up as a
+// time-out.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -94,6 +95,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(after == "/");
   } else {
     Check(after == before.substr(0, slash));
+  }
+  // The lexical resolution: a fixed point, with no part left to resolve and no separator
+  // doubled or trailing; an absolute result says where it lies by its parts alone.
+  const std::string normal = NormalPath(input);
+  Check(NormalPath(normal) == normal);
+  Check(input.empty() == normal.empty());
+  Check(normal.find("//") == std::string::npos);
+  Check(normal.size() <= 1 || normal.back() != '/');
+  Check(normal.find("/./") == std::string::npos && !normal.ends_with("/."));
+  if (!normal.empty() && normal.front() == '/') {
+    Check(normal.find("/../") == std::string::npos && !normal.ends_with("/.."));
+    Check(PartsBelowRoot(normal + "/x").has_value());
   }
   return 0;
 }

@@ -1,10 +1,13 @@
-// Path string operations: the wildcard match, extension and name parts, folder part.
+// Path string operations: the wildcard match, extension and name parts, folder part, and the
+// lexical resolution of "." and "..".
 #include <cstring>
 
 #include "platform/path_parts.h"
 #include "platform/path_part_joins.h"
 
 namespace {
+
+bool IsSeparator(char c) { return c == kPathSeparator; }
 
 constexpr char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -81,6 +84,13 @@ bool RemoveFileSpec(char* path) {
 std::optional<std::string> PartsBelowRoot(std::string_view path) {
   if (path.empty() || path.front() != kPathSeparator) return std::nullopt;
   return JoinPartsBelow(std::string(), path.substr(1));
+}
+
+std::string NormalPath(std::string_view path) {
+  if (path.empty()) return {};
+  const bool rooted = IsSeparator(path.front());
+  return ResolveParts(rooted ? std::string(1, kPathSeparator) : std::string(), rooted, path,
+                      IsSeparator);
 }
 
 bool IsSamePath(std::string_view a, std::string_view b) {

@@ -101,3 +101,56 @@ TEST(IsSamePathTest, DoubledSeparatorsAreOneAndCaseCounts) {
   EXPECT_FALSE(IsSamePath("/d/s/a.txt", "/d/s/A.txt"));
   EXPECT_FALSE(IsSamePath("/d/s/a.txt", "/d/sa.txt"));
 }
+
+TEST(NormalPathTest, DotsResolveLexicallyAndSeparatorsCollapse) {
+  const struct {
+    const char* typed;
+    const char* normal;
+  } cases[] = {
+      {"/home/me/docs", "/home/me/docs"},
+      {"/home/me/./docs", "/home/me/docs"},
+      {"/home/me/docs/.", "/home/me/docs"},
+      {"/home/me/other/../docs", "/home/me/docs"},
+      {"/home/me/docs/a/b/../..", "/home/me/docs"},
+      {"/home//me///docs", "/home/me/docs"},
+      {"/home/me/docs/", "/home/me/docs"},
+      {"/home/me/docs//", "/home/me/docs"},
+      // A ".." takes off the part typed before it, even when that part is a link.
+      {"/home/link-to-elsewhere/..", "/home"},
+      // Nothing is above the root.
+      {"/..", "/"},
+      {"/../../etc", "/etc"},
+      {"/", "/"},
+      {"//", "/"},
+      {"/.", "/"},
+      // Names that only look like dots are names.
+      {"/a/.../b", "/a/.../b"},
+      {"/a/..b/.c", "/a/..b/.c"},
+      {"/a/b../c.", "/a/b../c."},
+      // A relative path keeps the climbs above its start.
+      {"a/b/..", "a"},
+      {"a/..", "."},
+      {".", "."},
+      {"./", "."},
+      {"..", ".."},
+      {"../../a", "../../a"},
+      {"a/../../b", "../b"},
+      {"./notes/README", "notes/README"},
+      {"notes/../notes/x", "notes/x"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NormalPath(c.typed), c.normal) << c.typed;
+    // Resolving again changes nothing.
+    EXPECT_EQ(NormalPath(NormalPath(c.typed)), c.normal) << c.typed;
+  }
+}
+
+TEST(NormalPathTest, AnAbsoluteResultAlwaysSaysWhereItLies) {
+  // What the store needs of a folder before a walk: every path below it has parts that place
+  // it, so that it gets a copy of its own.
+  for (const char* typed : {"/a/./b", "/a/../b", "/a/b/", "//a//./b/..//c/.", "/x/.."}) {
+    const std::string normal = NormalPath(typed);
+    EXPECT_TRUE(PartsBelowRoot(normal + "/file")) << typed << " gives " << normal;
+  }
+}

@@ -83,3 +83,48 @@ TEST(PathPartsWin32Test, PartsBelowRootTakeTheDriveAndTheServerAsFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PathPartsWin32Test, NormalPathKeepsDrivesAndSharesAndTakesEitherSeparator) {
+  const struct {
+    const char* typed;
+    const char* normal;
+  } cases[] = {
+      {"C:\\Users\\me\\docs", "C:\\Users\\me\\docs"},
+      {"C:\\Users\\me\\.\\docs\\", "C:\\Users\\me\\docs"},
+      {"C:\\Users\\other\\..\\me\\\\docs", "C:\\Users\\me\\docs"},
+      {"C:/Users/me/docs/", "C:\\Users\\me\\docs"},
+      {"c:\\Users/me\\./docs", "c:\\Users\\me\\docs"},
+      {"C:\\..", "C:\\"},
+      {"C:\\", "C:\\"},
+      {"C:/", "C:\\"},
+      {"C:\\.\\", "C:\\"},
+      // A share's root is its server and its share: ".." climbs no higher.
+      {"\\\\server\\share\\a\\..\\b", "\\\\server\\share\\b"},
+      {"\\\\server\\share\\..\\..", "\\\\server\\share"},
+      {"//server/share/a/", "\\\\server\\share\\a"},
+      {"\\\\server\\share\\", "\\\\server\\share"},
+      // Rooted on the current drive, and relative to a drive's current folder.
+      {"\\a\\..\\b\\", "\\b"},
+      {"/a/./b", "\\a\\b"},
+      {"C:a\\..\\b", "C:b"},
+      {"C:..\\x", "C:..\\x"},
+      {"C:", "C:"},
+      // Relative.
+      {".\\notes\\README", "notes\\README"},
+      {"notes/../notes/x", "notes\\x"},
+      {"a\\..\\..", ".."},
+      {".", "."},
+      {"", ""},
+      // The system takes these literally: so do we.
+      {"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\a\\..\\b"},
+      {"\\\\.\\COM1", "\\\\.\\COM1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NormalPath(c.typed), c.normal) << c.typed;
+    EXPECT_EQ(NormalPath(NormalPath(c.typed)), c.normal) << c.typed;
+  }
+}
+
+}  // namespace

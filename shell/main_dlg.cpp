@@ -34,10 +34,20 @@ const char* const kHelpText =
 
 namespace {
 
-// Where the browser opens: the folder the Directory box names, when there is one.
-std::string BrowserStartFolder(std::string typed) {
-  if (!IsFolder(typed) || MakeAbsolute(typed)) return HomeFolder();
+// The Directory box read as a shell reads a folder: "~" and "~/..." are in the user's home
+// folder. "~name" stays a name, since the box has no other users' homes to offer.
+std::string WithHomeExpanded(std::string typed) {
+  const bool home = typed == "~" || (typed.size() >= 2 && typed[0] == '~' &&
+                                     (typed[1] == kPathSeparator || typed[1] == '/'));
+  if (home) typed.replace(0, 1, HomeFolder());
   return typed;
+}
+
+// Where the browser opens: the folder the Directory box names, when there is one.
+std::string BrowserStartFolder(const std::string& typed) {
+  std::string folder = WithHomeExpanded(typed);
+  if (!IsFolder(folder) || MakeAbsolute(folder)) return HomeFolder();
+  return folder;
 }
 
 }  // namespace
@@ -138,6 +148,7 @@ void CMainDlg::OnClean() {
   UpdateData(true);
   g_strFilter = m_strFiles;
   ShowRestingTitle();
+  m_strDirectory = WithHomeExpanded(m_strDirectory);
   std::error_code failure = MakeCleanFolderAbsolute(m_strDirectory);
   UpdateData(false);
   // A folder that cannot be searched is said at once: asking first would have the user agree

@@ -225,6 +225,7 @@ TEST_F(MainDlgTest, TheBrowserOpensAtTheDirectoryBoxsFolderOrElseAtHome) {
   } cases[] = {
       {folder.Path("other"), folder.Path("other")},
       {"data/sub", folder.Path("data/sub")},  // relative to the current folder
+      {"data/../other/./", folder.Path("other")},
       {"", home},
       {folder.Path("missing"), home},
       {folder.Path("data/a.txt"), home},  // a file is not a folder to open
@@ -516,6 +517,56 @@ TEST_F(MainDlgTest, ARelativeFolderIsRecordedWholeAndRestoresThereFromAnotherFol
 }  // namespace
 
 namespace {
+
+TEST_F(MainDlgTest, TheCurrentFolderTypedAsDotGivesFilesOfOneNameTheirOwnCopies) {
+  folder.MakeDir("proj");
+  folder.MakeDir("proj/a");
+  folder.MakeDir("proj/b");
+  folder.Write("proj/a/README", "project A");
+  folder.Write("proj/b/README", "project B");
+  std::filesystem::current_path(folder.Path("proj"));
+  std::string shown;
+  std::string title;
+  backend.Type(IDC_DIRECTORY, ".")
+      .Click(IDC_CLEAN)
+      .Answer(IDOK)
+      .Then([&] {
+        shown = Active().GetItemText(IDC_DIRECTORY);
+        title = Active().Title();
+        std::filesystem::remove(folder.Path("proj/a/README"));
+        std::filesystem::remove(folder.Path("proj/b/README"));
+      })
+      .Click(IDC_RESTOREFILES)
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Escape();
+  Run();
+  EXPECT_EQ(shown, folder.Path("proj"));
+  EXPECT_EQ(title, "Quillmar - 2 files visited, 2 backed up, 0 failed");
+  EXPECT_EQ(ShellTestFolder::Read(folder.Path("proj/a/README")), "project A");
+  EXPECT_EQ(ShellTestFolder::Read(folder.Path("proj/b/README")), "project B");
+  EXPECT_EQ(backend.MessageTexts(), (std::vector<std::string>{"Click OK to clean files.",
+                                                              "File Restored", "File Restored"}));
+}
+
+TEST_F(MainDlgTest, ATildeInTheDirectoryBoxIsTheHomeFolder) {
+  // A name no home holds: the clean stops at its search, and walks nothing of the home.
+  const std::string missing = "quillmar-test-" + std::to_string(::getpid()) + "-missing";
+  const std::string home = HomeFolder();
+  const std::string expected = home + (home.ends_with('/') ? "" : "/") + missing;
+  std::string shown;
+  backend.Type(IDC_DIRECTORY, "~/" + missing + "/").Click(IDC_CLEAN).Then([&] {
+    shown = Active().GetItemText(IDC_DIRECTORY);
+  });
+  Run();
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(backend.MessageTexts(),
+            std::vector<std::string>{
+                "Searching the folder \"" + expected + "\" failed: " +
+                ErrorText(std::make_error_code(std::errc::no_such_file_or_directory))});
+}
 
 TEST_F(MainDlgTest, WhatACleanCouldNotProtectIsShownInOneWindowOnceTheWalkEnds) {
   folder.Write("data/x;y.txt", "a name the list cannot hold");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Without a display the program says so in one line on standard error and exits non-zero,
-# with a folder argument too; --version and --help answer without one, and unknown options,
-# an empty folder name and more than one argument are refused with the usage.
+# with a folder argument too; --version and the help (--help, -h, help) answer without one, and
+# unknown options, a word that is neither a command nor a folder, an empty folder name and more
+# than one argument are refused with the usage.
 # Usage: no_display_test.sh PATH-TO-QUILLMAR VERSION
 set -uo pipefail
 program=$1
@@ -44,13 +45,16 @@ run --version
 [[ $(cat "$dir/out") == "quillmar $version" && ! -s "$dir/err" ]] || fail "--version" "not the version"
 echo "ok (--version): $(cat "$dir/out")"
 
-run --help
-((status == 0)) || fail "--help" "exit status $status"
-grep -qx 'Usage: quillmar \[--help | --version | FOLDER\]' "$dir/out" || fail "--help" "no usage"
-grep -qF "This copy's backups folder: $(dirname "$(readlink -f "$program")")/backups/" "$dir/out" ||
-  fail "--help" "not this copy's backups folder"
-[[ -s "$dir/err" ]] && fail "--help" "wrote to standard error"
-echo "ok (--help): $(wc -l <"$dir/out") lines"
+for ask in --help -h help; do
+  run "$ask"
+  ((status == 0)) || fail "$ask" "exit status $status"
+  grep -qx 'Usage: quillmar \[--help | --version | FOLDER\]' "$dir/out" || fail "$ask" "no usage"
+  grep -qx '       quillmar clean .*' "$dir/out" || fail "$ask" "no commands"
+  grep -qF "This copy's backups folder: $(dirname "$(readlink -f "$program")")/backups/" "$dir/out" ||
+    fail "$ask" "not this copy's backups folder"
+  [[ -s "$dir/err" ]] && fail "$ask" "wrote to standard error"
+  echo "ok ($ask): $(wc -l <"$dir/out") lines"
+done
 
 # Refused: each case is the arguments, then the error line.
 refusals=(
@@ -58,7 +62,8 @@ refusals=(
   "-v|unrecognized argument '-v'"
   "--help=yes|unrecognized argument '--help=yes'"
   "|the folder name is empty"
-  "a b|one argument at most, 2 given"
+  ". .|one argument at most, 2 given"
+  "lsit|'lsit' is neither a command nor a folder"
   "--help --version|one argument at most, 2 given"
 )
 for refusal in "${refusals[@]}"; do
@@ -68,8 +73,8 @@ for refusal in "${refusals[@]}"; do
   run "${args[@]}"
   ((status == 2)) || fail "${args[*]}" "exit status $status"
   [[ $(head -n 1 "$dir/err") == "$expected" ]] || fail "${args[*]}" "not the error line: $expected"
-  [[ $(tail -n +2 "$dir/err") == "Usage: quillmar [--help | --version | FOLDER]" ]] ||
-    fail "${args[*]}" "no usage"
+  [[ $(sed -n 2p "$dir/err") == "Usage: quillmar [--help | --version | FOLDER]" ]] &&
+    grep -q '^       quillmar restore ' "$dir/err" || fail "${args[*]}" "no usage"
   [[ -s "$dir/out" ]] && fail "${args[*]}" "wrote to standard output"
   echo "ok (${args[*]}): exit 2, $(head -n 1 "$dir/err")"
 done
