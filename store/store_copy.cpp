@@ -22,9 +22,6 @@ const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
 const std::error_code kQuotaExceeded = std::make_error_code(std::errc::no_space_on_device);
 #endif
 
-// The note an own copy carries of its source's contents stamp when it was taken.
-constexpr const char* kStampNote = "quillmar.stamp";
-
 }  // namespace
 
 bool IsStoreWideFailure(std::error_code error) {
@@ -73,8 +70,9 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     const std::optional<std::string> stamp = ContentsStamp(source);
     // Only a folder this clean made is sure to hold no earlier copy of the path.
     if (!m_madeFolderNew) {
-      const std::optional<std::string> recorded = ReadFileNote(own->c_str(), kStampNote);
-      if (stamp && recorded == stamp) {
+      const std::optional<std::string> noted = ReadFileNote(own->c_str(), kTakenNoteName);
+      const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
+      if (stamp && taken && taken->stamp == *stamp) {
         m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
         return {StoreCopyResult::kOwnCopy, {}};
       }
@@ -85,11 +83,12 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
         }
       }
     }
-    const FileNote stampNote{kStampNote, stamp ? *stamp : std::string_view()};
+    const std::string takenText = stamp ? TakenNoteText({*stamp, m_takenAt}) : std::string();
+    const FileNote takenNote{kTakenNoteName, takenText};
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
     // The origin is for the shared name, which follows with it.
     const NamedCopyResult copied =
-        CopyFileToName(source, m_store, *own, stamp ? &stampNote : nullptr, folderExisted);
+        CopyFileToName(source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted);
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;

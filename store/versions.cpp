@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <cstdio>
 
 #include "platform/file.h"
@@ -195,6 +196,48 @@ std::vector<Version> VersionsOf(const std::string& store, std::string_view recor
     return a.takenAt != b.takenAt ? a.takenAt > b.takenAt : a.sequence > b.sequence;
   });
   return versions;
+}
+
+std::string TakenNoteText(const TakenNote& note) {
+  return note.stamp + "@" + std::to_string(note.takenAt);
+}
+
+std::optional<TakenNote> ParseTakenNote(std::string_view text) {
+  const std::size_t at = text.rfind('@');
+  if (at == std::string_view::npos || at + 1 == text.size()) return std::nullopt;
+  TakenNote note;
+  note.stamp.assign(text.substr(0, at));
+  const bool negative = text[at + 1] == '-';
+  const std::string_view digits = text.substr(at + 1 + (negative ? 1 : 0));
+  if (digits.empty() || digits.size() > 18) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  note.takenAt = negative ? -value : value;
+  return note;
+}
+
+std::vector<Version> CopiesOf(const std::string& store, std::string_view recordedPath) {
+  std::vector<Version> copies;
+  if (const std::optional<std::string> own = OwnCopyPathIn(store, recordedPath);
+      own && IsRegularFile(*own)) {
+    Version latest{*own, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false};
+    if (const std::optional<std::string> text = ReadFileNote(own->c_str(), kTakenNoteName)) {
+      if (const std::optional<TakenNote> note = ParseTakenNote(*text)) {
+        latest.takenAt = note->takenAt;
+        latest.timeKnown = true;
+      }
+    }
+    CFile file;
+    if (file.Open(*own, CFile::modeRead | CFile::shareDenyNone)) latest.size = file.GetLength();
+    copies.push_back(std::move(latest));
+  }
+  std::vector<Version> versions = VersionsOf(store, recordedPath);
+  copies.insert(copies.end(), std::make_move_iterator(versions.begin()),
+                std::make_move_iterator(versions.end()));
+  return copies;
 }
 
 std::int64_t SecondsNow() {

@@ -21,7 +21,21 @@ struct Version {
   std::int64_t takenAt;  // seconds since 1970-01-01 UTC
   int sequence;          // 1 for the first of its second, then 2, 3, ...
   std::uint64_t size;
+  // The path's own copy under "paths", the newest of its copies; its time is known only when
+  // the clean that took it noted it (timeKnown).
+  bool ownCopy = false;
+  bool timeKnown = true;
 };
+
+// What an own copy notes of how it was taken: the contents stamp of its source
+// (ContentsStamp) and the time the clean that took it started.
+inline constexpr const char* kTakenNoteName = "quillmar.taken";
+struct TakenNote {
+  std::string stamp;
+  std::int64_t takenAt = 0;
+};
+std::string TakenNoteText(const TakenNote& note);
+std::optional<TakenNote> ParseTakenNote(std::string_view text);
 
 // "2026-12-07 221503" for a time in seconds since 1970-01-01 UTC.
 std::string VersionTimeText(std::int64_t takenAt);
@@ -44,6 +58,9 @@ std::error_code KeepAsVersion(const std::string& store, const std::string& curre
 
 // The versions of recordedPath in the store, newest first; empty when it has none.
 std::vector<Version> VersionsOf(const std::string& store, std::string_view recordedPath);
+// Every copy of recordedPath that can be restored from: its own copy first, when it has one,
+// then its versions, newest first.
+std::vector<Version> CopiesOf(const std::string& store, std::string_view recordedPath);
 
 // The time now, in seconds since 1970-01-01 UTC.
 std::int64_t SecondsNow();

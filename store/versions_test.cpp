@@ -13,6 +13,7 @@
 #include "platform/platform_files.h"
 #include "platform/test_support/file_system_without_links.h"
 #include "platform/test_support/temp_folder.h"
+#include "store/store_layout.h"
 
 namespace {
 
@@ -103,6 +104,42 @@ TEST_F(VersionsTest, OnlyThisPathsVersionsAreFoundNewestFirst) {
   for (const Version& version : VersionsOf(store, entry)) times.push_back(version.takenAt);
   EXPECT_EQ(times, (std::vector<std::int64_t>{3000, 2000, 1000}));
   EXPECT_TRUE(VersionsOf(store, folder.Path("data") + kPathSeparator + "never.log").empty());
+}
+
+TEST(TakenNoteTest, AStampAndATimeReadBackAndAnythingElseIsNoNote) {
+  const TakenNote note{"803:2a:5:1796681703.000000001:1796681703.5@x", 1796681703};
+  const std::optional<TakenNote> back = ParseTakenNote(TakenNoteText(note));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->stamp, note.stamp);
+  EXPECT_EQ(back->takenAt, note.takenAt);
+  for (const char* wrong : {"", "no time", "stamp@", "stamp@12a", "stamp@-"}) {
+    EXPECT_FALSE(ParseTakenNote(wrong)) << wrong;
+  }
+}
+
+TEST_F(VersionsTest, CopiesOfAPathAreItsOwnCopyWithItsNotedTimeThenItsVersions) {
+  folder.Write("data/a.log", "older");
+  ASSERT_FALSE(KeepAsVersion(store, entry, entry, 1000));
+  const std::optional<std::string> own = OwnCopyPathIn(store, entry);
+  std::filesystem::create_directories(std::filesystem::path(*own).parent_path());
+  folder.Write("data/a.log", "latest!");
+  const std::string noteText = TakenNoteText({"stamp", 2000});
+  const FileNote note{kTakenNoteName, noteText};
+  ASSERT_FALSE(CopyFileReplacing(entry.c_str(), own->c_str(), false, &note));
+  const std::vector<Version> copies = CopiesOf(store, entry);
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_TRUE(copies[0].ownCopy);
+  EXPECT_EQ(copies[0].path, *own);
+  EXPECT_EQ(copies[0].size, 7u);
+  // Where the file system keeps no notes, the own copy's time is not known.
+  const bool notesKept = ReadFileNote(own->c_str(), kTakenNoteName).has_value();
+  EXPECT_EQ(copies[0].timeKnown, notesKept);
+  if (notesKept) {
+    EXPECT_EQ(copies[0].takenAt, 2000);
+  }
+  EXPECT_FALSE(copies[1].ownCopy);
+  EXPECT_EQ(copies[1].takenAt, 1000);
+  EXPECT_EQ(TempFolder::Read(copies[1].path), "older");
 }
 
 }  // namespace
