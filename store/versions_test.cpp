@@ -122,7 +122,9 @@ TEST_F(VersionsTest, CopiesOfAPathAreItsOwnCopyWithItsNotedTimeThenItsVersions) 
   ASSERT_FALSE(KeepAsVersion(store, entry, entry, 1000));
   const std::optional<std::string> own = OwnCopyPathIn(store, entry);
   std::filesystem::create_directories(std::filesystem::path(*own).parent_path());
-  folder.Write("data/a.log", "latest!");
+  // Replaced as a restore replaces it: the version keeps the file it was kept from.
+  folder.Write("new", "latest!");
+  ASSERT_FALSE(CopyFileReplacing(folder.Path("new").c_str(), entry.c_str(), false));
   const std::string noteText = TakenNoteText({"stamp", 2000});
   const FileNote note{kTakenNoteName, noteText};
   ASSERT_FALSE(CopyFileReplacing(entry.c_str(), own->c_str(), false, &note));
