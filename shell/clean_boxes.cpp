@@ -17,6 +17,7 @@ void CleanBoxes::Failure(const CleanFailureReport& report) {
       return;
     case CleanFailure::kSourceNotCopied:
     case CleanFailure::kStoreNotCopied:
+    case CleanFailure::kSharedCopyNotNamed:
       AfxMessageBox("CopyFile failed.");
       return;
     case CleanFailure::kListNotReopened:
