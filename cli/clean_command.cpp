@@ -135,6 +135,8 @@ int RunClean(CliArgs args, const CliStreams& io) {
     }
     Print(io.err, text);
   }
-  const bool complete = result != WALK_STOPPED && counts.filesFailed == 0 && items.empty();
+  // A failure that spoils no count (the flush at the end) still means not everything is safe.
+  const bool complete = result != WALK_STOPPED && counts.filesFailed == 0 && items.empty() &&
+                        reporter.Failures() == 0;
   return complete ? kExitDone : kExitPartly;
 }

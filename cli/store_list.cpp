@@ -1,7 +1,6 @@
 // Reading the store for the command line.
 #include "cli/store_list.h"
 
-#include <cerrno>
 #include <string_view>
 
 #include "platform/file.h"
@@ -19,12 +18,10 @@ std::error_code ReadStoreList(StoreList& list) {
   list.listPath = ListPathIn(list.store);
   if (!IsRegularFile(list.listPath)) return {};
   CFile file;
-  errno = 0;
-  if (!file.Open(list.listPath.c_str(), CFile::modeRead)) {
-    return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-  }
-  list.contents = ReadListContents(file);
+  if (!file.Open(list.listPath.c_str(), CFile::modeRead)) return file.LastError();
+  const std::error_code unread = ReadListContents(file, list.contents);
   file.Close();
+  if (unread) return unread;
   const ListContents parts = SplitListContents(list.contents);
   if (!parts.text.empty() && parts.text.find(kRecordEnd) == std::string::npos) {
     return std::make_error_code(std::errc::illegal_byte_sequence);

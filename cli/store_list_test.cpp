@@ -7,9 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/file.h"
+#include "platform/injected_failures.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 #include "platform/test_support/temp_folder.h"
+#if defined(_WIN32)
+#include "platform/windows_system.h"
+#endif
 
 namespace {
 
@@ -55,6 +60,40 @@ TEST_F(StoreListTest, EntriesComeInFileOrderAndTextWithoutSeparatorIsRefused) {
   StoreList invalid;
   EXPECT_EQ(ReadStoreList(invalid), std::errc::illegal_byte_sequence);
   EXPECT_TRUE(invalid.entries.empty());
+}
+
+TEST_F(StoreListTest, AListThatCannotBeOpenedOrReadWholeGivesTheSystemsReason) {
+  folder.MakeDir("prog/backups");
+  folder.Write("prog/backups/list.txt", "a;b;");
+  {
+#if defined(_WIN32)
+    // Held by another program for its own use.
+    const std::error_code expected(ERROR_SHARING_VIOLATION, std::system_category());
+    CFile holder;
+    ASSERT_TRUE(holder.Open(Store() + "list.txt", CFile::modeRead));
+#else
+    const std::error_code expected = std::make_error_code(std::errc::permission_denied);
+    ScopedFailure failure(FileCall::kOpen, expected, "list.txt");
+#endif
+    StoreList list;
+    EXPECT_EQ(ReadStoreList(list), expected);
+    EXPECT_TRUE(list.entries.empty());
+  }
+  {
+    // The read that would find the end fails, after the whole list came in.
+#if defined(_WIN32)
+    const std::error_code expected(ERROR_READ_FAULT, std::system_category());
+#else
+    const std::error_code expected = std::make_error_code(std::errc::io_error);
+#endif
+    ScopedFailure failure(FileCall::kRead, expected, "list.txt", /*skip=*/1);
+    StoreList list;
+    EXPECT_EQ(ReadStoreList(list), expected);
+    EXPECT_TRUE(list.entries.empty());
+  }
+  StoreList list;
+  EXPECT_FALSE(ReadStoreList(list));
+  EXPECT_EQ(list.entries.size(), 2u);
 }
 
 TEST_F(StoreListTest, AnEntryHasACopyWhileItsOwnOrTheSharedOneIsThere) {

@@ -24,6 +24,8 @@ const char* Meaning(CleanFailure failure) {
       return "the backups folder cannot be written, the clean stops here";
     case CleanFailure::kFlushFailed:
       return "writing the backups to disk failed in";
+    case CleanFailure::kSharedCopyNotNamed:
+      return "has a copy of its own, but the shared copy of its name could not be replaced";
   }
   return "failed";
 }
@@ -55,6 +57,7 @@ void TerminalCleanReporter::EndProgress() {
 }
 
 void TerminalCleanReporter::Failure(const CleanFailureReport& report) {
+  ++m_failures;
   EndProgress();
   PrintFailure(m_io, Meaning(report.failure), report.path, report.reason);
 }

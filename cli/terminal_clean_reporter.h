@@ -26,6 +26,9 @@ class TerminalCleanReporter : public CleanReporter {
   void Failure(const CleanFailureReport& report) override;
   // The counts of the last file the walk handled.
   const WalkProgress& Progress() const { return m_progress; }
+  // How many failures were reported: some (a failed flush, a shared copy not replaced) leave
+  // every count whole and still mean that not everything asked for was done.
+  std::size_t Failures() const { return m_failures; }
   // Clears the progress line, if one is shown.
   void EndProgress();
 
@@ -38,4 +41,5 @@ class TerminalCleanReporter : public CleanReporter {
   Clock::time_point m_start;
   Clock::time_point m_lastShown;
   WalkProgress m_progress;
+  std::size_t m_failures = 0;
 };

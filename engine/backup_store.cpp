@@ -83,6 +83,14 @@ void StoreCannotBeWritten(std::error_code why) {
   ReportCleanFailure(CleanFailure::kStoreNotWritable, s_storeFolder, why);
 }
 
+// The shared names the copier could not give since it was last asked: each file still has
+// its own copy, but the copy of its name that older entries restore from is another file's.
+void ReportNamingFailures(StoreCopier& copier, bool waitForAll) {
+  for (const SharedNamer::Failure& failure : copier.TakeNamingFailures(waitForAll)) {
+    ReportCleanFailure(CleanFailure::kSharedCopyNotNamed, failure.origin, failure.error);
+  }
+}
+
 std::string SourceFailure(std::error_code error) {
   if (error == std::errc::no_such_file_or_directory) {
     return "the file vanished before it could be copied";
@@ -122,6 +130,7 @@ void EndBackupRun() {
   s_runActive = false;
   s_programDirKnown = false;
   g_fileList.Close();
+  if (s_copier) ReportNamingFailures(*s_copier, /*waitForAll=*/true);
   const std::vector<std::string> writtenFolders =
       s_copier ? s_copier->WrittenFolders() : std::vector<std::string>();
   s_copier.reset();
@@ -161,10 +170,16 @@ void PrepareBackupStore() {
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
-    if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
+    if (s_storeFolder.empty()) {
+      // No store to write to (no program folder, or an installed copy with no absolute home
+      // folder): every file would fail alike, so the walk stops after saying so once.
+      ReportCleanFailure(CleanFailure::kListNotOpened, s_storeFolder,
+                         std::make_error_code(std::errc::no_such_file_or_directory));
+      s_storeFailed = s_runActive;
+    } else if (!listFits || !OpenListForAppend(g_fileList, g_szListPath, /*create=*/true)) {
       const std::error_code listFailure = folderMade ? folderMade : g_fileList.LastError();
       ReportCleanFailure(CleanFailure::kListNotOpened, s_storeFolder, listFailure);
-      if (!s_storeFolder.empty()) StoreCannotBeWritten(listFailure);
+      StoreCannotBeWritten(listFailure);
     } else {
       RestrictToOwner(g_szListPath);
     }
@@ -206,6 +221,8 @@ bool BackupCurrentFile() {
     std::optional<StoreCopier> single;
     StoreCopier& copier = s_copier ? *s_copier : single.emplace(s_storeFolder);
     copied = copier.Copy(g_szFilePath);
+    // Outside a run this copier is gone at once: its names are waited for here.
+    ReportNamingFailures(copier, /*waitForAll=*/!s_copier);
   }
   switch (copied.result) {
     case StoreCopyResult::kSourceFailed:

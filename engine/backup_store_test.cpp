@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/clean_reporter.h"
 #include "engine/folder_walk.h"
 #include "engine/test_tree.h"
+#include "platform/injected_failures.h"
 #include "platform/test_support/file_size_limit.h"
 
 namespace {
@@ -26,6 +28,41 @@ constexpr const char* kCopyFailed = "CopyFile failed.";
 constexpr const char* kWriteFailed = "Failed writting to backup text file";
 
 std::int32_t GoOn(const char*, const FindData*, std::int32_t) { return 1; }
+
+// Every report of a walk, in place of the desktop's boxes.
+struct CollectedReports : CleanReporter {
+  void Failure(const CleanFailureReport& report) override { reports.push_back(report); }
+  std::vector<CleanFailureReport> reports;
+};
+
+// Sets an environment variable (unsets it for nullptr) for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : m_name(name) {
+    const char* saved = std::getenv(name);
+    if (saved != nullptr) m_saved = saved;
+    m_wasSet = saved != nullptr;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (m_wasSet) {
+      ::setenv(m_name.c_str(), m_saved.c_str(), 1);
+    } else {
+      ::unsetenv(m_name.c_str());
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  std::string m_name;
+  std::string m_saved;
+  bool m_wasSet = false;
+};
 
 class BackupStoreTest : public test_tree::EngineTest {
  protected:
@@ -197,7 +234,9 @@ TEST_F(BackupStoreTest, ASharedCopyInTheWayLeavesThePathItsOwnCopy) {
   tree.MakeDir("D");
   tree.Write("D/a", "a");
   EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(Texts(), std::vector<std::string>{});
+  // The shared copy was not made, and that is said; the path is protected all the same.
+  EXPECT_EQ(Texts(), std::vector<std::string>{kCopyFailed});
+  EXPECT_TRUE(UnprotectedItems().empty());
   EXPECT_EQ(List(), tree.Path("D") + "/a;");
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a")), "a");
 }
@@ -340,6 +379,77 @@ TEST_F(BackupStoreTest, InstalledCopyKeepsItsStoreInTheUsersDataFolder) {
   EXPECT_EQ(tree.Read("home/data/quillmar/backups/list.txt"), tree.Path("D/a.txt") + ";");
   EXPECT_EQ(tree.Read("home/data/quillmar/backups/a.txtBACKUP"), "a");
   EXPECT_FALSE(tree.Exists("usr/bin/backups"));
+}
+
+TEST_F(BackupStoreTest, AnInstalledCopyWithNoStoreFolderSaysSoOnceAndStops) {
+  // An installed copy whose home folder is relative has nowhere to keep its store: however
+  // many files and folders follow, one report, and nothing written anywhere.
+  for (const char* folder :
+       {"usr", "usr/bin", "usr/share", "usr/share/quillmar", "D", "D/S", "D/T"}) {
+    tree.MakeDir(folder);
+  }
+  for (const char* folder : {"D/", "D/S/", "D/T/"}) {
+    for (const char* name : {"a", "b", "c"}) tree.Write(std::string(folder) + name, name);
+  }
+  SetProgramPathForTesting(tree.Path("usr/bin/quillmar"));
+  CollectedReports collected;
+  ScopedCleanReporter reporting(collected);
+  std::int32_t result;
+  {
+    ScopedVariable data("XDG_DATA_HOME", nullptr);
+    ScopedVariable home("HOME", "relative-home");
+    result = Walk("D");
+  }
+  EXPECT_EQ(result, WALK_STOPPED);
+  ASSERT_EQ(collected.reports.size(), 1u);
+  EXPECT_EQ(collected.reports[0].failure, CleanFailure::kListNotOpened);
+  EXPECT_EQ(collected.reports[0].path, "");
+  EXPECT_TRUE(collected.reports[0].reason);
+  EXPECT_TRUE(UnprotectedItems().empty());
+  EXPECT_FALSE(tree.Exists("usr/bin/backups"));
+  EXPECT_FALSE(std::filesystem::exists("relative-home"));
+}
+
+TEST_F(BackupStoreTest, ASharedNameThatCannotBeGivenIsReportedForItsFile) {
+  // The shared name is given on the namer's thread, by a link or by a rename over the name
+  // already there; each failure reaches the clean's report, once, with the file it was for.
+  const std::error_code failed = std::make_error_code(std::errc::io_error);
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  tree.Write("D/b", "b");
+  ASSERT_EQ(Walk("D"), WALK_DONE);  // the shared names are taken now: the next are replaced
+  for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
+    SCOPED_TRACE(call == FileCall::kLink ? "link" : "rename");
+    tree.Write("D/a", "newer a");
+    CollectedReports collected;
+    ScopedCleanReporter reporting(collected);
+    {
+      ScopedFailure failure(call, failed, "aBACKUP");
+      EXPECT_EQ(Walk("D"), WALK_DONE);
+      EXPECT_GE(failure.Failed(), 1);
+    }
+    ASSERT_EQ(collected.reports.size(), 1u);
+    EXPECT_EQ(collected.reports[0].failure, CleanFailure::kSharedCopyNotNamed);
+    EXPECT_EQ(collected.reports[0].path, tree.Path("D/a"));
+    EXPECT_EQ(collected.reports[0].reason, failed);
+    // The file itself is protected by its own copy; the shared one is still the older file.
+    EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a")), "newer a");
+    EXPECT_EQ(tree.Read("prog/backups/aBACKUP"), "a");
+    EXPECT_EQ(tree.Read("prog/backups/bBACKUP"), "b");
+  }
+}
+
+TEST_F(BackupStoreTest, AFlushThatFailsAtTheEndIsShown) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "a");
+  const std::error_code failed = std::make_error_code(std::errc::io_error);
+  {
+    ScopedFailure failure(FileCall::kFlush, failed, tree.Path("prog/backups"));
+    EXPECT_EQ(Walk("D"), WALK_DONE);
+    EXPECT_GE(failure.Failed(), 1);
+  }
+  EXPECT_EQ(Texts(),
+            std::vector<std::string>{"Writing the backups to disk failed: " + ErrorText(failed)});
 }
 
 }  // namespace

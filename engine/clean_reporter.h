@@ -17,6 +17,7 @@ enum class CleanFailure {
   kRecordNotWritten,    // the record could not be written into the open list
   kStoreNotWritable,    // the store cannot be written at all: the walk stops after this
   kFlushFailed,         // the copies and records of the clean could not be flushed to disk
+  kSharedCopyNotNamed,  // the file has its own copy, but the shared copy of its name is not it
 };
 
 // path is the file in hand, or the store's folder for kListNotOpened, kStoreNotWritable and

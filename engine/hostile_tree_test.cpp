@@ -126,8 +126,9 @@ TEST_F(HostileTreeTest, NameTooLongForTheSharedCopyStillGetsItsOwnCopy) {
 
   EXPECT_EQ(Walk(tree.Path("D")), WALK_DONE);
 
-  // NAME + "BACKUP" cannot be a name, but the path's own copy keeps the name as it is.
-  EXPECT_EQ(Texts(), Strings{});
+  // NAME + "BACKUP" cannot be a name, which is said, but the path's own copy keeps the name
+  // as it is.
+  EXPECT_EQ(Texts(), Strings{kCopyFailed});
   EXPECT_EQ(SortedCopy(ListRecords()), SortedCopy({tree.Path("D/short"), tree.Path("D/" + longest)}));
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/" + longest)), "long");
   EXPECT_EQ(Backups(), SortedCopy({"list.txt", "paths", "shortBACKUP"}));

@@ -8,6 +8,7 @@
 #include "platform/hidden_names.h"
 #include "platform/long_paths_win32.h"
 #include "platform/path_parts.h"
+#include "platform/pending_hold_win32.h"
 #include "platform/windows_system.h"
 
 namespace {
@@ -69,9 +70,7 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
       if (error == std::errc::file_exists) continue;
       return error;
     }
-    HANDLE held =
-        CreateFileLong(temp, FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+    HANDLE held = HoldPendingFile(temp);
     std::error_code error;
     if (!MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       error = LastError();

@@ -401,5 +401,10 @@ std::string ErrorText(std::error_code code) {
   if (length == 0) return code.message();
   std::string result(text, length);
   ::LocalFree(text);
+  // The system's texts end with a line break, which would double every line they end.
+  while (!result.empty() &&
+         (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
+    result.pop_back();
+  }
   return result;
 }

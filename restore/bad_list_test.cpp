@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
 
+#include "platform/injected_failures.h"
 #include "platform/test_support/run_as_nobody.h"
 #include "restore/restore_list_dlg.h"
 #include "restore/restore_list_test_fixture.h"
@@ -137,6 +139,77 @@ TEST_F(RestoreListDlgTest, ReadOnlyListIsShownAndKeepsTheRestoredEntry) {
   // The restored entry stays listed: restoring it again asks before overwriting.
   EXPECT_EQ(ReadFile(ListPath()), list);
   EXPECT_EQ(LeftoverFiles(), Texts{});
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, AListThatCannotBeReadWholeIsNeitherShownNorRewritten) {
+  const std::string f = Data("f"), g = Data("g");
+  const std::string list = ListOf({f, g});
+  WriteList(list);
+  WriteFile(BackupOf("f"), "backup of f");
+  const std::error_code readFault = std::make_error_code(std::errc::io_error);
+  std::unique_ptr<ScopedFailure> failure;
+  CRestoreListDlg dialog;
+  // The first read takes the whole list; the one that would find its end fails.
+  failure = std::make_unique<ScopedFailure>(FileCall::kRead, readFault, "list.txt", 1);
+  m_backend
+      .Then([&] {
+        EXPECT_TRUE(Shown().empty());
+        EXPECT_TRUE(dialog.Entries().empty());
+        failure.reset();
+      })
+      .Hide()
+      .Show()  // read whole now: shown
+      .Then([&] {
+        EXPECT_EQ(Shown(), (Texts{f, g}));
+        failure = std::make_unique<ScopedFailure>(FileCall::kRead, readFault, "list.txt", 1);
+      })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Then([&] { failure.reset(); });
+  dialog.DoModal();
+  ASSERT_EQ(m_backend.Messages().size(), 3u);
+  EXPECT_EQ(m_backend.Messages()[0].text, kOpenFailed);
+  EXPECT_EQ(m_backend.Messages()[1].text,
+            "Rewriting the restoration list failed: " + ErrorText(readFault));
+  EXPECT_EQ(m_backend.Messages()[2].text, "File Restored");
+  EXPECT_EQ(ReadFile(f), "backup of f");
+  EXPECT_EQ(ReadFile(ListPath()), list);
+  EXPECT_EQ(LeftoverFiles(), Texts{});
+  ExpectCleanScript();
+}
+
+TEST_F(RestoreListDlgTest, ARewriteThatFailsLeavesTheNextOneToFindItsEntry) {
+  const std::string a = Data("a"), c = Data("c"), b = Data("b");
+  WriteList(ListOf({a, c}));
+  WriteFile(BackupOf("a"), "backup of a");
+  WriteFile(BackupOf("c"), "backup of c");
+  std::unique_ptr<ScopedFailure> failure;
+  CRestoreListDlg dialog;
+  m_backend
+      .Then([&] {
+        WriteList(ListOf({a, c, b}));  // another instance records b
+        failure = std::make_unique<ScopedFailure>(
+            FileCall::kWrite, std::make_error_code(std::errc::file_too_large), "list.txt");
+      })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE)
+      .Then([&] {
+        failure.reset();
+        EXPECT_EQ(Shown(), Texts{c});
+      })
+      .Pick(IDC_LIST_ENTRIES, 0)
+      .Click(IDC_RESTORE);
+  dialog.DoModal();
+  ASSERT_EQ(m_backend.Messages().size(), 3u);
+  EXPECT_EQ(m_backend.Messages()[0].text,
+            "Rewriting the restoration list failed: " +
+                ErrorText(std::make_error_code(std::errc::file_too_large)));
+  EXPECT_EQ(m_backend.Messages()[1].text, "File Restored");
+  EXPECT_EQ(m_backend.Messages()[2].text, "File Restored");
+  EXPECT_EQ(ReadFile(c), "backup of c");
+  // c is gone; a, whose rewrite failed, and b, recorded by the other instance, stay.
+  EXPECT_EQ(Counted(SplitList(ReadFile(ListPath()))), Counted({a, b}));
   ExpectCleanScript();
 }
 

@@ -95,7 +95,13 @@ bool CRestoreListDlg::LoadRestoreList() {
     return !missing;
   }
 
-  std::string contents = ReadListContents(m_fileList);
+  std::string contents;
+  if (ReadListContents(m_fileList, contents)) {
+    // Part of a list is not the list: shown, its restores would rewrite the rest away.
+    AfxMessageBox("Openning restoration list file failed.");
+    m_fileList.Close();
+    return;
+  }
 
   if (contents.empty()) {
     AfxMessageBox("There are no files to restore");

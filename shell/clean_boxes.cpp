@@ -37,6 +37,7 @@ void ShowCleanFailureBoxes(const CleanFailureReport& report) {
       return;
     case CleanFailure::kSourceNotCopied:
     case CleanFailure::kStoreNotCopied:
+    case CleanFailure::kSharedCopyNotNamed:
       AfxMessageBox("CopyFile failed.");
       return;
     case CleanFailure::kListNotReopened:

@@ -39,20 +39,25 @@ void ListOnDisk::Restart(std::string contents) {
   m_appended = 0;
 }
 
+void ListOnDisk::Wrote(std::string text, std::size_t appended) {
+  m_known = std::move(text);
+  m_reversed = false;
+  m_appended = appended;
+}
+
 std::error_code ListOnDisk::Remove(const std::string& entry) {
   if (m_path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  std::optional<std::string> written;
+  Rewrite rewrite;
   std::string seen;
   const std::error_code failure =
       RewriteList(m_path, [&](std::string current) -> std::optional<std::string> {
-        written = Compose(current, entry);
-        if (!written) seen = std::move(current);
-        return written;
+        rewrite = Compose(current, entry);
+        if (!rewrite.text) seen = std::move(current);
+        return rewrite.text;
       });
   if (failure) return failure;
-  if (written) {
-    m_known = std::move(*written);
-    m_reversed = false;
+  if (rewrite.text) {
+    Wrote(std::move(*rewrite.text), rewrite.appended);
   } else {
     // Nothing was written: the file as it is now is what the next rewrite starts from, not
     // an empty list that would keep every later rewrite from finding its entry.
@@ -61,29 +66,32 @@ std::error_code ListOnDisk::Remove(const std::string& entry) {
   return {};
 }
 
-std::optional<std::string> ListOnDisk::Compose(const std::string& current,
-                                               const std::string& restored) {
+ListOnDisk::Rewrite ListOnDisk::Compose(const std::string& current,
+                                        const std::string& restored) const {
   std::list<std::string> order;
   std::string tail;
+  Rewrite rewrite;
   if (current.starts_with(m_known)) {
+    rewrite.appended = m_appended;
     tail = AddEntries(m_known, order, m_reversed);
     const std::string appended = current.substr(m_known.size());
     // Behind a zero byte no entry is read, so what lands there stays part of the tail.
     if (!tail.empty()) {
       tail += appended;
     } else {
-      tail = AddEntries(appended, order, /*atHead=*/true, &m_appended);
+      tail = AddEntries(appended, order, /*atHead=*/true, &rewrite.appended);
     }
   } else {
-    Restart(current);
+    // Rewritten by another instance: every entry of it counts as the front end's own.
     tail = AddEntries(current, order, /*atHead=*/true);
   }
-  const auto own = std::next(order.begin(), static_cast<std::ptrdiff_t>(m_appended));
+  const auto own = std::next(order.begin(), static_cast<std::ptrdiff_t>(rewrite.appended));
   const auto found = std::find(own, order.end(), restored);
-  if (found == order.end()) return std::nullopt;
+  if (found == order.end()) return Rewrite{};
   order.erase(found);
   std::string text;
   for (const std::string& entry : order) text += RecordOf(entry);
   text += tail;
-  return text;
+  rewrite.text = std::move(text);
+  return rewrite;
 }

@@ -24,11 +24,21 @@ class ListOnDisk {
   // list, whose head is the latest entry of the file, so a first rewrite after a load
   // reverses the file; records that other instances appended since are taken in, latest
   // first, ahead of them. A file that another instance rewrote since is taken as it is now.
-  // Nothing when the entry is not in the file any more: there is nothing to rewrite.
-  std::optional<std::string> Compose(const std::string& current, const std::string& restored);
+  // No text when the entry is not in the file any more: there is nothing to rewrite.
+  // Changes nothing here: the picture follows the file only once the new list is in place,
+  // so that a rewrite that fails leaves it as the file still is.
+  struct Rewrite {
+    std::optional<std::string> text;
+    // How many entries at the head of text came from other instances.
+    std::size_t appended = 0;
+  };
+  Rewrite Compose(const std::string& current, const std::string& restored) const;
 
  private:
   void Restart(std::string contents);
+  // The picture once text is what the file holds, appended of its head entries being other
+  // instances'.
+  void Wrote(std::string text, std::size_t appended);
 
   std::string m_path;
   std::string m_known;  // the file's contents as last read or written here

@@ -1,17 +1,24 @@
 // Reads list.txt whole, and rewrites it under the store's lock.
 #include "store/list_rewrite.h"
 
+#include <utility>
+
 #include "platform/file.h"
 #include "platform/folder_handle.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 
-std::string ReadListContents(CFile& list) {
-  std::string contents(static_cast<std::size_t>(list.GetLength()), '\0');
+std::error_code ReadListContents(CFile& list, std::string& contents) {
+  contents.assign(static_cast<std::size_t>(list.GetLength()), '\0');
   contents.resize(list.Read(contents.data(), contents.size()));
+  if (std::error_code error = list.LastError()) return error;
   char chunk[64 * 1024];
-  while (std::size_t got = list.Read(chunk, sizeof chunk)) contents.append(chunk, got);
-  return contents;
+  for (;;) {
+    // Read stops short only at the end or on a failure, which LastError() tells apart.
+    const std::size_t got = list.Read(chunk, sizeof chunk);
+    contents.append(chunk, got);
+    if (got < sizeof chunk) return list.LastError();
+  }
 }
 
 std::error_code RewriteList(const std::string& listPath,
@@ -24,8 +31,12 @@ std::error_code RewriteList(const std::string& listPath,
   if (lock.error()) return lock.error();
   CFile list;
   if (!list.Open(listPath, CFile::modeRead)) return list.LastError();
-  const std::optional<std::string> rewritten = compose(ReadListContents(list));
+  std::string contents;
+  const std::error_code unread = ReadListContents(list, contents);
   list.Close();
+  // Written back, a list cut short by a failed read would lose every entry after the cut.
+  if (unread) return unread;
+  const std::optional<std::string> rewritten = compose(std::move(contents));
   if (!rewritten) return {};
   if (std::error_code error = WriteFileReplacing(listPath.c_str(), *rewritten)) return error;
   // The new list's name, not only its contents, must survive a power cut.

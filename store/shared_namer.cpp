@@ -2,6 +2,7 @@
 #include "store/shared_namer.h"
 
 #include <system_error>
+#include <utility>
 
 #include "platform/file_copies.h"
 #include "store/copy_origin.h"
@@ -27,12 +28,21 @@ SharedNamer::~SharedNamer() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void SharedNamer::GiveNow(const Naming& naming) const {
+void SharedNamer::GiveNow(const Naming& naming) {
   const FileNote origin = OriginNoteOf(naming.origin.c_str());
   // Before the shared name appears, so that it never shows without its origin; a file system
   // that cannot keep it still gets the name.
   AttachFileNote(naming.ownCopy.c_str(), origin);
-  AddNameReplacing(naming.ownCopy, naming.shared, m_workFolder, &origin, naming.likelyTaken);
+  const std::error_code error =
+      AddNameReplacing(naming.ownCopy, naming.shared, m_workFolder, &origin, naming.likelyTaken);
+  if (!error) return;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_failures.push_back(Failure{naming.origin, error});
+}
+
+std::vector<SharedNamer::Failure> SharedNamer::TakeFailures() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return std::exchange(m_failures, {});
 }
 
 void SharedNamer::Give(std::string ownCopy, std::string shared, std::string origin,

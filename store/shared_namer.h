@@ -9,7 +9,9 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 class SharedNamer {
  public:
@@ -20,15 +22,25 @@ class SharedNamer {
   SharedNamer(const SharedNamer&) = delete;
   SharedNamer& operator=(const SharedNamer&) = delete;
 
+  // A shared name that could not be given: the file it was for (the origin) and why.
+  struct Failure {
+    std::string origin;
+    std::error_code error;
+  };
+
   // Attaches origin to the copy at ownCopy, then gives it the further name shared, as
   // AddNameReplacing does (a copy of its own, with the origin, where the file system has no
-  // hard links). A name that cannot be given is passed over: the path it is for keeps its own
-  // copy. Waits while many names are still to be given, so that the memory stays small
-  // however many files are asked for.
+  // hard links). A name that cannot be given leaves a Failure for TakeFailures: the path it
+  // is for keeps its own copy, but the shared copy of its name is not this file's. Waits
+  // while many names are still to be given, so that the memory stays small however many
+  // files are asked for.
   void Give(std::string ownCopy, std::string shared, std::string origin, bool likelyTaken);
   // Returns once every name asked for so far has been given: a copy written straight to a
   // shared name must not be overtaken by an older one still waiting.
   void Wait();
+  // The failures since the last call, in the order their names were asked for. Each is
+  // handed out once.
+  std::vector<Failure> TakeFailures();
 
  private:
   struct Naming {
@@ -38,7 +50,7 @@ class SharedNamer {
     bool likelyTaken;
   };
 
-  void GiveNow(const Naming& naming) const;
+  void GiveNow(const Naming& naming);
   void Run();
 
   const std::string m_workFolder;
@@ -51,6 +63,7 @@ class SharedNamer {
   bool m_busy = false;
   bool m_stopping = false;
   int m_waitingForAll = 0;
+  std::vector<Failure> m_failures;  // guarded by m_mutex
   std::thread m_thread;
   bool m_threadFailed = false;
 };

@@ -9,9 +9,10 @@
 #include <string>
 
 #include "platform/file_copies.h"
+#include "platform/injected_failures.h"
+#include "platform/test_support/file_system_without_links.h"
 #include "platform/test_support/temp_folder.h"
 #include "store/copy_origin.h"
-#include "platform/test_support/file_system_without_links.h"
 
 namespace {
 
@@ -97,6 +98,34 @@ TEST_F(SharedNamerTest, WithoutHardLinksTheSharedCopyIsItsOwnFileWithItsOrigin) 
   // Changing the own copy leaves the shared one as it was: they are two files.
   folder.Write("store/paths/f7", "changed");
   EXPECT_EQ(TempFolder::Read(Shared("aBACKUP")), "7");
+}
+
+TEST_F(SharedNamerTest, EveryNameThatCannotBeGivenIsHandedOutOnceInTheOrderAskedFor) {
+  // More failures than the thread takes in one batch, among names that are given.
+#if defined(_WIN32)
+  const std::error_code failed(1117 /* ERROR_IO_DEVICE */, std::system_category());
+#else
+  const std::error_code failed = std::make_error_code(std::errc::io_error);
+#endif
+  constexpr int kFiles = 150;
+  SharedNamer namer(folder.Path("store"));
+  {
+    ScopedFailure failure(FileCall::kLink, failed, "fails");
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = (i % 2 == 0 ? "fails" : "given") + std::to_string(i) + "BACKUP";
+      namer.Give(OwnCopy(i), Shared(name), "/origin/" + std::to_string(i), false);
+    }
+    namer.Wait();
+  }
+  const std::vector<SharedNamer::Failure> failures = namer.TakeFailures();
+  ASSERT_EQ(failures.size(), static_cast<std::size_t>(kFiles / 2));
+  for (std::size_t k = 0; k < failures.size(); ++k) {
+    EXPECT_EQ(failures[k].origin, "/origin/" + std::to_string(2 * k));
+    EXPECT_EQ(failures[k].error, failed);
+  }
+  EXPECT_TRUE(namer.TakeFailures().empty());
+  EXPECT_EQ(TempFolder::Read(Shared("given1BACKUP")), "1");
+  EXPECT_FALSE(std::filesystem::exists(Shared("fails0BACKUP")));
 }
 
 }  // namespace

@@ -53,6 +53,11 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
   return {};
 }
 
+std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAll) {
+  if (waitForAll) m_sharedNames.Wait();
+  return m_sharedNames.TakeFailures();
+}
+
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
   std::string shared = SharedCopyPathIn(m_store, source);
   const bool nameSeen = m_seenNames.Add(FindFileName(source));

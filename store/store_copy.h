@@ -42,6 +42,9 @@ class StoreCopier {
   StoreCopyOutcome Copy(const char* source);
   // The folders below "paths" it copied into, each once, ending with a separator.
   const std::vector<std::string>& WrittenFolders() const { return m_writtenFolders; }
+  // The shared names that could not be given since the last call; with waitForAll, once
+  // every name asked for so far has been given or has failed.
+  std::vector<SharedNamer::Failure> TakeNamingFailures(bool waitForAll);
 
  private:
   // Makes the folder that will hold ownCopy; the error when it cannot be made. existed tells
