@@ -100,7 +100,7 @@ bool CRestoreListDlg::LoadRestoreList() {
     // Part of a list is not the list: shown, its restores would rewrite the rest away.
     AfxMessageBox("Openning restoration list file failed.");
     m_fileList.Close();
-    return;
+    return true;
   }
 
   if (contents.empty()) {
