@@ -2,8 +2,9 @@
 # The command line against real trees and a real store, without a display: each command's
 # exit status, output and the bytes of list.txt; --dry-run writes nothing; folders and entries
 # typed with "." and ".." parts; names that are not UTF-8 or hold line breaks through list,
-# list -0 and list --json; a script that cleans, deletes the originals and restores them; a
-# clean in another process while a restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+# list -0 and list --json; a script that cleans, deletes the originals and restores them;
+# versions and restore --as-of over three cleans; a clean in another process while a restore
+# runs. Usage: cli_test.sh PATH-TO-QUILLMAR
 set -uo pipefail
 work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -303,6 +304,47 @@ if command -v script >/dev/null; then
     fail "clean on a terminal" "no progress line"
   ok "progress on a terminal"
 fi
+
+# --- versions: each clean's copy comes back, and so does a file a restore replaced ------------
+rm -rf "$store"
+mkdir -p "$work/notes"
+times=()
+for text in one two three; do
+  echo "$text" >"$work/notes/n.txt"
+  run clean notes
+  expect_status "versions: clean of '$text'" 0
+  times+=("$(date -u '+%Y-%m-%d %H:%M:%S')")
+  sleep 1.1  # each clean in a second of its own, as the versions' names count seconds
+done
+run versions notes/n.txt
+expect_status "versions" 0
+[[ $(wc -l <"$out") == 3 && $(sed -n 1p "$out") == *" latest "* &&
+  $(grep -c " version " "$out") == 2 ]] || fail "versions" "not the own copy and two versions"
+for i in 0 1 2; do
+  want=$(printf 'one\ntwo\nthree\n' | sed -n "$((i + 1))p")
+  run restore --yes --as-of "${times[$i]}" notes/n.txt
+  expect_status "restore --as-of ${times[$i]}" 0
+  [[ $(cat "$work/notes/n.txt") == "$want" ]] ||
+    fail "restore --as-of ${times[$i]}" "got '$(cat "$work/notes/n.txt")', not '$want'"
+done
+# Each restore over the file kept the file it replaced, and the entry has left the list: the
+# path is still found by its copies.
+run versions notes/n.txt
+[[ $(grep -c " version " "$out") -ge 5 ]] || fail "versions after restores" "replaced files not kept"
+echo "edited by hand" >"$work/notes/n.txt"
+run restore --yes --as-of "${times[2]}" notes/n.txt
+grep -q "kept as $store/versions/" "$out" || fail "restore keeps what it replaces" "no version named"
+kept=$(sed -n 's/^  the file it replaced is kept as //p' "$out")
+[[ $(cat "$kept" 2>/dev/null) == "edited by hand" ]] || fail "restore keeps what it replaces" "$kept"
+run restore --as-of 1970-01-01 notes/n.txt
+expect_status "restore --as-of before any copy" 1
+grep -q "no copy taken at or before 1970-01-01 235959 UTC" "$err" ||
+  fail "restore --as-of before any copy" "no reason given"
+run restore --as-of yesterday notes/n.txt
+expect_status "restore --as-of with a word" 2
+run versions notes/never.txt
+expect_status "versions of a path never cleaned" 1
+ok "versions and restore --as-of"
 
 # --- a clean in another process while a restore runs ---------------------------------------
 rm -rf "$store"

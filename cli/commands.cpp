@@ -4,7 +4,9 @@
 const char* const kCommandsSynopsis =
     "       quillmar clean [--dry-run] [--files PATTERN] FOLDER\n"
     "       quillmar list [--under FOLDER] [--json | -0]\n"
-    "       quillmar restore [--yes | --no-clobber] (ENTRY... | --under FOLDER | --all)\n"
+    "       quillmar restore [--yes | --no-clobber] [--as-of TIME]\n"
+    "                        (ENTRY... | --under FOLDER | --all)\n"
+    "       quillmar versions ENTRY\n"
     "       quillmar store\n";
 
 namespace {
@@ -14,8 +16,11 @@ struct Command {
   int (*run)(CliArgs args, const CliStreams& io);
 };
 
-constexpr Command kCommands[] = {
-    {"clean", RunClean}, {"list", RunList}, {"restore", RunRestore}, {"store", RunStore}};
+constexpr Command kCommands[] = {{"clean", RunClean},
+                                 {"list", RunList},
+                                 {"restore", RunRestore},
+                                 {"versions", RunVersions},
+                                 {"store", RunStore}};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/as_of_time.h"
 #include "cli/commands.h"
 #include "cli/entry_text.h"
 #include "cli/store_list.h"
@@ -15,11 +16,13 @@
 #include "platform/terminal.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
+#include "store/versions.h"
 
 namespace {
 
 constexpr const char* kRestoreUsage =
-    "Usage: quillmar restore [--yes | --no-clobber] (ENTRY... | --under FOLDER | --all)\n";
+    "Usage: quillmar restore [--yes | --no-clobber] [--as-of TIME]\n"
+    "                        (ENTRY... | --under FOLDER | --all)\n";
 
 constexpr const char* kRestoreHelp =
     "\n"
@@ -31,6 +34,11 @@ constexpr const char* kRestoreHelp =
     "Options:\n"
     "  --under FOLDER  every entry in FOLDER or below it\n"
     "  --all           every entry\n"
+    "  --as-of TIME    from the newest copy of each path taken at or before TIME (UTC):\n"
+    "                  2026-12-07 (the end of that day), 2026-12-07 22:15,\n"
+    "                  2026-12-07T22:15:03 or 2026-12-07 221503 (as `quillmar versions`\n"
+    "                  prints it); an ENTRY then need not be in the list any more, only\n"
+    "                  have copies in the store\n"
     "  --yes           answer yes to every question: replace files that are there, and\n"
     "                  restore a shared copy last taken from another file of the same name\n"
     "  --no-clobber    answer no to every question: such entries are left as they are\n"
@@ -38,22 +46,25 @@ constexpr const char* kRestoreHelp =
     "\n"
     "Without --yes or --no-clobber each question is asked on the terminal and read from\n"
     "standard input; an answer other than y or yes is no, and the end of the input is no\n"
-    "answer: the entry is left, and said so. Exit status: 0 when every chosen entry was\n"
+    "answer: the entry is left, and said so. A file that a restore replaces is first kept in\n"
+    "the store as a version of its path (see `quillmar versions`). Exit status: 0 when\n"
+    "every chosen entry was\n"
     "restored, 1 when one was not (said on standard error), 2 for a usage error.\n";
 
 enum class Answers { kAsk, kYes, kNo };
 
 class TerminalConversation : public RestoreConversation {
  public:
-  TerminalConversation(const CliStreams& io, Answers answers, const std::vector<std::string>& fileOrder)
+  TerminalConversation(const CliStreams& io, Answers answers,
+                       const std::vector<std::string>& fileOrder)
       : m_io(io), m_answers(answers) {
     // Head first, as the dialog keeps them: the rewrite then writes the list as it would.
     for (const std::string& entry : fileOrder) m_entries.push_front(entry);
   }
 
   bool RestoreFromOtherOrigin(const std::string& origin, const std::string& entry) override {
-    return Ask("The backup copy of " + entry + " was last taken from another file:\n  " +
-               origin + "\nRestore that file's contents to " + entry + "?");
+    return Ask("The backup copy of " + entry + " was last taken from another file:\n  " + origin +
+               "\nRestore that file's contents to " + entry + "?");
   }
   bool Overwrite(const std::string& entry) override {
     return Ask(entry + " already exists. Overwrite it?");
@@ -90,10 +101,28 @@ class TerminalConversation : public RestoreConversation {
   bool m_unanswered = false;
 };
 
-// Restores one entry; false when it was not restored, after saying why on standard error.
-bool RestoreOne(const StoreList& list, const std::string& entry, ListOnDisk& onDisk,
-                TerminalConversation& conversation, const CliStreams& io) {
-  const RestoreOutcome outcome = RestoreEntry(list.store, entry, onDisk, conversation);
+// The copy of entry's path to restore as of asOf: the newest taken at or before it.
+std::optional<std::string> CopyAsOf(const std::string& store, const std::string& entry,
+                                    std::int64_t asOf) {
+  for (const Version& copy : CopiesOf(store, entry)) {
+    if (copy.timeKnown && copy.takenAt <= asOf) return copy.path;
+  }
+  return std::nullopt;
+}
+
+// Restores one entry, from its newest copy or, with asOf, from the newest taken by then;
+// false when it was not restored, after saying why on standard error.
+bool RestoreOne(const StoreList& list, const std::string& entry, std::optional<std::int64_t> asOf,
+                ListOnDisk& onDisk, TerminalConversation& conversation, const CliStreams& io) {
+  RestoreOutcome outcome;
+  if (!asOf) {
+    outcome = RestoreEntry(list.store, entry, onDisk, conversation);
+  } else if (const std::optional<std::string> copy = CopyAsOf(list.store, entry, *asOf)) {
+    outcome = RestoreEntryFrom(list.store, entry, *copy, onDisk, conversation);
+  } else {
+    PrintFailure(io, "no copy taken at or before " + VersionTimeText(*asOf) + " UTC", entry);
+    return false;
+  }
   switch (outcome.result) {
     case RestoreResult::kDeclined:
       PrintFailure(io,
@@ -128,6 +157,9 @@ bool RestoreOne(const StoreList& list, const std::string& entry, ListOnDisk& onD
   Print(io.out, std::string(outcome.result == RestoreResult::kRestored ? "restored: "
                                                                        : "restored, replacing: ") +
                     entry + "\n");
+  if (!outcome.keptVersion.empty()) {
+    Print(io.out, "  the file it replaced is kept as " + outcome.keptVersion + "\n");
+  }
   return complete;
 }
 
@@ -137,6 +169,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   Answers answers = Answers::kAsk;
   bool all = false;
   std::optional<std::string> under;
+  std::optional<std::int64_t> asOf;
   std::vector<std::string> named;
   bool onlyNames = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -149,11 +182,20 @@ int RunRestore(CliArgs args, const CliStreams& io) {
     } else if (arg == "--yes" || arg == "--no-clobber") {
       const Answers given = arg == "--yes" ? Answers::kYes : Answers::kNo;
       if (answers != Answers::kAsk && answers != given) {
-        return UsageError(io, "restore", "--yes and --no-clobber exclude each other", kRestoreUsage);
+        return UsageError(io, "restore", "--yes and --no-clobber exclude each other",
+                          kRestoreUsage);
       }
       answers = given;
     } else if (arg == "--all") {
       all = true;
+    } else if (arg == "--as-of") {
+      if (++i == args.size())
+        return UsageError(io, "restore", "--as-of needs a TIME", kRestoreUsage);
+      asOf = ParseAsOfTime(args[i]);
+      if (!asOf) {
+        return UsageError(io, "restore", "'" + std::string(args[i]) + "' is not a time",
+                          kRestoreUsage);
+      }
     } else if (arg == "--under") {
       if (++i == args.size()) {
         return UsageError(io, "restore", "--under needs a FOLDER", kRestoreUsage);
@@ -171,7 +213,9 @@ int RunRestore(CliArgs args, const CliStreams& io) {
       named.emplace_back(arg);
     }
   }
-  if (static_cast<int>(all) + static_cast<int>(under.has_value()) + static_cast<int>(!named.empty()) != 1) {
+  if (static_cast<int>(all) + static_cast<int>(under.has_value()) +
+          static_cast<int>(!named.empty()) !=
+      1) {
     return UsageError(io, "restore", "give ENTRY..., --under FOLDER or --all", kRestoreUsage);
   }
 
@@ -204,6 +248,14 @@ int RunRestore(CliArgs args, const CliStreams& io) {
       found = std::find_if(list.entries.begin(), list.entries.end(),
                            [&](const std::string& entry) { return IsSamePath(entry, absolute); });
     }
+    if (found == list.entries.end() && asOf) {
+      // As of a time, a path is found by its copies, in the list or not.
+      const std::string path = TypedStorePath(list, name);
+      if (!CopiesOf(list.store, path).empty()) {
+        choose(path);
+        continue;
+      }
+    }
     if (found == list.entries.end()) {
       PrintFailure(io, "not in the restoration list", name);
       complete = false;
@@ -223,7 +275,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   onDisk.Loaded(list.listPath, list.contents);
   TerminalConversation conversation(io, answers, list.entries);
   for (const std::string& entry : chosen) {
-    if (!RestoreOne(list, entry, onDisk, conversation, io)) {
+    if (!RestoreOne(list, entry, asOf, onDisk, conversation, io)) {
       complete = false;
       continue;
     }

@@ -30,6 +30,15 @@ std::error_code ReadStoreList(StoreList& list) {
   return {};
 }
 
+std::string TypedStorePath(const StoreList& list, const std::string& typed) {
+  for (const std::string& entry : list.entries) {
+    if (entry == typed) return entry;
+  }
+  std::string absolute = typed;
+  if (MakeAbsolute(absolute)) return typed;
+  return absolute;
+}
+
 bool HasCopy(const std::string& store, const std::string& entry) {
   const std::optional<std::string> own = OwnCopyPathIn(store, entry);
   return (own && IsRegularFile(*own)) || IsRegularFile(SharedCopyPathIn(store, entry));

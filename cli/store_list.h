@@ -20,6 +20,11 @@ struct StoreList {
 // for the latter).
 std::error_code ReadStoreList(StoreList& list);
 
+// The path a typed ENTRY names in the store: an entry of the list exactly as typed, else the
+// typed path made absolute and resolved (MakeAbsolute), which finds its copies (store_layout.h,
+// versions.h) whether or not it is still in the list.
+std::string TypedStorePath(const StoreList& list, const std::string& typed);
+
 // True when entry has a copy to come back from: its own, or the shared one of its name.
 bool HasCopy(const std::string& store, const std::string& entry);
 

@@ -46,18 +46,12 @@ void FinishRestore(const std::string& entry, ListOnDisk& list, RestoreConversati
   outcome.flushError = FlushFileSystemOf(entry.c_str());
 }
 
-}  // namespace
-
-RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
-                            RestoreConversation& conversation) {
+// Puts the open copy back at entry, asking as RestoreEntry says; ownCopy when the copy is the
+// entry's own (or one of its versions), which needs no question about its origin.
+RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entry,
+                               const SourceFile& copy, bool ownCopy, ListOnDisk& list,
+                               RestoreConversation& conversation) {
   RestoreOutcome outcome;
-  SourceFile copy;
-  bool ownCopy = false;
-  if (const std::error_code failure = OpenCopy(store, entry, copy, ownCopy)) {
-    outcome.result = IsMissing(failure) ? RestoreResult::kCopyMissing : RestoreResult::kCopyFailed;
-    outcome.error = failure;
-    return outcome;
-  }
   // Files of the same name share one copy: say so before putting another file's contents
   // at this path.
   if (!ownCopy) {
@@ -104,6 +98,34 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
   outcome.result = RestoreResult::kRestoredOverwriting;
   FinishRestore(entry, list, conversation, outcome);
   return outcome;
+}
+
+}  // namespace
+
+RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
+                            RestoreConversation& conversation) {
+  SourceFile copy;
+  bool ownCopy = false;
+  if (const std::error_code failure = OpenCopy(store, entry, copy, ownCopy)) {
+    RestoreOutcome outcome;
+    outcome.result = IsMissing(failure) ? RestoreResult::kCopyMissing : RestoreResult::kCopyFailed;
+    outcome.error = failure;
+    return outcome;
+  }
+  return RestoreFromCopy(store, entry, copy, ownCopy, list, conversation);
+}
+
+RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
+                                const std::string& copyPath, ListOnDisk& list,
+                                RestoreConversation& conversation) {
+  SourceFile copy;
+  if (const std::error_code failure = copy.Open(copyPath.c_str())) {
+    RestoreOutcome outcome;
+    outcome.result = IsMissing(failure) ? RestoreResult::kCopyMissing : RestoreResult::kCopyFailed;
+    outcome.error = failure;
+    return outcome;
+  }
+  return RestoreFromCopy(store, entry, copy, /*ownCopy=*/true, list, conversation);
 }
 
 std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,

@@ -56,6 +56,12 @@ struct RestoreOutcome {
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
                             RestoreConversation& conversation);
 
+// As RestoreEntry, from the copy at copyPath: one of the entry's own copies (its latest, or a
+// version, see versions.h), so no question about another origin is asked.
+RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
+                                const std::string& copyPath, ListOnDisk& list,
+                                RestoreConversation& conversation);
+
 // Takes an entry whose copies are gone out of the list, as a restore would: DropEntry, then
 // the rewrite. On failure returns why.
 std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,

@@ -81,9 +81,11 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
         m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
         return {StoreCopyResult::kOwnCopy, {}};
       }
-      // The copy about to be replaced stays, as a version of the path.
+      // The copy about to be replaced stays, as a version of the path named by the time its
+      // clean took it; a copy that noted no time is named by this clean's.
       if (IsRegularFile(*own)) {
-        if (const std::error_code kept = KeepAsVersion(m_store, *own, source, m_takenAt)) {
+        const std::int64_t takenAt = taken ? taken->takenAt : m_takenAt;
+        if (const std::error_code kept = KeepAsVersion(m_store, *own, source, takenAt)) {
           return {StoreCopyResult::kStoreFailed, kept};
         }
       }

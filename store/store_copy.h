@@ -2,7 +2,7 @@
 // one file with two names where the file system has hard links, carrying its origin. A file
 // whose contents stamp (ContentsStamp) equals the one its own copy was taken with is not
 // copied again; one that changed replaces its own copy, which is kept first as a version of
-// the path (versions.h), named by the time the clean started. The
+// the path (versions.h), named by the time the clean that took it started. The
 // origin and the shared name follow the own copy on a thread of their own; every one is given
 // by the time the copier is gone.
 #pragma once
@@ -52,7 +52,7 @@ class StoreCopier {
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
 
   std::string m_store;
-  // When this clean started: the time its versions are named by.
+  // When this clean started: noted with each own copy it takes.
   std::int64_t m_takenAt;
   std::string m_madeFolder;
   bool m_madeFolderExisted = false;
