@@ -140,10 +140,13 @@ mv "$work/e.kept" "$store/paths$work/data/other/e.txt"
 mv "$work/e.shared" "$store/e.txtBACKUP"
 run store
 expect_status "store" 0
+# Each own copy is its name's shared copy: in all, the bytes of the four files once.
 [[ $(cat "$out") == "Store: $store/
 Entries: 4
 Shared copies: 4
-Own copies: 4" ]] || fail "store" "not the store's counts"
+Own copies: 4
+Versions: 0
+Bytes: own copies 23, shared copies 23, versions 0; in all 23" ]] || fail "store" "not the store's counts"
 ok "list, list --under, list --json, store"
 
 # --- restore: the questions, answered by the terminal or by the options --------------------
@@ -345,6 +348,47 @@ expect_status "restore --as-of with a word" 2
 run versions notes/never.txt
 expect_status "versions of a path never cleaned" 1
 ok "versions and restore --as-of"
+
+# --- prune: only versions go, and only as asked; store counts their bytes ---------------------
+run store
+versions_before=$(sed -n 's/^Versions: //p' "$out")
+((versions_before >= 5)) || fail "store" "counts $versions_before versions"
+grep -q '^Bytes: own copies [0-9]*, shared copies [0-9]*, versions [0-9]*; in all [0-9]*$' "$out" ||
+  fail "store" "no bytes"
+for args in "prune" "prune --dry-run --keep-last 1"; do
+  run $args
+  expect_status "$args" 0
+  run store
+  [[ $(sed -n 's/^Versions: //p' "$out") == "$versions_before" ]] || fail "$args" "removed versions"
+done
+run prune --keep-last 1
+expect_status "prune --keep-last 1" 0
+[[ $(grep -c '^removed: ' "$out") == $((versions_before - 1)) ]] || fail "prune --keep-last 1" "not all but one"
+grep -q "^Removed $((versions_before - 1)) versions, [1-9][0-9]* bytes freed$" "$out" ||
+  fail "prune --keep-last 1" "no summary"
+run versions notes/n.txt
+[[ $(grep -c ' latest ' "$out") == 1 && $(grep -c ' version ' "$out") == 1 ]] ||
+  fail "prune --keep-last 1" "not the own copy and one version left"
+run prune --older-than 0
+expect_status "prune --older-than 0" 0
+run restore --yes --as-of "$(date -u '+%Y-%m-%d %H:%M:%S')" notes/n.txt
+expect_status "restore after prune" 0
+[[ $(cat "$work/notes/n.txt") == three ]] || fail "restore after prune" "not the latest copy"
+run prune --keep-last x
+expect_status "prune --keep-last x" 2
+ok "prune and store"
+
+# --- a clean of an unchanged tree copies nothing and adds nothing to the store ---------------
+run clean notes
+run store
+bytes_once=$(grep '^Bytes:' "$out")
+for again in 1 2; do
+  run clean notes
+  expect_status "unchanged clean $again" 0
+done
+run store
+[[ $(grep '^Bytes:' "$out") == "$bytes_once" ]] || fail "unchanged cleans" "the store grew: $(grep '^Bytes:' "$out")"
+ok "unchanged cleans"
 
 # --- a clean in another process while a restore runs ---------------------------------------
 rm -rf "$store"

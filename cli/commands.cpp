@@ -7,6 +7,7 @@ const char* const kCommandsSynopsis =
     "       quillmar restore [--yes | --no-clobber] [--as-of TIME]\n"
     "                        (ENTRY... | --under FOLDER | --all)\n"
     "       quillmar versions ENTRY\n"
+    "       quillmar prune [--dry-run] [--keep-last N] [--older-than DAYS]\n"
     "       quillmar store\n";
 
 namespace {
@@ -16,11 +17,9 @@ struct Command {
   int (*run)(CliArgs args, const CliStreams& io);
 };
 
-constexpr Command kCommands[] = {{"clean", RunClean},
-                                 {"list", RunList},
-                                 {"restore", RunRestore},
-                                 {"versions", RunVersions},
-                                 {"store", RunStore}};
+constexpr Command kCommands[] = {{"clean", RunClean},     {"list", RunList},
+                                 {"restore", RunRestore}, {"versions", RunVersions},
+                                 {"prune", RunPrune},     {"store", RunStore}};
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 // The command line's commands, each run with the arguments after its name: clean, list,
-// restore, versions and store. Each returns the process's exit code (cli_io.h).
+// restore, versions, prune and store. Each returns the process's exit code (cli_io.h).
 #pragma once
 
 #include <string_view>
@@ -16,6 +16,7 @@ int RunList(CliArgs args, const CliStreams& io);
 int RunRestore(CliArgs args, const CliStreams& io);
 int RunStore(CliArgs args, const CliStreams& io);
 int RunVersions(CliArgs args, const CliStreams& io);
+int RunPrune(CliArgs args, const CliStreams& io);
 
 // The synopsis of every command, for the program's own --help.
 extern const char* const kCommandsSynopsis;

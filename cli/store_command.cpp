@@ -1,5 +1,7 @@
 // quillmar store: where the backups folder is, and how many entries and copies it holds.
+#include <map>
 #include <string>
+#include <utility>
 
 #include "cli/commands.h"
 #include "cli/store_list.h"
@@ -7,6 +9,7 @@
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 #include "store/store_layout.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -16,11 +19,17 @@ constexpr const char* kStoreHelp =
     "\n"
     "Prints where this copy of Quillmar keeps its backups, how many entries its restoration\n"
     "list holds, and how many copies the folder holds: the shared copies (NAME + \"BACKUP\",\n"
-    "one per file name) and the paths' own copies below paths/.\n";
+    "one per file name), the paths' own copies below paths/ and their older versions below\n"
+    "versions/; then the bytes each kind takes, and all of them together, a file with\n"
+    "several names (a hard link) counted once.\n";
+
+using FileKey = std::pair<std::uint64_t, std::uint64_t>;
 
 struct Counts {
   std::uint64_t files = 0;
-  std::error_code failure;  // the first folder that could not be read
+  std::uint64_t bytes = 0;                 // each file once
+  std::map<FileKey, std::uint64_t> sizes;  // the files counted in bytes, and their sizes
+  std::error_code failure;                 // the first folder that could not be read
 };
 
 // Counts the files below folder, however deep, that keep(name) accepts.
@@ -44,6 +53,12 @@ void CountFiles(const std::string& folder, bool recurse, Keep keep, Counts& coun
       }
     } else if (keep(name)) {
       ++counts.files;
+      FileIdentity identity;
+      const std::string path = folder + kPathSeparator + name;
+      if (!IdentifyFile(path.c_str(), identity) &&
+          counts.sizes.emplace(FileKey{identity.device, identity.index}, identity.size).second) {
+        counts.bytes += identity.size;
+      }
     }
   } while (search.Next(data, ended));
   if (ended && !counts.failure) counts.failure = ended;
@@ -68,24 +83,43 @@ int RunStore(CliArgs args, const CliStreams& io) {
   std::string folder = list.store;
   folder.pop_back();
   Counts shared;
-  CountFiles(folder, false, [](const std::string& name) {
-    return name.ends_with(kCopySuffix) && !IsStoreTemporary(name);
-  }, shared);
+  CountFiles(
+      folder, false,
+      [](const std::string& name) {
+        return name.ends_with(kCopySuffix) && !IsStoreTemporary(name);
+      },
+      shared);
   Counts own;
-  CountFiles(folder + kPathSeparator + std::string(kMirrorFolderName), true,
-             [](const std::string& name) { return !IsStoreTemporary(name); }, own);
+  CountFiles(
+      folder + kPathSeparator + std::string(kMirrorFolderName), true,
+      [](const std::string& name) { return !IsStoreTemporary(name); }, own);
+
+  Counts versions;
+  CountFiles(
+      folder + kPathSeparator + std::string(kVersionsFolderName), true,
+      [](const std::string& name) { return ParseVersionFileName(name).has_value(); }, versions);
+  // A file under two kinds (an own copy that is also its name's shared copy) counts once.
+  std::map<FileKey, std::uint64_t> all = own.sizes;
+  all.insert(shared.sizes.begin(), shared.sizes.end());
+  all.insert(versions.sizes.begin(), versions.sizes.end());
+  std::uint64_t allBytes = 0;
+  for (const auto& [key, size] : all) allBytes += size;
 
   std::string text = "Store: " + list.store + (IsFolder(folder) ? "" : " (not made yet)") + "\n";
   text += "Entries: " + std::to_string(list.entries.size()) + "\n";
   text += "Shared copies: " + std::to_string(shared.files) + "\n";
   text += "Own copies: " + std::to_string(own.files) + "\n";
+  text += "Versions: " + std::to_string(versions.files) + "\n";
+  text += "Bytes: own copies " + std::to_string(own.bytes) + ", shared copies " +
+          std::to_string(shared.bytes) + ", versions " + std::to_string(versions.bytes) +
+          "; in all " + std::to_string(allBytes) + "\n";
   Print(io.out, text);
   bool complete = true;
   if (listFailure) {
     PrintFailure(io, "cannot read the restoration list", list.listPath, listFailure);
     complete = false;
   }
-  for (const Counts* counts : {&shared, &own}) {
+  for (const Counts* counts : {&shared, &own, &versions}) {
     if (counts->failure) {
       PrintFailure(io, "cannot read all of the backups folder", list.store, counts->failure);
       complete = false;

@@ -63,7 +63,7 @@ man -l "$root/share/man/man1/quillmar.1.gz" 2>/dev/null | grep -q 'XDG_DATA_HOME
 echo "ok: man page for $version renders without warnings"
 # It says what the program does: every option of every command's help, and the store's layout.
 manual=$(LC_ALL=C MANWIDTH=1000 man -l "$root/share/man/man1/quillmar.1.gz" 2>/dev/null | col -bx)
-for command in clean list restore versions store; do
+for command in clean list restore versions prune store; do
   for option in $(env -u DISPLAY "$root/bin/quillmar" "$command" --help | sed -n 's/^  \(-[-a-z0-9]*\).*/\1/p'); do
     grep -qF -- "$option" <<<"$manual" || fail "man page: no $option of $command"
   done

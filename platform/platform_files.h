@@ -81,6 +81,20 @@ class DirectorySearch {
 // same folder. A path that is not a folder gives std::errc::not_a_directory.
 std::error_code IdentifyFolder(const char* path, std::uint64_t& device, std::uint64_t& inode);
 
+// The identity of the file at path (links followed): device and inode on Linux, the volume
+// serial number and the file index on Windows, so that the names of one file (hard links)
+// give the same; and its size in bytes.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  std::uint64_t size = 0;
+  std::uint64_t links = 1;  // how many names the file has
+};
+std::error_code IdentifyFile(const char* path, FileIdentity& identity);
+
+// Removes the name path of a file (the file itself once it has no other name).
+std::error_code RemoveFile(const char* path);
+
 // The full path of the running executable. Tests redirect it with SetProgramPathForTesting so
 // that the backups folder lands in a temporary folder.
 std::string GetProgramPath();

@@ -3,8 +3,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <pthread.h>
 #include <linux/magic.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -79,7 +79,6 @@ std::string& ProgramPathOverride() {
   static std::string path;
   return path;
 }
-
 
 }  // namespace
 
@@ -244,16 +243,27 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   return std::string(value, static_cast<std::size_t>(n));
 }
 
+std::error_code IdentifyFile(const char* path, FileIdentity& identity) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return LastError();
+  identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+              static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_nlink)};
+  return {};
+}
+
+std::error_code RemoveFile(const char* path) {
+  return ::unlink(path) == 0 ? std::error_code() : LastError();
+}
+
 std::optional<std::string> ContentsStamp(const char* path) {
   struct stat st;
   if (::stat(path, &st) != 0) return std::nullopt;
   char stamp[160];
-  std::snprintf(stamp, sizeof stamp, "%llx:%llx:%llx:%lld.%09ld:%lld.%09ld",
-                static_cast<unsigned long long>(st.st_dev),
-                static_cast<unsigned long long>(st.st_ino),
-                static_cast<unsigned long long>(st.st_size),
-                static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
-                static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec);
+  std::snprintf(
+      stamp, sizeof stamp, "%llx:%llx:%llx:%lld.%09ld:%lld.%09ld",
+      static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+      static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+      st.st_mtim.tv_nsec, static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec);
   return stamp;
 }
 

@@ -305,6 +305,22 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
   return out.Publish(destination, failIfExists);
 }
 
+std::error_code IdentifyFile(const char* path, FileIdentity& identity) {
+  HandleGuard file(OpenForIdentity(path));
+  if (file.get() == INVALID_HANDLE_VALUE) return LastError();
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file.get(), &info)) return LastError();
+  identity = {info.dwVolumeSerialNumber,
+              (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+              (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+              info.nNumberOfLinks};
+  return {};
+}
+
+std::error_code RemoveFile(const char* path) {
+  return DeleteFileLong(path) ? std::error_code() : LastError();
+}
+
 std::optional<std::string> ContentsStamp(const char* path) {
   HandleGuard file(OpenForIdentity(path));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/file.h"
 #include "platform/file_copies.h"
@@ -64,28 +64,10 @@ bool ParseNumber(std::string_view text, unsigned& value) {
 // is fileName.
 bool ParseVersionName(std::string_view name, std::string_view fileName, std::int64_t& takenAt,
                       int& sequence) {
-  const auto [stem, extension] = StemAndExtension(fileName);
-  const std::string head = std::string(stem) + " (";
-  const std::string tail = ")" + std::string(extension);
-  if (name.size() <= head.size() + tail.size() || !name.starts_with(head) ||
-      !name.ends_with(tail)) {
-    return false;
-  }
-  std::string_view middle = name.substr(head.size(), name.size() - head.size() - tail.size());
-  sequence = 1;
-  const std::size_t utc = middle.rfind(kUtc);
-  if (utc == std::string_view::npos) return false;
-  if (utc + kUtc.size() != middle.size()) {
-    unsigned number = 0;
-    if (middle[utc + kUtc.size()] != ' ' ||
-        !ParseNumber(middle.substr(utc + kUtc.size() + 1), number) || number < 2) {
-      return false;
-    }
-    sequence = static_cast<int>(number);
-  }
-  const std::optional<std::int64_t> time = ParseVersionTime(middle.substr(0, utc));
-  if (!time) return false;
-  takenAt = *time;
+  const std::optional<VersionName> parsed = ParseVersionFileName(name);
+  if (!parsed || parsed->fileName != fileName) return false;
+  takenAt = parsed->takenAt;
+  sequence = parsed->sequence;
   return true;
 }
 
@@ -126,6 +108,63 @@ std::optional<std::int64_t> ParseVersionTime(std::string_view text) {
   CivilFromDays(days, checkYear, checkMonth, checkDay);
   if (checkMonth != month || checkDay != day) return std::nullopt;  // 31 April, 29 February
   return days * kSecondsPerDay + hour * 3600 + minute * 60 + second;
+}
+
+std::optional<VersionName> ParseVersionFileName(std::string_view name) {
+  // The time stands after the last " (" that a time follows: a stem may hold " (" itself.
+  for (std::size_t open = name.rfind(" ("); open != std::string_view::npos && open > 0;
+       open = name.rfind(" (", open - 1)) {
+    std::string_view rest = name.substr(open + 2);
+    if (rest.size() < 17 + kUtc.size() + 1) continue;
+    const std::optional<std::int64_t> time = ParseVersionTime(rest.substr(0, 17));
+    if (!time || rest.substr(17, kUtc.size()) != kUtc) continue;
+    rest.remove_prefix(17 + kUtc.size());
+    int sequence = 1;
+    const std::size_t close = rest.find(')');
+    if (close == std::string_view::npos) continue;
+    if (close > 0) {
+      unsigned number = 0;
+      if (rest[0] != ' ' || !ParseNumber(rest.substr(1, close - 1), number) || number < 2) continue;
+      sequence = static_cast<int>(number);
+    }
+    const std::string_view extension = rest.substr(close + 1);
+    std::string fileName(name.substr(0, open));
+    fileName += extension;
+    // The extension must be the one the name's own split gives back.
+    if (StemAndExtension(fileName).second != extension) continue;
+    return VersionName{std::move(fileName), *time, sequence};
+  }
+  return std::nullopt;
+}
+
+std::vector<Version> AllVersionsIn(const std::string& folder) {
+  std::vector<Version> versions;
+  DirectorySearch search;
+  FindData data;
+  const std::string pattern = folder + kPathSeparator + "*";
+  if (search.Start(pattern.c_str(), data)) return versions;
+  std::vector<std::string> folders;
+  std::error_code ended;
+  do {
+    const std::string_view name = data.cFileName;
+    const std::string path = folder + kPathSeparator + std::string(name);
+    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
+      if (name != "." && name != "..") folders.push_back(path);
+      continue;
+    }
+    if (const std::optional<VersionName> parsed = ParseVersionFileName(name)) {
+      FileIdentity identity;
+      IdentifyFile(path.c_str(), identity);
+      versions.push_back({path, parsed->takenAt, parsed->sequence, identity.size});
+    }
+  } while (search.Next(data, ended));
+  search.Close();
+  for (const std::string& below : folders) {
+    std::vector<Version> more = AllVersionsIn(below);
+    versions.insert(versions.end(), std::make_move_iterator(more.begin()),
+                    std::make_move_iterator(more.end()));
+  }
+  return versions;
 }
 
 std::optional<std::string> VersionPathIn(const std::string& store, std::string_view recordedPath,

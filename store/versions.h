@@ -42,6 +42,19 @@ std::string VersionTimeText(std::int64_t takenAt);
 // The time such a text names, or nothing when it is not one.
 std::optional<std::int64_t> ParseVersionTime(std::string_view text);
 
+// A version's file name read back: the file name of the path it is a version of, and when
+// it was taken. Nothing for a name that is not a version's.
+struct VersionName {
+  std::string fileName;
+  std::int64_t takenAt;
+  int sequence;
+};
+std::optional<VersionName> ParseVersionFileName(std::string_view name);
+
+// Every version below folder (the store's versions folder, or any folder in it), however deep,
+// in no particular order.
+std::vector<Version> AllVersionsIn(const std::string& folder);
+
 // The path of the version of recordedPath taken at takenAt with that sequence number, in the
 // store folder store (ending with a separator); nothing for a path that has no own copy.
 std::optional<std::string> VersionPathIn(const std::string& store, std::string_view recordedPath,
