@@ -1,9 +1,8 @@
 // For POSIX tests: another process that keeps writing new versions of one file in place, as an
 // editor or a database would while a clean copies it. Each version is one letter repeated over
-// the whole file, so a copy that mixes two versions shows at once, and the process counts its
-// writes where the test can read them, so a test can tell a copy made while the file was being
-// written from one made while the writer happened to wait (which rightly shows the file as it
-// stood, mixed or not).
+// the whole file, so a copy that mixes versions shows, and the process counts its writes where
+// the test can read them, so that a test can tell a copy made while the file was being written
+// from one made while the writer happened to wait (which rightly shows the file as it stood).
 #pragma once
 
 #include <fcntl.h>
@@ -60,8 +59,8 @@ class RewritingProcess {
   static constexpr std::size_t kChunk = 1u << 20;
 
   bool Running() const { return m_pid > 0; }
-  // The writes finished so far. A copy made while at least three ended was surely made while
-  // one began after the copy's start and ended before its end: chunks take long enough for that.
+  // The writes finished so far. Where several ended while a copy was made, the writer did not
+  // wait all along.
   std::uint64_t Writes() const { return m_writes->load(); }
 
   // True for the whole of one version of that size: one letter throughout.
@@ -69,15 +68,17 @@ class RewritingProcess {
     return contents.size() == size && !contents.empty() &&
            contents.find_first_not_of(contents.front()) == std::string_view::npos;
   }
-  // True as well for the file as it stands while the writer waits between two writes: the
-  // next version's letter up to the end of a chunk, the one before after it.
+  // True as well for the file as it stands while the writer waits, between two writes or in
+  // the middle of one: the next version's letter up to some point, the one before after it.
+  // A copy read while the writer goes on shows other mixes: an older letter before a newer
+  // one, or more than two.
   static bool IsWhatTheFileHeld(std::string_view contents, std::size_t size) {
     if (contents.size() != size || contents.empty()) return false;
     if (IsOneVersion(contents, size)) return true;
     const std::size_t split = contents.find_first_not_of(contents.front());
     const char before = contents[split];
     const char next = before == 'z' ? 'a' : static_cast<char>(before + 1);
-    return split % kChunk == 0 && contents.front() == next &&
+    return contents.front() == next &&
            contents.find_first_not_of(before, split) == std::string_view::npos;
   }
 
