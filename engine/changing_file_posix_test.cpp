@@ -142,7 +142,7 @@ class ChangingFileTest : public test_tree::EngineTest {
   ScopedCleanReporter reporting{collected};
 };
 
-TEST_F(ChangingFileTest, WhileAnotherProcessRewritesTheFileItsCopyIsOneVersionOrTheEarlierOne) {
+TEST_F(ChangingFileTest, AFileAnotherProcessRewritesIsCopiedAsItStoodOrKeepsItsEarlierCopy) {
   RewritingProcess writer(File(), kSize);
   ASSERT_TRUE(writer.Running());
   // The writer's count when the clean has handled the file.

@@ -149,7 +149,7 @@ TEST_F(FileCopiesTest, AnOpenSourceGivesTheNoteAndContentsOfTheFileOpenedEvenOnc
   EXPECT_EQ(TempFolder::Read(folder.Path("restored")), "new contents");
 }
 
-TEST(ChangingSourceCopyTest, ACopyOfAFileRewrittenMeanwhileIsOneWholeVersionOrNoneAtAll) {
+TEST(ChangingSourceCopyTest, ACopyOfAFileRewrittenMeanwhileIsTheFileAsItStoodOrNone) {
   constexpr std::size_t kSize = 32 * RewritingProcess::kChunk;
   // A writer held up by the disk's write-back would leave the file half written for a whole
   // copy, which is then rightly copied as it stands.
