@@ -53,12 +53,15 @@ $(diff <(echo "$copies") <(echo "$records") | head -5)"
 # --- Ctrl+C typed on the terminal the clean runs in ------------------------------------------
 rm -rf "$store"
 python3 - "$q" "$work/data" "$out" <<'PY'
-import os, pty, select, sys, time
+import os, pty, select, signal, sys, time
 program, folder, log = sys.argv[1:]
 pid, terminal = pty.fork()
 if pid == 0:
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         os.environ.pop(name, None)
+    # As a shell starts a command in the foreground, even when this test itself runs in the
+    # background, where SIGINT comes ignored (and the program then rightly keeps ignoring it).
+    signal.signal(signal.SIGINT, signal.SIG_DFL)
     os.execv(program, [program, "clean", folder])
 shown = b""
 typed = False

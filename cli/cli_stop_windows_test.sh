@@ -31,10 +31,12 @@ PY
 # Wine passes its console's output on in large pieces, so Ctrl+C is typed once the first
 # record is in the list rather than once the progress shows.
 (cd "$work" && python3 - "$wine_run" "$store/list.txt" "$out" <<'PY')
-import os, pty, re, select, sys, time
+import os, pty, re, select, signal, sys, time
 wine_run, listed, log = sys.argv[1:]
 pid, terminal = pty.fork()
 if pid == 0:
+    # As a shell starts a command in the foreground, even when this test runs in the background.
+    signal.signal(signal.SIGINT, signal.SIG_DFL)
     os.execv(wine_run, [wine_run, "bin/quillmar.exe", "clean", "data"])
 shown = b""
 typed = False
