@@ -1,6 +1,6 @@
 // A file that another process or thread writes to while a clean copies it: the clean keeps only
-// a copy of one whole version, copies once more when the file changed, and reports a file that
-// changed again rather than keep a copy that mixes two versions.
+// a copy of the file as it stood, copies once more when the file changed, and reports a file
+// that changed again rather than keep a copy that mixes what was read across writes.
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
