@@ -7,6 +7,7 @@
 #include "engine/backup_store.h"
 #include "engine/clean_folder.h"
 #include "engine/folder_walk.h"
+#include "platform/stop_requests.h"
 #include "platform/terminal.h"
 
 namespace {
@@ -28,7 +29,10 @@ constexpr const char* kCleanHelp =
     "\n"
     "Progress is redrawn on standard error while it is a terminal. Exit status: 0 when every\n"
     "file that passed the filter was protected, 1 when some were not (listed at the end, and\n"
-    "in the store's unprotected.txt) or FOLDER cannot be searched, 2 for a usage error.\n";
+    "in the store's unprotected.txt) or FOLDER cannot be searched, 2 for a usage error.\n"
+    "Ctrl+C, SIGTERM or a closed terminal stops the clean after the file in hand, with all it\n"
+    "copied recorded, flushed and counted: exit status 130, 143 or 129. A second Ctrl+C ends\n"
+    "it at once.\n";
 
 struct CleanOptions {
   bool dryRun = false;
@@ -99,7 +103,8 @@ int RunClean(CliArgs args, const CliStreams& io) {
   }
 
   g_strFilter = options.pattern;
-  TerminalCleanReporter reporter(io, IsTerminal(io.err));
+  ScopedStopRequests stopRequests;
+  TerminalCleanReporter reporter(io, IsTerminal(io.err), &stopRequests);
   std::int32_t result = WALK_DONE;
   {
     ScopedCleanReporter reporting(reporter);
@@ -120,7 +125,8 @@ int RunClean(CliArgs args, const CliStreams& io) {
                       std::to_string(counts.filesVisited) +
                       " files visited would be backed up; nothing was written\n");
   } else {
-    Print(io.out, "Quillmar: " + CleanCounts(counts) + "\n");
+    const char* stopped = stopRequests.Requested() ? "stopped: " : "";
+    Print(io.out, "Quillmar: " + (stopped + CleanCounts(counts)) + "\n");
   }
   std::fflush(io.out);
   const auto& items = UnprotectedItems();
@@ -135,6 +141,7 @@ int RunClean(CliArgs args, const CliStreams& io) {
     }
     Print(io.err, text);
   }
+  if (stopRequests.Requested()) return stopRequests.ExitStatus();
   // A failure that spoils no count (the flush at the end) still means not everything is safe.
   const bool complete = result != WALK_STOPPED && counts.filesFailed == 0 && items.empty() &&
                         reporter.Failures() == 0;

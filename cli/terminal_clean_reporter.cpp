@@ -39,8 +39,9 @@ std::string CleanCounts(const WalkProgress& progress) {
          std::to_string(progress.filesFailed) + " failed";
 }
 
-TerminalCleanReporter::TerminalCleanReporter(const CliStreams& io, bool showProgress)
-    : m_io(io), m_showProgress(showProgress), m_start(Clock::now()) {
+TerminalCleanReporter::TerminalCleanReporter(const CliStreams& io, bool showProgress,
+                                             const ScopedStopRequests* stop)
+    : m_io(io), m_showProgress(showProgress), m_stop(stop), m_start(Clock::now()) {
   SetWalkProgressObserver(OnProgress, this);
 }
 
@@ -65,9 +66,10 @@ void TerminalCleanReporter::Failure(const CleanFailureReport& report) {
 bool TerminalCleanReporter::OnProgress(const WalkProgress& progress, void* context) {
   auto& self = *static_cast<TerminalCleanReporter*>(context);
   self.m_progress = progress;
-  if (!self.m_showProgress) return true;
+  const bool goOn = self.m_stop == nullptr || !self.m_stop->Requested();
+  if (!self.m_showProgress) return goOn;
   const Clock::time_point now = Clock::now();
-  if (self.m_lineShown && now - self.m_lastShown < kInterval) return true;
+  if (self.m_lineShown && now - self.m_lastShown < kInterval) return goOn;
   self.m_lastShown = now;
   const double seconds = std::chrono::duration<double>(now - self.m_start).count();
   char rate[48];
@@ -76,5 +78,5 @@ bool TerminalCleanReporter::OnProgress(const WalkProgress& progress, void* conte
   Print(self.m_io.err, "\r" + CleanCounts(progress) + rate + "\033[K");
   std::fflush(self.m_io.err);
   self.m_lineShown = true;
-  return true;
+  return goOn;
 }

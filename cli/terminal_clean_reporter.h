@@ -9,6 +9,7 @@
 #include "cli/cli_io.h"
 #include "engine/clean_reporter.h"
 #include "engine/folder_walk.h"
+#include "platform/stop_requests.h"
 
 // "1234 files visited, 56 backed up, 2 failed"
 std::string CleanCounts(const WalkProgress& progress);
@@ -19,8 +20,10 @@ class TerminalCleanReporter : public CleanReporter {
   static constexpr std::chrono::milliseconds kInterval{100};
 
   // Becomes the walk's progress observer until destroyed; showProgress is false where nobody
-  // watches standard error (a file, a pipe).
-  TerminalCleanReporter(const CliStreams& io, bool showProgress);
+  // watches standard error (a file, a pipe). Once stop (if given) has a request, the walk
+  // stops after the file in hand, as when the user stops it in the window.
+  TerminalCleanReporter(const CliStreams& io, bool showProgress,
+                        const ScopedStopRequests* stop = nullptr);
   ~TerminalCleanReporter() override;
 
   void Failure(const CleanFailureReport& report) override;
@@ -37,6 +40,7 @@ class TerminalCleanReporter : public CleanReporter {
 
   CliStreams m_io;
   bool m_showProgress;
+  const ScopedStopRequests* m_stop;
   bool m_lineShown = false;
   Clock::time_point m_start;
   Clock::time_point m_lastShown;

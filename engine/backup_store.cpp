@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/clean_reporter.h"
+#include "platform/file_copies.h"
 #include "platform/folder_handle.h"
 #include "platform/path_parts.h"
 #include "store/list_append.h"
@@ -98,6 +99,7 @@ std::string SourceFailure(std::error_code error) {
   if (error == std::errc::operation_not_supported) {
     return "not a regular file (a FIFO, socket or device): passed over";
   }
+  if (error == ChangedWhileCopied()) return ErrorText(error);
   return "the copy failed: " + ErrorText(error);
 }
 

@@ -9,8 +9,14 @@
 
 #include "platform/platform_files.h"
 
+// The source's size, modification time or change time after the copy differ from what they were
+// before it: what was read may mix two versions, so the copy is dropped. Its text is "changed
+// while it was copied".
+std::error_code ChangedWhileCopied();
+
 struct NamedCopyResult {
-  // The source could not be read (gone, unreadable, not a regular file): the name is untouched.
+  // The source could not be read (gone, unreadable, not a regular file), or it was written to
+  // while it was read (ChangedWhileCopied()): the name is untouched.
   std::error_code source;
   // The copy could not be written in the work folder (full, read-only): the name is untouched.
   std::error_code write;
@@ -20,6 +26,8 @@ struct NamedCopyResult {
 
 // Copies source, keeping its mode bits and modification time, and gives the copy the name
 // destination, replacing whatever had it all at once or not at all, as CopyFileReplacing does.
+// The name goes only to a copy of one version of the source: one whose contents changed while
+// they were read never takes it.
 // Every hidden name on the way lies in workFolder, never beside the destination. note goes
 // with the copy. likelyTaken says whether the caller expects something to have the name
 // already: a right guess saves a system call, a wrong one costs one.

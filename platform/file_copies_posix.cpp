@@ -48,6 +48,20 @@ std::error_code WriteCopy(int in, const struct stat& st, PendingFile& out, const
   return {};
 }
 
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Whether the open file in is still the version described by before. A write moves the change
+// time even when it keeps the size and sets the modification time back.
+std::error_code ChangedSince(int in, const struct stat& before) {
+  struct stat now;
+  if (::fstat(in, &now) != 0) return LastPosixError();
+  const bool same = now.st_size == before.st_size && SameTime(now.st_mtim, before.st_mtim) &&
+                    SameTime(now.st_ctim, before.st_ctim);
+  return same ? std::error_code() : ChangedWhileCopied();
+}
+
 // Permission bits only: a copy made by another user must not carry set-id bits.
 mode_t CopyMode(const struct stat& st) { return st.st_mode & 0777; }
 
@@ -82,6 +96,7 @@ NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder
     (error == std::errc::io_error ? result.source : result.write) = error;
     return result;
   }
+  if ((result.source = ChangedSince(in.get(), st))) return result;
   result.name = out.Publish(destination.c_str(), false, likelyTaken);
   return result;
 }

@@ -9,6 +9,7 @@
 
 #include "platform/test_support/temp_folder.h"
 #include "platform/test_support/file_system_without_links.h"
+#include "platform/test_support/rewriting_process.h"
 
 namespace {
 
@@ -146,6 +147,41 @@ TEST_F(FileCopiesTest, AnOpenSourceGivesTheNoteAndContentsOfTheFileOpenedEvenOnc
   EXPECT_EQ(copy.CopyTo(folder.Path("restored").c_str(), true), std::errc::file_exists);
   ASSERT_FALSE(copy.CopyTo(folder.Path("restored").c_str(), false));
   EXPECT_EQ(TempFolder::Read(folder.Path("restored")), "new contents");
+}
+
+TEST(ChangingSourceCopyTest, ACopyOfAFileRewrittenMeanwhileIsTheFileAsItStoodOrNone) {
+  constexpr std::size_t kSize = 32 * RewritingProcess::kChunk;
+  // A writer held up by the disk's write-back would leave the file half written for a whole
+  // copy, which is then rightly copied as it stands.
+  TempFolder memory("quillmar-test-", TempFolder::InMemoryParent());
+  memory.MakeDir("work");
+  memory.MakeDir("mirror");
+  const std::string own = memory.Path("mirror/source");
+  const std::string source = memory.Path("source");
+  RewritingProcess writer(source, kSize);
+  ASSERT_TRUE(writer.Running());
+  int dropped = 0;
+  for (int attempt = 0; attempt < 12; ++attempt) {
+    SCOPED_TRACE("copy " + std::to_string(attempt));
+    memory.Write("mirror/source", "earlier copy");
+    const std::uint64_t writesBefore = writer.Writes();
+    const NamedCopyResult result =
+        CopyFileToName(source.c_str(), memory.Path("work"), own, nullptr);
+    const bool writtenMeanwhile = writer.Writes() - writesBefore >= 3;
+    ASSERT_FALSE(result.write);
+    ASSERT_FALSE(result.name);
+    if (result.source) {
+      // A dropped copy leaves the earlier one in place and nothing in the work folder.
+      EXPECT_EQ(result.source, ChangedWhileCopied());
+      EXPECT_EQ(TempFolder::Read(own), "earlier copy");
+      EXPECT_EQ(EntriesIn(memory.Path("work")), 0);
+      ++dropped;
+    } else if (writtenMeanwhile) {
+      EXPECT_TRUE(RewritingProcess::IsWhatTheFileHeld(TempFolder::Read(own), kSize));
+    }
+  }
+  // The writer rewrites the file without a pause: some copies must have met it.
+  EXPECT_GT(dropped, 0);
 }
 
 }  // namespace

@@ -55,20 +55,79 @@ std::error_code LinkReplacing(const std::string& existing, const std::string& de
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Opens a regular file so that others may read it, but not write it, delete it or move another
+// file over it.
+std::error_code OpenHeld(const char* path, HANDLE& handle) {
+  const DWORD attributes = GetFileAttributesLong(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+  handle =
+      CreateFileLong(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  // Devices (CON, NUL, COM1) and pipes are no files to copy.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
+  return {};
+}
+
+// What tells one version of an open file's contents from another: a write moves the change
+// time even when it keeps the size and sets the last-write time back.
+struct ContentsStamp {
+  LARGE_INTEGER size{};
+  LARGE_INTEGER lastWrite{};
+  LARGE_INTEGER change{};
+};
+
+std::error_code StampOf(HANDLE file, ContentsStamp& stamp) {
+  FILE_BASIC_INFO basic;
+  if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+      !::GetFileSizeEx(file, &stamp.size)) {
+    return LastError();
+  }
+  stamp.lastWrite = basic.LastWriteTime;
+  stamp.change = basic.ChangeTime;
+  return {};
+}
+
+std::error_code ChangedSince(HANDLE file, const ContentsStamp& before) {
+  ContentsStamp now;
+  if (std::error_code error = StampOf(file, now)) return error;
+  const bool same = now.size.QuadPart == before.size.QuadPart &&
+                    now.lastWrite.QuadPart == before.lastWrite.QuadPart &&
+                    now.change.QuadPart == before.change.QuadPart;
+  return same ? std::error_code() : ChangedWhileCopied();
+}
+
 // Copies source to destination by way of a hidden name in workFolder, never beside the
 // destination: the hidden name is held open until it has been moved into place, so that the
-// store's tidying takes it for a living writer's, not for a dead one's leftover.
+// store's tidying takes it for a living writer's, not for a dead one's leftover. When watched
+// is an open handle of the source, a copy during which the source changed is dropped before
+// it takes the name.
 std::error_code CopyIntoPlace(const char* source, const std::string& destination,
-                              const std::string& workFolder, const FileNote* note) {
+                              const std::string& workFolder, const FileNote* note,
+                              HANDLE watched = INVALID_HANDLE_VALUE) {
   const std::string_view name = FindFileName(destination);
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
     if (!HiddenNameIn(workFolder, name, temp)) {
       return std::make_error_code(std::errc::filename_too_long);
     }
+    ContentsStamp before;
+    if (watched != INVALID_HANDLE_VALUE) {
+      if (std::error_code error = StampOf(watched, before)) return error;
+    }
     if (std::error_code error = CopyFileReplacing(source, temp.c_str(), true, note)) {
       if (error == std::errc::file_exists) continue;
       return error;
+    }
+    if (watched != INVALID_HANDLE_VALUE) {
+      if (std::error_code error = ChangedSince(watched, before)) {
+        DeleteFileLong(temp);
+        return error;
+      }
     }
     HANDLE held = HoldPendingFile(temp);
     std::error_code error;
@@ -97,9 +156,11 @@ NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder
                                const std::string& destination, const FileNote* note,
                                bool /*likelyTaken*/) {
   NamedCopyResult result;
-  SourceFile in;
-  if ((result.source = in.Open(source))) return result;
-  result.name = CopyIntoPlace(source, destination, workFolder, note);
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if ((result.source = OpenHeld(source, held))) return result;
+  const std::error_code error = CopyIntoPlace(source, destination, workFolder, note, held);
+  ::CloseHandle(held);
+  (error == ChangedWhileCopied() ? result.source : result.name) = error;
   return result;
 }
 
@@ -108,18 +169,8 @@ SourceFile::~SourceFile() {
 }
 
 std::error_code SourceFile::Open(const char* path) {
-  const DWORD attributes = GetFileAttributesLong(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
-  // Others may read it, but not write it, delete it or move another file over it.
-  HANDLE handle =
-      CreateFileLong(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-  if (handle == INVALID_HANDLE_VALUE) return LastError();
-  // Devices (CON, NUL, COM1) and pipes are no files to copy.
-  if (::GetFileType(handle) != FILE_TYPE_DISK) {
-    ::CloseHandle(handle);
-    return std::make_error_code(std::errc::operation_not_supported);
-  }
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (std::error_code error = OpenHeld(path, handle)) return error;
   if (m_handle != kClosed) ::CloseHandle(AsHandle(m_handle));
   m_handle = reinterpret_cast<std::intptr_t>(handle);
   m_path = path;

@@ -22,6 +22,18 @@ const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
 const std::error_code kQuotaExceeded = std::make_error_code(std::errc::no_space_on_device);
 #endif
 
+// A file written to while it was copied is copied once more: most writers are done by then. One
+// that changes again gives no copy, rather than one that mixes two versions.
+NamedCopyResult CopyOneVersion(const char* source, const std::string& store,
+                               const std::string& destination, const FileNote* note,
+                               bool likelyTaken) {
+  NamedCopyResult copied = CopyFileToName(source, store, destination, note, likelyTaken);
+  if (copied.source == ChangedWhileCopied()) {
+    copied = CopyFileToName(source, store, destination, note, likelyTaken);
+  }
+  return copied;
+}
+
 }  // namespace
 
 bool IsStoreWideFailure(std::error_code error) {
@@ -95,7 +107,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
     // The origin is for the shared name, which follows with it.
     const NamedCopyResult copied =
-        CopyFileToName(source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted);
+        CopyOneVersion(source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted);
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;
@@ -108,7 +120,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   // Only the shared copy, written now: a shared name still waiting must not overtake it.
   m_sharedNames.Wait();
   const NamedCopyResult copied =
-      CopyFileToName(source, m_store, shared, &origin, folderExisted || nameSeen);
+      CopyOneVersion(source, m_store, shared, &origin, folderExisted || nameSeen);
   if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
   if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
   if (const std::error_code failed = copied.name) {

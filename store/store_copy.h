@@ -18,7 +18,8 @@
 enum class StoreCopyResult {
   kOwnCopy,       // the path has its own copy (and will have the shared one, as far as it can)
   kSharedOnly,    // only the shared copy was made; error says why the own copy was not
-  kSourceFailed,  // the file could not be read: nothing was copied
+  kSourceFailed,  // the file could not be read, or changed while each of two tries copied it
+                  // (ChangedWhileCopied()): nothing was copied
   kStoreFailed,   // the store cannot be written (read-only, full): nothing was copied
 };
 

@@ -13,12 +13,14 @@
 
 class TempFolder {
  public:
-  explicit TempFolder(const std::string& prefix = "quillmar-test-") {
+  // In parent, the system's temporary folder unless given.
+  explicit TempFolder(
+      const std::string& prefix = "quillmar-test-",
+      const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
     std::mt19937_64 random(
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::filesystem::path candidate =
-          std::filesystem::temp_directory_path() / (prefix + std::to_string(random() % 1000000000));
+      std::filesystem::path candidate = parent / (prefix + std::to_string(random() % 1000000000));
       std::error_code error;
       if (std::filesystem::create_directory(candidate, error)) {
         m_root = candidate;
@@ -44,6 +46,15 @@ class TempFolder {
   void Write(const std::string& relative, const std::string& content) const {
     std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << content;
   }
+  // A folder kept in memory where the system has one (/dev/shm), else the temporary folder:
+  // for tests whose timing a disk's write-back would upset.
+  static std::filesystem::path InMemoryParent() {
+    std::error_code error;
+    const std::filesystem::path shared("/dev/shm");
+    return std::filesystem::is_directory(shared, error) ? shared
+                                                        : std::filesystem::temp_directory_path();
+  }
+
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
