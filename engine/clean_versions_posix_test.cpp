@@ -10,6 +10,7 @@
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
 #include "engine/test_tree.h"
+#include "platform/injected_failures.h"
 #include "store/versions.h"
 
 namespace {
@@ -85,6 +86,23 @@ TEST_F(CleanVersionsTest, AFileWhoseModificationTimeWasPutBackIsStillCopiedAgain
   Clean();
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a.log")), "new text");
   EXPECT_EQ(VersionContents("a.log"), std::vector<std::string>{"old text"});
+}
+
+TEST_F(CleanVersionsTest, WithoutNotesTheContentsTellWhetherAFileChanged) {
+  // A file system that keeps no notes (FAT, a network share): no stamp goes with the copies.
+  const ScopedFailure noNotes(FileCall::kNote,
+                              std::make_error_code(std::errc::operation_not_supported));
+  tree.MakeDir("D");
+  tree.Write("D/same.txt", "unchanged");
+  tree.Write("D/a.log", "before");
+  Clean();
+  const ino_t same = Inode(OwnCopy("same.txt"));
+  tree.Write("D/a.log", "after!");
+  Clean();
+  EXPECT_EQ(Inode(OwnCopy("same.txt")), same);
+  EXPECT_TRUE(VersionContents("same.txt").empty());
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a.log")), "after!");
+  EXPECT_EQ(VersionContents("a.log"), std::vector<std::string>{"before"});
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ std::error_code WriteCopy(int in, const struct stat& st, PendingFile& out, const
   if (std::error_code error = CopyContents(in, out.fd(), st.st_size)) return error;
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out.fd(), times) != 0) return LastPosixError();
-  if (note != nullptr) {
+  if (note != nullptr && !InjectedFailure(FileCall::kNote, "")) {
     // A note is extra knowledge, not part of the copy: a file system without extended
     // attributes still gets the copy.
     const std::string attribute = std::string("user.") + note->name;
@@ -143,7 +143,7 @@ std::error_code SourceFile::Open(const char* path) {
 }
 
 std::optional<std::string> SourceFile::Note(const char* name) const {
-  if (m_handle == kClosed) return std::nullopt;
+  if (m_handle == kClosed || InjectedFailure(FileCall::kNote, m_path)) return std::nullopt;
   const std::string attribute = std::string("user.") + name;
   char value[kMaxPath];
   const ssize_t n = ::fgetxattr(static_cast<int>(m_handle), attribute.c_str(), value, sizeof value);

@@ -16,6 +16,7 @@ enum class FileCall {
   kRename,
   kLink,  // a further name (hard link) for a file
   kFlush,
+  kNote,  // reading or attaching a note (an extended attribute, an alternate data stream)
 };
 
 // The error a test has arranged for this call on path (a path the call names, or empty where it

@@ -237,6 +237,7 @@ std::error_code RestrictToOwner(const char* path) {
 
 std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   const std::string attribute = std::string("user.") + name;
+  if (InjectedFailure(FileCall::kNote, path)) return std::nullopt;
   char value[kMaxPath];
   ssize_t n = ::getxattr(path, attribute.c_str(), value, sizeof value);
   if (n < 0) return std::nullopt;
@@ -268,6 +269,7 @@ std::optional<std::string> ContentsStamp(const char* path) {
 }
 
 std::error_code AttachFileNote(const char* path, const FileNote& note) {
+  if (std::error_code injected = InjectedFailure(FileCall::kNote, path)) return injected;
   const std::string attribute = std::string("user.") + note.name;
   if (::setxattr(path, attribute.c_str(), note.value.data(), note.value.size(), 0) != 0) {
     return LastError();

@@ -343,6 +343,7 @@ std::optional<std::string> ContentsStamp(const char* path) {
 }
 
 std::optional<std::string> ReadFileNote(const char* path, const char* name) {
+  if (InjectedFailure(FileCall::kNote, path)) return std::nullopt;
   if (!HoldsNotes(path)) return std::nullopt;
   HandleGuard stream(CreateFileLong(NoteStream(path, name).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -355,6 +356,7 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
 }
 
 std::error_code AttachFileNote(const char* path, const FileNote& note) {
+  if (std::error_code injected = InjectedFailure(FileCall::kNote, path)) return injected;
   if (!HoldsNotes(path)) return Error(std::errc::operation_not_supported);
   HandleGuard stream(CreateFileLong(NoteStream(path, note.name).c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

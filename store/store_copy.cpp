@@ -2,9 +2,11 @@
 #include "store/store_copy.h"
 
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/file_copies.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
@@ -32,6 +34,24 @@ NamedCopyResult CopyOneVersion(const char* source, const std::string& store,
     copied = CopyFileToName(source, store, destination, note, likelyTaken);
   }
   return copied;
+}
+
+// True when the files at a and b hold the same bytes; false when they differ or either
+// cannot be read whole.
+bool SameContents(const char* a, const std::string& b) {
+  CFile first, second;
+  if (!first.Open(a, CFile::modeRead | CFile::shareDenyNone) ||
+      !second.Open(b, CFile::modeRead | CFile::shareDenyNone) ||
+      first.GetLength() != second.GetLength()) {
+    return false;
+  }
+  static thread_local char bufferA[64 * 1024], bufferB[64 * 1024];
+  for (;;) {
+    const std::size_t got = first.Read(bufferA, sizeof bufferA);
+    if (first.LastError() || second.Read(bufferB, got) != got || second.LastError()) return false;
+    if (std::memcmp(bufferA, bufferB, got) != 0) return false;
+    if (got < sizeof bufferA) return true;
+  }
 }
 
 }  // namespace
@@ -89,7 +109,10 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (!m_madeFolderNew) {
       const std::optional<std::string> noted = ReadFileNote(own->c_str(), kTakenNoteName);
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
-      if (stamp && taken && taken->stamp == *stamp) {
+      // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
+      // the contents themselves tell: reading costs less than a copy, and a version that
+      // repeats its own copy would double the store at every clean.
+      if ((stamp && taken && taken->stamp == *stamp) || (!taken && SameContents(source, *own))) {
         m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
         return {StoreCopyResult::kOwnCopy, {}};
       }
