@@ -7,18 +7,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <optional>
 #include <algorithm>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/test_tree.h"
+#include "platform/injected_failures.h"
 #include "platform/pending_file_posix.h"
 #include "store/store_flush.h"
-#include "platform/injected_failures.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -177,6 +178,37 @@ TEST_P(StoreProcessesBothWaysTest, CleanKilledMidCopyLeavesNothingBehindForTheNe
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("big/big.txt")), "the earlier copy");
   EXPECT_EQ(Records(List()),
             (std::vector<std::string>{tree.Path("big/big.txt"), tree.Path("next/n.txt")}));
+}
+
+// Cleans killed at random moments while they turn own copies into versions: afterwards every
+// path has its newest copy and its earlier one, whole, and nothing is left half done.
+TEST_P(StoreProcessesBothWaysTest, CleansKilledWhileTheyKeepVersionsLoseNoEarlierCopy) {
+  constexpr int kFiles = 300;
+  tree.MakeDir("V");
+  auto first = [](int f) { return "first " + std::to_string(f); };
+  auto second = [](int f) { return "second, longer " + std::to_string(f); };
+  for (int f = 0; f < kFiles; ++f) tree.Write("V/f" + std::to_string(f), first(f));
+  ASSERT_EQ(Clean("V"), WALK_DONE);
+  for (int f = 0; f < kFiles; ++f) tree.Write("V/f" + std::to_string(f), second(f));
+  for (int round = 0; round < 8; ++round) {
+    const pid_t killed = Spawn([&] { return Clean("V") == WALK_DONE ? 0 : 1; });
+    ::usleep(static_cast<useconds_t>(500 + round * 2500));
+    ::kill(killed, SIGKILL);
+    ExitStatusOf(killed);
+  }
+  ASSERT_EQ(Clean("V"), WALK_DONE);
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  for (int f = 0; f < kFiles; ++f) {
+    const std::string path = tree.Path("V/f" + std::to_string(f));
+    ASSERT_EQ(tree.Read("prog/backups/paths" + path), second(f)) << path;
+    bool earlierKept = false;
+    for (const Version& version : VersionsOf(tree.Path("prog/backups/"), path)) {
+      const std::string contents = test_tree::TempTree::ReadPath(version.path);
+      EXPECT_TRUE(contents == first(f) || contents == second(f)) << version.path;
+      earlierKept = earlierKept || contents == first(f);
+    }
+    EXPECT_TRUE(earlierKept) << path;
+  }
 }
 
 struct FlushCase {

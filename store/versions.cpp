@@ -195,7 +195,16 @@ std::error_code KeepAsVersion(const std::string& store, const std::string& curre
         VersionPathIn(store, recordedPath, takenAt, sequence);
     if (!version) return std::make_error_code(std::errc::invalid_argument);
     if (version->size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
-    if (!IsMissing(*version)) continue;
+    if (!IsMissing(*version)) {
+      // Kept already, by a clean cut short before it replaced the copy: once is enough.
+      FileIdentity existing, keeping;
+      if (!IdentifyFile(version->c_str(), existing) && !IdentifyFile(current.c_str(), keeping) &&
+          existing.device == keeping.device && existing.index == keeping.index) {
+        if (kept != nullptr) *kept = *version;
+        return {};
+      }
+      continue;
+    }
     if (std::error_code error = CreatePrivateFolders(FolderPart(*version))) return error;
     // The name was free a moment ago; another instance keeping the same path's version in
     // the same second keeps the same copy, so replacing its name loses nothing.

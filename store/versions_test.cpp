@@ -144,4 +144,13 @@ TEST_F(VersionsTest, CopiesOfAPathAreItsOwnCopyWithItsNotedTimeThenItsVersions) 
   EXPECT_EQ(TempFolder::Read(copies[1].path), "older");
 }
 
+TEST_F(VersionsTest, KeepingTheSameFileAtTheSameTimeAgainKeepsItOnce) {
+  folder.Write("data/a.log", "kept once");
+  std::string first, again;
+  ASSERT_FALSE(KeepAsVersion(store, entry, entry, 5000, &first));
+  ASSERT_FALSE(KeepAsVersion(store, entry, entry, 5000, &again));
+  EXPECT_EQ(first, again);
+  EXPECT_EQ(VersionsOf(store, entry).size(), 1u);
+}
+
 }  // namespace
