@@ -44,6 +44,9 @@ std::error_code LinkReplacing(const std::string& existing, const std::string& de
       return LastError();
     }
     if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      // Where the destination was already a name of the same file, the move may do nothing
+      // (Wine's, as POSIX rename does) and leave the hidden name: it goes here.
+      DeleteFileLong(temp);
       return {};
     }
     const std::error_code error = LastError();
