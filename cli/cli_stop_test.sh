@@ -17,15 +17,7 @@ err=$work/err
 
 # Enough files that the walk is still going when the signal comes.
 total=6000
-python3 - "$work/data" "$total" <<'PY'
-import os, sys
-root, total = sys.argv[1], int(sys.argv[2])
-for i in range(total):
-    folder = os.path.join(root, "d%02d" % (i % 60))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "f%05d.txt" % i), "w") as f:
-        f.write("file %d\n" % i)
-PY
+make_tree "$work/data" "$total" 60
 
 # Checks what a stopped clean left, for the check named $1 that wanted exit status $2.
 expect_stopped() {

@@ -18,15 +18,7 @@ err=$work/err
 
 # Enough files that the walk is still going when Ctrl+C comes.
 total=3000
-python3 - "$work/data" "$total" <<'PY'
-import os, sys
-root, total = sys.argv[1], int(sys.argv[2])
-for i in range(total):
-    folder = os.path.join(root, "d%02d" % (i % 30))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "f%05d.txt" % i), "w") as f:
-        f.write("file %d\n" % i)
-PY
+make_tree "$work/data" "$total" 30
 
 # Wine passes its console's output on in large pieces, so Ctrl+C is typed once the first
 # record is in the list rather than once the progress shows.

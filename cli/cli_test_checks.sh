@@ -11,6 +11,20 @@ fail() {
 }
 ok() { echo "ok ($1)"; }
 
+# Makes a tree of $2 small files, "file N", spread over $3 folders below $1: enough files that
+# a clean is still going when a test stops it.
+make_tree() {
+  python3 - "$1" "$2" "$3" <<'PY'
+import os, sys
+root, total, folders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+for i in range(total):
+    folder = os.path.join(root, "d%02d" % (i % folders))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%05d.txt" % i), "w") as f:
+        f.write("file %d\n" % i)
+PY
+}
+
 # Ends the script: nonzero when any check failed.
 finish() {
   if ((failures > 0)); then
