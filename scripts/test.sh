@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillmar and runs every test: the normal build, then the
-# Windows build with its tests under Wine, then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer (without the slow end-to-end window tests), then the tests of
-# the store and the engine, whose copies are named on a second thread, under ThreadSanitizer,
-# then each fuzz target for a bounded time.
+# Installs what is missing, builds Quillmar and runs every test: the program's end-to-end and
+# command tests on the normal build, then the Windows build with its tests under Wine, then
+# the unit tests and the command tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# (the slow end-to-end window tests only run on the normal build), then the tests of the store
+# and the engine, whose copies are named on a second thread, under ThreadSanitizer, then each
+# fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-./scripts/build.sh build
+# The unit tests run once, in the sanitizer build below.
+./scripts/build.sh build -DQUILLMAR_UNIT_TESTS=OFF
 (cd build && ctest --output-on-failure -j2)
 
 # Windows: cross-built, then run under Wine in a prefix of this run's own.
@@ -25,7 +27,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # -O1 without debug information, as the sanitizers advise: the reports still name every
 # function, and the build takes a good part less of the suite's time.
 sanitizer_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1")
-./scripts/build.sh build-asan -DQUILLMAR_SANITIZE=ON "${sanitizer_flags[@]}"
+./scripts/build.sh build-asan -DQUILLMAR_SANITIZE=ON -DQUILLMAR_UNIT_TESTS=ON "${sanitizer_flags[@]}"
 (cd build-asan && ctest --output-on-failure -j2 -E 'e2e|E2E|EndToEnd')
 
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
