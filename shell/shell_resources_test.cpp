@@ -87,8 +87,8 @@ TEST(ShellResources, TheVersionRecordIsOneZeroZeroOne) {
   EXPECT_STREQ(kVersionRecord.blockName, "040904e4");
   EXPECT_STREQ(kVersionRecord.strings.fileVersion, "1.0.0.1");
   EXPECT_STREQ(kVersionRecord.strings.productVersion, "1.0.0.1");
-  EXPECT_STREQ(kVersionRecord.strings.internalName, "Quillmar.exe");
-  EXPECT_STREQ(kVersionRecord.strings.originalFilename, "Quillmar.exe");
+  EXPECT_STREQ(kVersionRecord.strings.internalName, "quillmar.exe");
+  EXPECT_STREQ(kVersionRecord.strings.originalFilename, "quillmar.exe");
   EXPECT_EQ(kVersionRecord.translationLanguage, 0x0409);
   EXPECT_EQ(kVersionRecord.translationCodePage, 1252);
 }
