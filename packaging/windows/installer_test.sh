@@ -3,8 +3,10 @@
 # silently (/S) for the current user puts quillmar.exe and its uninstaller in
 # %LOCALAPPDATA%\Programs\Quillmar, a Start-menu entry and an "Apps & features" entry; the
 # installed program starts, shows its window, and keeps its store in
-# %LOCALAPPDATA%\Quillmar\backups; the silent uninstall removes the program, the entry and
-# the shortcut and leaves the backups. The portable ZIP holds the same exe.
+# %LOCALAPPDATA%\Quillmar\backups; an uninstall while it runs removes nothing and says it
+# failed; the silent uninstall removes the program, the entry and the shortcut and leaves the
+# backups. The portable ZIP holds one folder, Quillmar, with the same exe, the README and the
+# licence; the exe's version record names the file it is.
 # Usage: installer_test.sh SETUP.EXE PORTABLE.ZIP
 set -euo pipefail
 setup=$(realpath "$1")
@@ -35,8 +37,23 @@ for value in "DisplayName    REG_SZ    Quillmar" \
   grep -qF "$value" <<<"$entry" || fail "the uninstall entry lacks: $value; it holds: $entry"
 done
 grep -q "DisplayVersion    REG_SZ    [0-9.]*$" <<<"$entry" || fail "no DisplayVersion: $entry"
-cmp -s "$programs/quillmar.exe" <(unzip -p "$portable" '*/quillmar.exe') ||
+cmp -s "$programs/quillmar.exe" <(unzip -p "$portable" 'Quillmar/quillmar.exe') ||
   fail "the installer and the ZIP hold different programs"
+zip_files=$(unzip -Z1 "$portable" | sort | tr '\n' ' ')
+[[ $zip_files == "Quillmar/ Quillmar/LICENSE.txt Quillmar/README.txt Quillmar/quillmar.exe " ]] ||
+  fail "the ZIP holds: $zip_files"
+# The version record's strings are UTF-16 keys, each followed by its value.
+original=$(/usr/bin/python3 - "$programs/quillmar.exe" <<'PY'
+import re, sys
+data = open(sys.argv[1], "rb").read()
+key = "OriginalFilename".encode("utf-16-le") + b"\0\0"
+at = data.index(key) + len(key)
+while data[at:at + 2] == b"\0\0":
+    at += 2
+print(data[at:].decode("utf-16-le", "replace").split("\0")[0])
+PY
+)
+[[ $original == quillmar.exe ]] || fail "the version record's OriginalFilename is $original"
 
 # The installed program names the user's data folder as its store ...
 help=$(wine "$programs/quillmar.exe" --help 2>/dev/null | tr -d '\r')
@@ -46,6 +63,17 @@ grep -qxF "$store_line" <<<"$help" || fail "the installed copy's store is not th
 wine "$programs/quillmar.exe" >"$session_dir/app.out" 2>"$session_dir/app.err" &
 app_pid=$!
 wait_for_count Quillmar 1
+
+# An uninstall while the program runs removes nothing and says it failed. Run in place
+# (_?=), the uninstaller does not hand over to a copy of itself, so its exit status is its own.
+windows_programs="C:\\users\\$(id -un)\\AppData\\Local\\Programs\\Quillmar"
+status=0
+wine "$programs/uninstall.exe" /S "_?=$windows_programs" >/dev/null 2>&1 || status=$?
+[[ $status == 2 ]] || fail "the uninstall beside a running Quillmar ended with status $status"
+for left in "$programs/quillmar.exe" "$programs/uninstall.exe" "$shortcut"; do
+  [[ -e $left ]] || fail "the refused uninstall removed $left"
+done
+wine reg query "$key" >/dev/null 2>&1 || fail "the refused uninstall removed the Apps & features entry"
 # Escape ends it, as it does the main dialog: a program still running would keep its exe.
 main=$(windows_named Quillmar)
 for _ in 1 2 3; do

@@ -1,7 +1,8 @@
 ; The Windows installer: quillmar.exe for the current user without administrator rights
 ; (%LOCALAPPDATA%\Programs\Quillmar), or for all users (Program Files) when asked with
 ; /AllUsers or in the first question. A Start-menu entry, an entry in "Apps & features" and
-; an uninstaller; the uninstaller leaves every user's backups where they are.
+; an uninstaller; the uninstaller leaves every user's backups where they are, and removes
+; nothing while Quillmar runs.
 ; makensis -DVERSION=1.2.3.4 -DEXE=path\quillmar.exe -DICON=path\quillmar.ico -DOUTFILE=...
 ; A 64-bit installer for the 64-bit program (it also runs where only 64-bit Wine is).
 Target amd64-unicode
@@ -16,6 +17,8 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmar"
 
 Name "Quillmar"
+; The pages name the program, not the tool that made its installer.
+BrandingText "Quillmar ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Quillmar"
 VIProductVersion "${VERSION}"
@@ -31,6 +34,7 @@ VIAddVersionKey "LegalCopyright" "Free to use at your own risk"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Quillmar will be removed from the folder below.$\r$\nThe backups stay, each user's in %LOCALAPPDATA%\Quillmar\backups: delete that folder yourself once you no longer need them."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -48,9 +52,12 @@ Function .onInit
     ClearErrors
     ${GetOptions} $R0 "/CurrentUser" $R1
     ${If} ${Errors}
-      MessageBox MB_YESNO|MB_ICONQUESTION \
+      ; For you alone unless asked otherwise: it needs no administrator.
+      MessageBox MB_YESNOCANCEL|MB_ICONQUESTION|MB_DEFBUTTON2 \
         "Install Quillmar for all users of this computer?$\n$\nYes needs administrator rights; No installs it for you alone." \
-        IDNO done
+        IDYES everyone IDNO done
+      Quit
+      everyone:
       StrCpy $AllUsers 1
       done:
     ${EndIf}
@@ -105,11 +112,23 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
-  Delete "$SMPROGRAMS\Quillmar.lnk"
+  ; First, before anything else goes: Windows keeps a running program's exe, and an uninstall
+  ; that went on would leave it with no uninstaller beside it, where it would count as a
+  ; portable copy and keep its backups in its own folder.
+  retry:
+  ClearErrors
   Delete "$INSTDIR\quillmar.exe"
+  ${If} ${Errors}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "Quillmar is running. Close it, then choose Retry.$\n$\nCancel leaves Quillmar installed." \
+      /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Abort "Quillmar is running: nothing was removed."
+  ${EndIf}
+  Delete "$SMPROGRAMS\Quillmar.lnk"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: whatever the user put there stays.
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  ; The backups in %LOCALAPPDATA%\Quillmar are the user's, and stay.
+  DetailPrint "The backups stay, each user's in %LOCALAPPDATA%\Quillmar\backups."
 SectionEnd
