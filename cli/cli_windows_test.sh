@@ -2,7 +2,8 @@
 # The command line of quillmar.exe under Wine, output redirected as a script would: each
 # command's exit status and output, the bytes of list.txt with Windows paths, --dry-run
 # writing nothing, a script that cleans, deletes the originals and restores them, folders and
-# entries typed with "." and ".." parts and either separator, /? and a mistyped command.
+# entries typed with "." and ".." parts and either separator or in quotes, /? and a mistyped
+# command.
 # Usage: cli_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -106,6 +107,18 @@ expect_status "restore ../b/.././b/README" 0
 [[ $(tr -d '\r' <"$work/proj/a/README") == "project A" && $(tr -d '\r' <"$work/proj/b/README") == "project B" ]] ||
   fail "clean ." "a README came back with another's text"
 ok "folders and entries with . and .. parts, and no answer"
+
+# As Explorer's "Copy as path" gives them: in double quotes.
+run clean "\"$proj\""
+expect_status "clean in quotes" 0
+run list --under "\"$proj\\a\""
+expect_status "list --under in quotes" 0
+[[ $(cat "$out") == "$proj\\a\\\\README" ]] || fail "list --under in quotes" "not the entry in a"
+rm "$work/proj/a/README"
+run restore "\"$proj\\a\\README\""
+expect_status "restore in quotes" 0
+[[ $(tr -d '\r' <"$work/proj/a/README") == "project A" ]] || fail "restore in quotes" "not restored"
+ok "folders and entries in quotes"
 
 run '/?'
 expect_status "/?" 0 && grep -q '^Usage: quillmar ' "$out" || fail "/?" "no usage"

@@ -12,8 +12,9 @@ bool IsAbsolutePath(const std::string& path);
 // Puts a relative path after the current folder, so that it names the same item whatever
 // folder the program runs in later, then resolves it as NormalPath does (path_parts.h): "."
 // and ".." parts, doubled separators and a trailing separator go, so that the path says where
-// it lies by its parts alone. On failure (the current folder cannot be read) returns the error
-// and leaves path unchanged.
+// it lies by its parts alone. On Windows one pair of double quotes around the whole path goes
+// first. On failure (the current folder cannot be read) returns the error and leaves path
+// unchanged.
 std::error_code MakeAbsolute(std::string& path);
 
 // True when path names an existing folder, or a link to one.

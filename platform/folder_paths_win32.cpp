@@ -55,8 +55,14 @@ std::optional<DWORD> TargetAttributes(const std::string& path) {
 bool IsAbsolutePath(const std::string& path) { return RootLength(path) != 0; }
 
 std::error_code MakeAbsolute(std::string& path) {
+  // No Windows name holds a double quote, so a path in quotes, as Explorer's "Copy as path"
+  // and many a program's output give it, can only mean the path inside them.
+  std::string_view unquoted = path;
+  if (unquoted.size() >= 2 && unquoted.front() == '"' && unquoted.back() == '"') {
+    unquoted = unquoted.substr(1, unquoted.size() - 2);
+  }
   // Resolved first, so that a path typed with '/' is told absolute or not by its root.
-  const std::string typed = NormalPath(path);
+  const std::string typed = NormalPath(unquoted);
   if (IsAbsolutePath(typed)) {
     path = typed;
     return {};

@@ -39,6 +39,9 @@ TEST_F(FolderPathsWin32Test, OnlyADriveRootOrAShareMakesAPathAbsolute) {
       // Resting on the current drive: the system completes it.
       {"\\top", drive + "\\top"},
       {"\\top\\..\\other", drive + "\\other"},
+      // As Explorer's "Copy as path" gives them.
+      {"\"C:\\Windows\\System32\"", "C:\\Windows\\System32"},
+      {"\"docs\\sub\"", here + "\\docs\\sub"},
   };
   for (const auto& c : cases) {
     std::string path = c.typed;
