@@ -79,8 +79,7 @@ std::int32_t GoOn(const char*, const FindData*, std::int32_t) { return 1; }
 
 // A preview's file that would be backed up: one line of standard output.
 std::int32_t ListWouldBackUp(const char* path, const FindData*, std::int32_t) {
-  std::fputs(path, stdout);
-  std::fputc('\n', stdout);
+  Print(stdout, std::string(path) + '\n');
   return 1;
 }
 

@@ -2,10 +2,9 @@
 #include "cli/cli_io.h"
 
 #include "platform/platform_files.h"
+#include "platform/terminal.h"
 
-void Print(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
-}
+void Print(std::FILE* stream, std::string_view text) { WriteText(stream, text); }
 
 void PrintFailure(const CliStreams& io, std::string_view what, std::string_view path,
                   std::error_code reason) {

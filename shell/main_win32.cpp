@@ -23,8 +23,8 @@ void Show(const std::string& out, const std::string& err) {
     ::MessageBoxA(nullptr, (out + err).c_str(), "Quillmar", err.empty() ? MB_OK : MB_ICONERROR);
     return;
   }
-  std::fputs(out.c_str(), stdout);
-  std::fputs(err.c_str(), stderr);
+  WriteText(stdout, out);
+  WriteText(stderr, err);
   std::fflush(stdout);
   std::fflush(stderr);
 }

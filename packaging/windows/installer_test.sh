@@ -5,8 +5,8 @@
 # installed program starts, shows its window, and keeps its store in
 # %LOCALAPPDATA%\Quillmar\backups; an uninstall while it runs removes nothing and says it
 # failed; the silent uninstall removes the program, the entry and the shortcut and leaves the
-# backups. The portable ZIP holds one folder, Quillmar, with the same exe, the README and the
-# licence; the exe's version record names the file it is.
+# backups. The portable ZIP holds one folder, Quillmar, with the same exe and console program,
+# the README and the licence; the exe's version record names the file it is.
 # Usage: installer_test.sh SETUP.EXE PORTABLE.ZIP
 set -euo pipefail
 setup=$(realpath "$1")
@@ -28,6 +28,7 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmar'
 
 wine "$setup" /S >/dev/null 2>&1 || fail "the installer failed"
 [[ -f "$programs/quillmar.exe" ]] || fail "no quillmar.exe in $programs"
+[[ -f "$programs/quillmar.com" ]] || fail "no quillmar.com in $programs"
 [[ -f "$programs/uninstall.exe" ]] || fail "no uninstaller in $programs"
 [[ -f "$shortcut" ]] || fail "no Start-menu shortcut"
 entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
@@ -39,8 +40,10 @@ done
 grep -q "DisplayVersion    REG_SZ    [0-9.]*$" <<<"$entry" || fail "no DisplayVersion: $entry"
 cmp -s "$programs/quillmar.exe" <(unzip -p "$portable" 'Quillmar/quillmar.exe') ||
   fail "the installer and the ZIP hold different programs"
+cmp -s "$programs/quillmar.com" <(unzip -p "$portable" 'Quillmar/quillmar.com') ||
+  fail "the installer and the ZIP hold different console programs"
 zip_files=$(unzip -Z1 "$portable" | sort | tr '\n' ' ')
-[[ $zip_files == "Quillmar/ Quillmar/LICENSE.txt Quillmar/README.txt Quillmar/quillmar.exe " ]] ||
+[[ $zip_files == "Quillmar/ Quillmar/LICENSE.txt Quillmar/README.txt Quillmar/quillmar.com Quillmar/quillmar.exe " ]] ||
   fail "the ZIP holds: $zip_files"
 # The version record's strings are UTF-16 keys, each followed by its value.
 original=$(/usr/bin/python3 - "$programs/quillmar.exe" <<'PY'
@@ -70,7 +73,7 @@ windows_programs="C:\\users\\$(id -un)\\AppData\\Local\\Programs\\Quillmar"
 status=0
 wine "$programs/uninstall.exe" /S "_?=$windows_programs" >/dev/null 2>&1 || status=$?
 [[ $status == 2 ]] || fail "the uninstall beside a running Quillmar ended with status $status"
-for left in "$programs/quillmar.exe" "$programs/uninstall.exe" "$shortcut"; do
+for left in "$programs/quillmar.exe" "$programs/quillmar.com" "$programs/uninstall.exe" "$shortcut"; do
   [[ -e $left ]] || fail "the refused uninstall removed $left"
 done
 wine reg query "$key" >/dev/null 2>&1 || fail "the refused uninstall removed the Apps & features entry"
@@ -94,10 +97,11 @@ printf 'alpha' >"$local_data/Quillmar/backups/a.txtBACKUP"
 # The uninstaller hands over to a copy of itself and returns at once: wait for its work.
 wine "$programs/uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller failed"
 for _ in $(seq 100); do
-  [[ -e "$programs/quillmar.exe" || -e "$programs/uninstall.exe" ]] || break
+  [[ -e "$programs/quillmar.exe" || -e "$programs/quillmar.com" || -e "$programs/uninstall.exe" ]] || break
   sleep 0.2
 done
 [[ ! -e "$programs/quillmar.exe" ]] || fail "the uninstall left quillmar.exe"
+[[ ! -e "$programs/quillmar.com" ]] || fail "the uninstall left quillmar.com"
 [[ ! -e "$programs/uninstall.exe" ]] || fail "the uninstall left its uninstaller"
 [[ ! -e "$shortcut" ]] || fail "the uninstall left the Start-menu shortcut"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall left the Apps & features entry"; fi

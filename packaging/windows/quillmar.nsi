@@ -1,9 +1,10 @@
-; The Windows installer: quillmar.exe for the current user without administrator rights
+; The Windows installer: quillmar.exe and its console program quillmar.com for the current user without administrator rights
 ; (%LOCALAPPDATA%\Programs\Quillmar), or for all users (Program Files) when asked with
 ; /AllUsers or in the first question. A Start-menu entry, an entry in "Apps & features" and
 ; an uninstaller; the uninstaller leaves every user's backups where they are, and removes
 ; nothing while Quillmar runs.
-; makensis -DVERSION=1.2.3.4 -DEXE=path\quillmar.exe -DICON=path\quillmar.ico -DOUTFILE=...
+; makensis -DVERSION=1.2.3.4 -DEXE=path\quillmar.exe -DCOM=path\quillmar.com
+;          -DICON=path\quillmar.ico -DOUTFILE=...
 ; A 64-bit installer for the 64-bit program (it also runs where only 64-bit Wine is).
 Target amd64-unicode
 ManifestDPIAware true
@@ -78,6 +79,7 @@ FunctionEnd
 Section "Quillmar"
   SetOutPath "$INSTDIR"
   File "/oname=quillmar.exe" "${EXE}"
+  File "/oname=quillmar.com" "${COM}"
   ; Beside the exe it marks the copy as installed: its backups then go to the user's
   ; %LOCALAPPDATA%\Quillmar\backups, never into the program's folder.
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -114,16 +116,23 @@ FunctionEnd
 Section "Uninstall"
   ; First, before anything else goes: Windows keeps a running program's exe, and an uninstall
   ; that went on would leave it with no uninstaller beside it, where it would count as a
-  ; portable copy and keep its backups in its own folder.
+  ; portable copy and keep its backups in its own folder. The window's program goes first, the
+  ; console program (a command running) second: should that one still run, the uninstaller
+  ; stays beside it, and it keeps the installed copy's store.
+  StrCpy $R0 "quillmar.exe"
   retry:
   ClearErrors
-  Delete "$INSTDIR\quillmar.exe"
+  Delete "$INSTDIR\$R0"
   ${If} ${Errors}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "Quillmar is running. Close it, then choose Retry.$\n$\nCancel leaves Quillmar installed." \
       /SD IDCANCEL IDRETRY retry
     SetErrorLevel 2
-    Abort "Quillmar is running: nothing was removed."
+    Abort "Quillmar is running: it stays installed."
+  ${EndIf}
+  ${If} $R0 == "quillmar.exe"
+    StrCpy $R0 "quillmar.com"
+    Goto retry
   ${EndIf}
   Delete "$SMPROGRAMS\Quillmar.lnk"
   Delete "$INSTDIR\uninstall.exe"
