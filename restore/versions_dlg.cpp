@@ -8,7 +8,18 @@
 #include "platform/platform_files.h"
 
 namespace {
+
 const ResourceRegistration kTemplateRegistration(VersionsTemplate());
+
+// A row of the list: when the copy was taken (in UTC, as `quillmar versions` prints it), its
+// size, and "latest" for the path's own copy.
+std::string RowText(const Version& copy) {
+  std::string row = copy.timeKnown ? VersionTimeText(copy.takenAt) + " UTC" : "time not noted";
+  row += ", " + std::to_string(copy.size) + (copy.size == 1 ? " byte" : " bytes");
+  if (copy.ownCopy) row += ", latest";
+  return row;
+}
+
 }  // namespace
 
 CVersionsDlg::CVersionsDlg(std::string store, std::string entry, ListOnDisk& list,
@@ -39,13 +50,6 @@ BOOL CVersionsDlg::OnInitDialog() {
   if (Window() != nullptr) Window()->SetItemText(IDC_VERSIONS_PATH, m_entry);
   FillList();
   return true;
-}
-
-std::string CVersionsDlg::RowText(const Version& copy) {
-  std::string row = copy.timeKnown ? VersionTimeText(copy.takenAt) + " UTC" : "time not noted";
-  row += ", " + std::to_string(copy.size) + (copy.size == 1 ? " byte" : " bytes");
-  if (copy.ownCopy) row += ", latest";
-  return row;
 }
 
 void CVersionsDlg::FillList() {

@@ -39,12 +39,6 @@ class CVersionsDlg : public CDialog {
                RestoreConversation& conversation, Report report);
   ~CVersionsDlg() override;
 
-  // The copies the list shows, row by row: the own copy, then the versions, newest first.
-  const std::vector<Version>& Copies() const { return m_copies; }
-  // A row of the list: when the copy was taken (UTC, as `quillmar versions` prints it), its
-  // size, and "latest" for the path's own copy.
-  static std::string RowText(const Version& copy);
-
  protected:
   const MessageMap* GetMessageMap() const override;
   void DoDataExchange(CDataExchange* pDX) override;
@@ -56,6 +50,7 @@ class CVersionsDlg : public CDialog {
   // file is back, since the entry has then left the restoration list. Does nothing when the
   // list has no caret row.
   void OnRestore();
+  // Reads the entry's copies again and shows one row for each.
   void FillList();
 
   static const MessageMapEntry kMessageEntries[];
@@ -66,7 +61,7 @@ class CVersionsDlg : public CDialog {
   ListOnDisk& m_list;
   RestoreConversation& m_conversation;
   Report m_report;
-  std::vector<Version> m_copies;
+  std::vector<Version> m_copies;  // row by row: the own copy, then the versions, newest first
   CListBox m_lbCopies;
 };
 

@@ -207,14 +207,4 @@ TEST_F(VersionsDlgTest, ACopyGoneSinceTheListWasReadIsSaidAndTheOthersStay) {
   EXPECT_EQ(List(), entry + ";");
 }
 
-TEST(VersionsRowText, TimeSizeAndTheOwnCopyMarked) {
-  const std::int64_t at = Time("2026-12-07 221503");
-  EXPECT_EQ(CVersionsDlg::RowText(Version{"p", at, 1, 1, true, true}),
-            "2026-12-07 221503 UTC, 1 byte, latest");
-  EXPECT_EQ(CVersionsDlg::RowText(Version{"p", at, 2, 12345, false, true}),
-            "2026-12-07 221503 UTC, 12345 bytes");
-  EXPECT_EQ(CVersionsDlg::RowText(Version{"p", 0, 1, 0, true, false}),
-            "time not noted, 0 bytes, latest");
-}
-
 }  // namespace
