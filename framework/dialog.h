@@ -47,6 +47,19 @@ constexpr MessageMapEntry Command(UINT code, int id) {
             return 0;
           }};
 }
+// WM_COMMAND from menu item id: void Handler().
+template <auto Handler>
+constexpr MessageMapEntry MenuCommand(int id) {
+  return Command<Handler>(0, id);
+}
+// WM_CONTEXTMENU: bool Handler(int id), for control id (0: the window itself); true when the
+// handler showed a menu (DialogWindow::ShowContextMenu).
+template <auto Handler>
+constexpr MessageMapEntry ContextMenu() {
+  return {WM_CONTEXTMENU, 0, 0, [](CDialog& d, WPARAM w, LPARAM) -> LRESULT {
+            return (static_cast<OwnerOf<Handler>&>(d).*Handler)(static_cast<int>(w)) ? 1 : 0;
+          }};
+}
 // A message without arguments: void Handler().
 template <auto Handler>
 constexpr MessageMapEntry Message(UINT message) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dialog_template.h"
 #include "window_constants.h"
@@ -15,6 +16,14 @@ class MessageTarget {
  public:
   virtual ~MessageTarget() = default;
   virtual LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+};
+
+// One item of a menu: a separator (MF_SEPARATOR), or a text, "&" marking its mnemonic, that
+// sends commandId when chosen.
+struct MenuItem {
+  UINT flags;
+  UINT commandId;
+  std::string text;
 };
 
 struct ClientRect {
@@ -55,6 +64,15 @@ class DialogWindow {
   virtual bool HasSystemMenu() const = 0;
   // Appends a separator (MF_SEPARATOR) or a text item that sends WM_SYSCOMMAND with commandId.
   virtual void AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) = 0;
+  // The context menu of control id, from the dialog's WM_CONTEXTMENU handler: the user asked
+  // for it with the pointer (a right-click, which on a list row first moves the caret there)
+  // or with the keyboard (the Menu key or Shift+F10, for the control with the focus; id 0
+  // for the window itself). A handler that returns nonzero showed its own menu; otherwise
+  // the backend shows what it shows by default (on GTK, the system menu's stand-in).
+  // Shows items at the pointer, or beside the control's caret item after a key. A chosen
+  // item sends WM_COMMAND with code 0 and its command id once the menu has closed; a menu
+  // dismissed sends nothing.
+  virtual void ShowContextMenu(int id, const std::vector<MenuItem>& items) = 0;
   virtual void SetIcon(const Icon& icon, bool big) = 0;
   virtual bool IsIconic() const = 0;
   virtual ClientRect GetClientRect() const = 0;

@@ -19,6 +19,7 @@ inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
+inline constexpr UINT WM_CONTEXTMENU = 0x007B;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 
@@ -61,6 +62,7 @@ inline constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x00000001;
 inline constexpr std::uint32_t SS_CENTER = 0x00000001;
 inline constexpr std::uint32_t SS_ICON = 0x00000003;
 inline constexpr std::uint32_t SS_NOPREFIX = 0x00000080;
+inline constexpr std::uint32_t SS_PATHELLIPSIS = 0x00008000;
 inline constexpr std::uint32_t LBS_MULTIPLESEL = 0x00000008;
 
 constexpr WPARAM MakeCommandWParam(UINT code, int id) {

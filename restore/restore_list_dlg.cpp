@@ -52,6 +52,8 @@ const MessageMapEntry CRestoreListDlg::kMessageEntries[] = {
     message_map::ShowWindow<&CRestoreListDlg::OnShowHide>(),
     message_map::Command<&CRestoreListDlg::OnDebug>(BN_CLICKED, IDC_DEBUG),
     message_map::Message<&CRestoreListDlg::OnCloseRequest>(WM_CLOSE),
+    message_map::ContextMenu<&CRestoreListDlg::OnContextMenu>(),
+    message_map::MenuCommand<&CRestoreListDlg::OnVersions>(IDM_VERSIONS),
 };
 const MessageMap CRestoreListDlg::messageMap{&CDialog::messageMap, kMessageEntries};
 

@@ -8,6 +8,7 @@
 //   | +----------------------------------+ |
 //   |                  [Debug] [Restore ] |  1006, 1005
 //   +--------------------------------------+
+// The list's context menu offers "Versions..." for the entry with the focus rectangle.
 #pragma once
 
 #include <list>
@@ -24,6 +25,7 @@ inline constexpr int IDD_RESTORELIST = 129;
 inline constexpr int IDC_LIST_ENTRIES = 1004;
 inline constexpr int IDC_RESTORE = 1005;
 inline constexpr int IDC_DEBUG = 1006;
+inline constexpr int IDM_VERSIONS = 1030;
 
 class CRestoreListDlg : public CDialog, private RestoreConversation {
  public:
@@ -50,6 +52,10 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   void OnShowHide(BOOL show, UINT status);
   void OnDebug();
   void OnCloseRequest();
+  // The list's context menu, when it has a caret entry: "Versions...".
+  bool OnContextMenu(int id);
+  // Opens the copies of the caret entry (CVersionsDlg), to restore an older one.
+  void OnVersions();
 
   // Reads the whole of list.txt and replaces both lists with its entries. On a missing,
   // empty or malformed list it shows why and leaves both lists as they were; a missing list

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """The whole journey through the accessibility bus alone, as a screen reader or a test robot
-would take it: no key, no click, no window-system call. Fills both boxes, presses "Quillmar!"
-and answers OK, waits for the summary title, opens "Restore Files", puts the focus on the
-second entry, presses Restore and reads "File Restored". Checks the disk after the clean and
-after the restore.
+would take it: no click, no window-system call. Fills both boxes, presses "Quillmar!" and
+answers OK, waits for the summary title, opens "Restore Files", puts the focus on the second
+entry, presses Restore and reads "File Restored". Checks the disk after the clean and after
+the restore. Then, where the bus can send a key (X11), the Menu key opens the remaining
+entry's context menu, its "Versions..." item the copies of that entry, whose list and Restore
+button are found by role and name.
 
 Usage: atspi_journey.py PROGRAM DATA-FOLDER BACKUPS-FOLDER
 Run it on a session bus of its own (dbus-run-session), with a display for the program.
@@ -16,6 +18,7 @@ import time
 import pyatspi
 
 program, data, backups = sys.argv[1:4]
+MENU_KEY = 0xFF67  # the X key symbol of the Menu key
 
 
 def fail(message):
@@ -142,8 +145,33 @@ try:
         fail(f"list.txt after the restore: {left!r}")
     press(control(report, pyatspi.ROLE_PUSH_BUTTON, "OK"))
     wait_for("report closed", lambda: alert_saying(app, "File Restored") is None)
+
+    if os.environ.get("GDK_BACKEND") != "wayland":
+        # A screen reader passes the Menu key on; the bus sends it to the focused window.
+        entry = wait_for("row of a.txt", lambda: next(
+            (node for node in descendants(restore)
+             if node.getRole() == pyatspi.ROLE_TABLE_CELL and node.name == expected[0]), None))
+        if not entry.queryComponent().grabFocus():
+            fail("the row of a.txt did not take the focus")
+        pyatspi.Registry.generateKeyboardEvent(MENU_KEY, None, pyatspi.KEY_SYM)
+        press(wait_for("menu item Versions...",
+                       lambda: control(app, pyatspi.ROLE_MENU_ITEM, "Versions...")))
+        versions = wait_for("Versions window", lambda: window(app, lambda name: name == "Versions"))
+        copies = wait_for("list Copies, newest first:", lambda: next(
+            (node for node in descendants(versions)
+             if node.getRole() in (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE)
+             and node.name == "Copies, newest first:"), None))
+        rows = [node.name for node in descendants(copies) if node.getRole() == pyatspi.ROLE_TABLE_CELL]
+        if len(rows) != 1 or not rows[0].endswith(", 6 bytes, latest"):
+            fail(f"the copies of a.txt: {rows!r}")
+        if control(versions, pyatspi.ROLE_PUSH_BUTTON, "Restore") is None:
+            fail("no button named Restore in the Versions window")
+        press(control(versions, pyatspi.ROLE_PUSH_BUTTON, "Close"))
+        wait_for("Versions closed", lambda: window(app, lambda name: name == "Versions") is None)
     print("PASS: filled both boxes, cleaned, read the summary, restored b.txt, read"
-          " File Restored, all through the accessibility bus")
+          " File Restored" + ("" if os.environ.get("GDK_BACKEND") == "wayland" else
+                               ", found the copies of a.txt and Restore in Versions") +
+          ", all through the accessibility bus")
 finally:
     app_process.terminate()
     app_process.wait(10)

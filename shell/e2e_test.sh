@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # End to end: the real program in a real window under Xvfb, driven by keyboard and mouse with
 # xdotool. Backs up two files (the folder typed after the pattern), reads the walk's summary
-# in the title, restores one of them, checks the disk at every step, opens the About box from
-# the keyboard's context menu, ends the program both with Escape and with Enter in an edit
-# box, backs up a folder whose path was pasted into the folder browser, restores the entries
-# that Restore finds without a click and that End and Home move to in a long list, stops a
-# long walk with Escape, backs up the folder named on the command line, and restores the last
-# entry of a list of 100,003.
+# in the title, restores one of them, checks the disk at every step, restores the other from
+# its copies in "Versions...", opens the About box from the keyboard's context menu, ends the
+# program both with Escape and with Enter in an edit box, backs up a folder whose path was
+# pasted into the folder browser, restores the entries that Restore finds without a click and
+# that End and Home move to in a long list, stops a long walk with Escape, backs up the folder
+# named on the command line, and restores the last entry of a list of 100,003.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
 program=$(realpath "$1")
@@ -122,6 +122,24 @@ else
   [[ "$(cat "$data/sub/c.txt")" == gamma && "$(cat "$data/a.txt")" == changed ]] ||
     fail "c.txt should be restored and a.txt left as it was"
 fi
+
+# A right-click on the entry left opens its context menu; "Versions..." lists its one copy,
+# and Restore there puts it back over the changed file, which is kept as a version.
+point_at "$restore" 60 "$list_w" 12 "$list_h"
+xdotool click 3
+sleep 0.3
+xdotool key Down Return
+wait_for_count Versions 1
+point_into "$(windows_named Versions)"
+xdotool key Tab Return
+answer_boxes "$main" 2
+wait_for_count Versions 0
+[[ "$(cat "$first")" == "$([[ $first == "$data/a.txt" ]] && echo alpha || echo gamma)" ]] ||
+  fail "Restore in Versions did not bring back $first"
+[[ ! -s "$backups/list.txt" ]] || fail "after Versions, list.txt is: $(cat "$backups/list.txt")"
+# Both changed files are versions now: the one Restore replaced, and this one.
+(($(grep -rlx changed "$backups/versions" | wc -l) == 2)) ||
+  fail "the file Versions replaced was not kept: $(find "$backups/versions" -type f)"
 
 # Escape ends the restoration list, then the main dialog, and with it the program.
 point_into "$restore"
@@ -293,7 +311,7 @@ point_into "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
 
-echo "PASS: backed up, restored one entry, opened About from the keyboard, ended by Escape" \
-  "and by Enter, browsed to a pasted folder, restored the entries Restore found without a" \
-  "click and End and Home moved to, stopped a long walk, backed up the folder named on the" \
-  "command line"
+echo "PASS: backed up, restored one entry, the other through Versions, opened About from the" \
+  "keyboard, ended by Escape and by Enter, browsed to a pasted folder, restored the entries" \
+  "Restore found without a click and End and Home moved to, stopped a long walk, backed up" \
+  "the folder named on the command line"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the real program under Xvfb: the main dialog, the question before
-# a clean, the About box, the restoration list with a few entries, the help text and the
-# folder chooser; then the main dialog at twice the scale and in the dark theme. Each picture
-# is cropped to its window.
+# a clean, the About box, the restoration list with a few entries, the help text, the folder
+# chooser and the versions of a file cleaned three times; then the main dialog at twice the
+# scale and in the dark theme. Each picture is cropped to its window.
 # Usage: screenshots.sh PATH-TO-QUILLMAR OUTPUT-FOLDER
 set -euo pipefail
 program=$(realpath "$1")
@@ -86,6 +86,41 @@ capture "$chooser" folder_browser
 point_into "$chooser"
 xdotool key Escape
 wait_for_count "Select a folder:" 0
+
+# "Versions..." for a letter that three cleans found changed: the Directory box names its
+# folder, each clean follows a change, a second apart so that each copy has its own time.
+letters="$session_dir/Letters"
+mkdir -p "$letters"
+point_at "$main" 101 191 18 87 click
+xdotool key ctrl+a
+xdotool type --delay 20 "$letters"
+for text in "Dear bank," "Dear bank, about the loan" "Dear bank, about the loan we spoke of"; do
+  echo "$text" >"$letters/bank.txt"
+  point_at "$main" 76 191 66 87 click
+  box=$(wait_for_box "$main")
+  point_into "$box"
+  xdotool key Return
+  wait_gone "$box"
+  sleep 1.1
+done
+point_at "$main" 132 191 66 87 click
+wait_for_count "Restoration List" 1
+list=$(windows_named "Restoration List")
+# The last entries are the letter's; the Menu key opens the list's menu at its first item.
+point_at "$list" 60 186 12 138 click
+xdotool key End Menu
+sleep 0.5
+xdotool key Return
+wait_for_count Versions 1
+versions=$(windows_named Versions)
+sleep 0.3
+capture "$versions" versions
+point_into "$versions"
+xdotool key Escape
+wait_for_count Versions 0
+point_into "$list"
+xdotool key Escape
+wait_for_count "Restoration List" 0
 
 point_into "$main"
 xdotool key Escape

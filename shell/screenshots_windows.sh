@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Takes the screenshots of quillmar.exe under Wine, in Wine's own desktop window so that the
 # title bars, the icon and the system menu are drawn: the main dialog, the question before a
-# clean, the help text, the restoration list, the overwrite question, the system menu, the
-# About box, the shell's folder browser and the question that stops a long walk. Each picture
-# is trimmed to the windows on show.
+# clean, the help text, the restoration list, the overwrite question, an entry's versions,
+# the system menu, the About box, the shell's folder browser and the question that stops a
+# long walk. Each picture is trimmed to the windows on show.
 # Driven from the keyboard only: Wine's desktop is one X window.
 # Usage: screenshots_windows.sh PATH-TO-QUILLMAR.EXE OUTPUT-FOLDER
 set -euo pipefail
@@ -73,6 +73,9 @@ capture restore_list
 xdotool key Tab space   # "Restore": the file is there
 capture overwrite_question
 xdotool key n           # No
+xdotool key shift+Tab shift+F10 v   # the list's context menu: "Versions..." of the entry
+capture versions
+xdotool key Escape
 xdotool key Escape
 sleep 0.5
 

@@ -41,6 +41,28 @@ std::string MnemonicLabel(const std::string& text) {
   return label;
 }
 
+// A popup menu of items, each activating onItem with the message to post (WM_SYSCOMMAND or
+// WM_COMMAND) and its command id as the item's data.
+GtkWidget* NewMenu(const std::vector<MenuItem>& items, UINT message, GCallback onItem, void* data) {
+  GtkWidget* menu = gtk_menu_new();
+  for (const MenuItem& entry : items) {
+    GtkWidget* item = nullptr;
+    if ((entry.flags & MF_SEPARATOR) != 0) {
+      item = gtk_separator_menu_item_new();
+    } else {
+      item = gtk_menu_item_new_with_mnemonic(MnemonicLabel(entry.text).c_str());
+      g_object_set_data(G_OBJECT(item), "quillmar-message",
+                        GUINT_TO_POINTER(static_cast<guint>(message)));
+      g_object_set_data(G_OBJECT(item), "quillmar-command",
+                        GUINT_TO_POINTER(static_cast<guint>(entry.commandId)));
+      g_signal_connect(item, "activate", onItem, data);
+    }
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+  }
+  gtk_widget_show_all(menu);
+  return menu;
+}
+
 }  // namespace
 
 GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dialogTemplate,
@@ -69,7 +91,7 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
                               VerticalPixels(dialogTemplate.cy, units));
   gtk_container_add(GTK_CONTAINER(m_window), m_fixed);
   for (const ControlTemplate& control : dialogTemplate.controls) BuildControl(control);
-  NameEditsByTheirLabels();
+  NameControlsByTheirLabels();
 
   // The tab order is the template's order, not the order of the places on the screen.
   GList* chain = nullptr;
@@ -96,6 +118,7 @@ GtkDialogWindow::~GtkDialogWindow() {
   // The lists let go of their widgets while these still live.
   for (Control& control : m_controls) {
     if (control.list) {
+      g_signal_handlers_disconnect_by_data(control.inner, this);
       control.list.reset();
     } else {
       g_signal_handlers_disconnect_by_data(control.widget, this);
@@ -158,6 +181,8 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       made.list = std::make_shared<GtkListView>([this, id] { Notify(LBN_SELCHANGE, id); });
       made.widget = made.list->Outer();
       made.inner = made.list->View();
+      // Before the view's own handling, which would move the highlight to the row.
+      g_signal_connect(made.inner, "button-press-event", G_CALLBACK(OnListButtonPress), this);
       break;
     }
     case ControlClass::Static: {
@@ -180,7 +205,12 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
         return;
       }
       GtkWidget* label = gtk_label_new(control.text);
-      gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+      if ((control.style & SS_PATHELLIPSIS) != 0) {
+        // One line, shortened in its middle, as a path too long for its place is shown.
+        gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_MIDDLE);
+      } else {
+        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+      }
       const std::uint32_t type = control.style & kStaticTypeMask;
       const float xalign = type == SS_CENTER ? 0.5f : type == kStaticRight ? 1.0f : 0.0f;
       gtk_label_set_xalign(GTK_LABEL(label), xalign);
@@ -208,13 +238,15 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
   m_controls.push_back(made);
 }
 
-void GtkDialogWindow::NameEditsByTheirLabels() {
-  // An edit box's label is the text to its left on the same line, or else the text just
-  // above it, as a reader sees it; the template keeps them apart (the tab order puts other
-  // controls between them).
+void GtkDialogWindow::NameControlsByTheirLabels() {
+  // An edit box's or a list's label is the text to its left on the same line, or else the
+  // text just above it, as a reader sees it; the template keeps them apart (the tab order
+  // puts other controls between them).
   const auto& controls = m_template.controls;
   for (std::size_t e = 0; e < controls.size(); ++e) {
-    if (controls[e].cls != ControlClass::Edit) continue;
+    if (controls[e].cls != ControlClass::Edit && controls[e].cls != ControlClass::ListBox) {
+      continue;
+    }
     const ControlTemplate* best = nullptr;
     for (const ControlTemplate& label : controls) {
       if (label.cls != ControlClass::Static || label.text[0] == '\0') continue;
@@ -234,10 +266,10 @@ void GtkDialogWindow::NameEditsByTheirLabels() {
     }
     if (best == nullptr) continue;
     const auto index = static_cast<std::size_t>(best - controls.data());
-    GtkWidget* edit = m_controls[e].inner;
+    GtkWidget* named = m_controls[e].inner;
     GtkWidget* label = m_controls[index].widget;
-    gtk_label_set_mnemonic_widget(GTK_LABEL(label), edit);
-    atk_object_set_name(gtk_widget_get_accessible(edit), best->text);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), named);
+    atk_object_set_name(gtk_widget_get_accessible(named), best->text);
   }
 }
 
@@ -360,7 +392,44 @@ void GtkDialogWindow::ListReset(int id) {
 bool GtkDialogWindow::HasSystemMenu() const { return (m_template.style & WS_SYSMENU) != 0; }
 
 void GtkDialogWindow::AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) {
-  if (HasSystemMenu()) m_systemMenu.push_back(MenuEntry{flags, commandId, text});
+  if (HasSystemMenu()) m_systemMenu.push_back(MenuItem{flags, commandId, text});
+}
+
+void GtkDialogWindow::ShowContextMenu(int id, const std::vector<MenuItem>& items) {
+  if (m_menu != nullptr) gtk_widget_destroy(m_menu);
+  m_menu = NewMenu(items, WM_COMMAND, G_CALLBACK(OnMenuItem), this);
+  gtk_menu_attach_to_widget(GTK_MENU(m_menu), m_window, nullptr);
+  if (m_contextEvent != nullptr) {
+    gtk_menu_popup_at_pointer(GTK_MENU(m_menu), static_cast<const GdkEvent*>(m_contextEvent));
+    return;
+  }
+  // From the keyboard: below the list's focus row, or below the control.
+  const Control* control = nullptr;
+  for (const Control& each : m_controls) {
+    if (each.id == id) control = &each;
+  }
+  const int row = control != nullptr && control->list ? control->list->FocusRow() : LB_ERR;
+  if (row != LB_ERR) {
+    GtkTreeView* view = GTK_TREE_VIEW(control->inner);
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    GdkRectangle area{};
+    gtk_tree_view_get_cell_area(view, path, nullptr, &area);
+    gtk_tree_path_free(path);
+    area.width = std::max(1, std::min(area.width, gtk_widget_get_allocated_width(control->inner)));
+    gtk_menu_popup_at_rect(GTK_MENU(m_menu), gtk_tree_view_get_bin_window(view), &area,
+                           GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+  } else {
+    gtk_menu_popup_at_widget(GTK_MENU(m_menu), control ? control->widget : m_fixed,
+                             GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+  }
+  gtk_menu_shell_select_first(GTK_MENU_SHELL(m_menu), FALSE);
+}
+
+void GtkDialogWindow::RequestContextMenu(int id, const void* buttonEvent) {
+  m_contextEvent = buttonEvent;
+  const bool shown = m_target.SendMessage(WM_CONTEXTMENU, static_cast<WPARAM>(id), 0) != 0;
+  m_contextEvent = nullptr;
+  if (!shown) ShowSystemMenu(buttonEvent);
 }
 
 void GtkDialogWindow::SetIcon(const Icon& icon, bool big) {
@@ -446,10 +515,16 @@ bool GtkDialogWindow::HandleKey(unsigned keyval, unsigned state) {
     Notify(BN_CLICKED, onButton ? focused->id : DefaultButtonId());
     return true;
   }
-  // The keyboard's way to a context menu; Alt+Space belongs to the desktop's window menu.
+  // The keyboard's way to a context menu, the focused control's; Alt+Space belongs to the
+  // desktop's window menu.
   if ((keyval == GDK_KEY_Menu && modifiers == 0) ||
       (keyval == GDK_KEY_F10 && modifiers == GDK_SHIFT_MASK)) {
-    ShowSystemMenu(nullptr);
+    const GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(m_window));
+    int id = 0;
+    for (const Control& control : m_controls) {
+      if (control.inner == focus || control.widget == focus) id = control.id;
+    }
+    RequestContextMenu(id, nullptr);
     return true;
   }
   return false;
@@ -458,23 +533,10 @@ bool GtkDialogWindow::HandleKey(unsigned keyval, unsigned state) {
 void GtkDialogWindow::ShowSystemMenu(const void* buttonEvent) {
   if (!HasSystemMenu()) return;
   if (m_menu != nullptr) gtk_widget_destroy(m_menu);
-  m_menu = gtk_menu_new();
   // The menu always offers Close, as the platform's system menu does; appended items follow.
-  std::vector<MenuEntry> entries{MenuEntry{MF_STRING, SC_CLOSE, "&Close"}};
+  std::vector<MenuItem> entries{MenuItem{MF_STRING, SC_CLOSE, "&Close"}};
   entries.insert(entries.end(), m_systemMenu.begin(), m_systemMenu.end());
-  for (const MenuEntry& entry : entries) {
-    GtkWidget* item = nullptr;
-    if ((entry.flags & MF_SEPARATOR) != 0) {
-      item = gtk_separator_menu_item_new();
-    } else {
-      item = gtk_menu_item_new_with_mnemonic(MnemonicLabel(entry.text).c_str());
-      g_object_set_data(G_OBJECT(item), "quillmar-command",
-                        GUINT_TO_POINTER(static_cast<guint>(entry.commandId)));
-      g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), this);
-    }
-    gtk_menu_shell_append(GTK_MENU_SHELL(m_menu), item);
-  }
-  gtk_widget_show_all(m_menu);
+  m_menu = NewMenu(entries, WM_SYSCOMMAND, G_CALLBACK(OnMenuItem), this);
   gtk_menu_attach_to_widget(GTK_MENU(m_menu), m_window, nullptr);
   if (buttonEvent != nullptr) {
     gtk_menu_popup_at_pointer(GTK_MENU(m_menu), static_cast<const GdkEvent*>(buttonEvent));
@@ -498,6 +560,28 @@ int GtkDialogWindow::OnButtonPress(GtkWidget* /*widget*/, void* event, void* dat
   const auto* button = static_cast<const GdkEventButton*>(event);
   if (button->type != GDK_BUTTON_PRESS || button->button != GDK_BUTTON_SECONDARY) return FALSE;
   static_cast<GtkDialogWindow*>(data)->ShowSystemMenu(event);
+  return TRUE;
+}
+
+int GtkDialogWindow::OnListButtonPress(GtkWidget* widget, void* event, void* data) {
+  auto* self = static_cast<GtkDialogWindow*>(data);
+  const auto* button = static_cast<const GdkEventButton*>(event);
+  if (button->type != GDK_BUTTON_PRESS || button->button != GDK_BUTTON_SECONDARY) return FALSE;
+  const Control* control = nullptr;
+  for (const Control& each : self->m_controls) {
+    if (each.inner == widget && each.list) control = &each;
+  }
+  if (control == nullptr) return FALSE;
+  // The menu is for the row clicked: the focus rectangle moves there, the highlight stays.
+  GtkTreeView* view = GTK_TREE_VIEW(widget);
+  GtkTreePath* path = nullptr;
+  if (button->window == gtk_tree_view_get_bin_window(view) &&
+      gtk_tree_view_get_path_at_pos(view, static_cast<int>(button->x), static_cast<int>(button->y),
+                                    &path, nullptr, nullptr, nullptr)) {
+    control->list->SetFocusRow(gtk_tree_path_get_indices(path)[0]);
+    gtk_tree_path_free(path);
+  }
+  self->RequestContextMenu(control->id, event);
   return TRUE;
 }
 
@@ -542,7 +626,10 @@ void GtkDialogWindow::OnTextChanged(void* buffer, void* data) {
 
 void GtkDialogWindow::OnMenuItem(GtkWidget* item, void* data) {
   auto* self = static_cast<GtkDialogWindow*>(data);
+  const auto message =
+      static_cast<UINT>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "quillmar-message")));
   const auto command =
       static_cast<UINT>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "quillmar-command")));
-  self->Post(WM_SYSCOMMAND, command);
+  self->Post(message, message == WM_COMMAND ? MakeCommandWParam(0, static_cast<int>(command))
+                                            : static_cast<WPARAM>(command));
 }

@@ -40,6 +40,7 @@ class GtkDialogWindow : public DialogWindow {
   void ListReset(int id) override;
   bool HasSystemMenu() const override;
   void AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) override;
+  void ShowContextMenu(int id, const std::vector<MenuItem>& items) override;
   void SetIcon(const Icon& icon, bool big) override;
   bool IsIconic() const override;
   ClientRect GetClientRect() const override;
@@ -59,14 +60,8 @@ class GtkDialogWindow : public DialogWindow {
     UINT message;
     WPARAM wParam;
   };
-  struct MenuEntry {
-    UINT flags;
-    UINT commandId;
-    std::string text;
-  };
-
   void BuildControl(const ControlTemplate& control);
-  void NameEditsByTheirLabels();
+  void NameControlsByTheirLabels();
   const Control* FindControl(int id, ControlClass cls) const;
   const Control* FindWidget(const GtkWidget* widget) const;
   int DefaultButtonId() const;
@@ -79,14 +74,19 @@ class GtkDialogWindow : public DialogWindow {
   bool HandleKey(unsigned keyval, unsigned state);
   // Pops the system menu up at the pointer (event given) or at the keyboard focus.
   void ShowSystemMenu(const void* buttonEvent);
+  // Asks the dialog for control id's context menu, after the button press event or (null) a
+  // key; the system menu when the dialog shows none.
+  void RequestContextMenu(int id, const void* buttonEvent);
 
   static int OnKeyPress(GtkWidget* widget, void* event, void* data);
   static int OnButtonPress(GtkWidget* widget, void* event, void* data);
+  static int OnListButtonPress(GtkWidget* widget, void* event, void* data);
   static int OnDeleteEvent(GtkWidget* widget, void* event, void* data);
   static int OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data);
   static void OnButtonClicked(GtkWidget* widget, void* data);
   static void OnEditChanged(GtkWidget* widget, void* data);
   static void OnTextChanged(void* buffer, void* data);
+  // Posts the message and command that the chosen item carries.
   static void OnMenuItem(GtkWidget* item, void* data);
 
   GtkBackend& m_backend;
@@ -94,9 +94,10 @@ class GtkDialogWindow : public DialogWindow {
   MessageTarget& m_target;
   GtkWidget* m_window;
   GtkWidget* m_fixed;
-  GtkWidget* m_menu = nullptr;
+  GtkWidget* m_menu = nullptr;  // the last menu popped up, system or context
   std::vector<Control> m_controls;
-  std::vector<MenuEntry> m_systemMenu;
+  std::vector<MenuItem> m_systemMenu;
+  const void* m_contextEvent = nullptr;  // the button press of the context menu being asked for
   const Icon* m_bigIcon = nullptr;
   const Icon* m_smallIcon = nullptr;
   std::vector<Posted> m_posted;

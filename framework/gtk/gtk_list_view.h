@@ -37,11 +37,11 @@ class GtkListView {
   // Returns the number of items left, or LB_ERR.
   int Delete(int index);
   void Reset();
-
- private:
   // Moves the focus row to index (LB_ERR for none) without touching the highlight, and
   // scrolls it into view.
   void SetFocusRow(int index);
+
+ private:
   int RowsInView() const;
   // Widens the column, once GTK is idle, when text is longer than every earlier item.
   void NoteWidthOf(const std::string& text);

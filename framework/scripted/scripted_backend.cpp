@@ -9,9 +9,10 @@
 namespace {
 
 std::string ActionName(int kind) {
-  static const char* const kNames[] = {"Type",   "TypeKeys",   "Click",    "Pick",   "ListKey",
-                                       "Answer", "Hide",       "Show",     "Escape", "Enter",
-                                       "Close",  "SysCommand", "Minimise", "Then"};
+  static const char* const kNames[] = {"Type",     "TypeKeys", "Click",       "Pick",
+                                       "ListKey",  "Answer",   "Hide",        "Show",
+                                       "Escape",   "Enter",    "Close",       "SysCommand",
+                                       "Minimise", "Then",     "ContextMenu", "ChooseMenuItem"};
   return kNames[kind];
 }
 
@@ -77,6 +78,14 @@ ScriptedBackend& ScriptedBackend::SysCommand(UINT commandId) {
   return Queue(Action{.kind = Action::SysCommand, .value = static_cast<int>(commandId)});
 }
 
+ScriptedBackend& ScriptedBackend::ContextMenu(int id, int row) {
+  return Queue(Action{.kind = Action::ContextMenu, .id = id, .value = row});
+}
+
+ScriptedBackend& ScriptedBackend::ChooseMenuItem(UINT commandId) {
+  return Queue(Action{.kind = Action::ChooseMenuItem, .value = static_cast<int>(commandId)});
+}
+
 ScriptedBackend& ScriptedBackend::Minimise(bool minimised, int clientWidth, int clientHeight) {
   return Queue(Action{.kind = Action::Minimise,
                       .value = minimised ? 1 : 0,
@@ -114,6 +123,10 @@ bool ScriptedBackend::TakeAction(ScriptedWindow& window) {
   Action action = std::move(m_actions.front());
   m_actions.pop_front();
 
+  // A menu left open goes as soon as the user does anything else.
+  if (action.kind != Action::ChooseMenuItem && action.kind != Action::Then) {
+    window.DismissContextMenu();
+  }
   bool taken = true;
   switch (action.kind) {
     case Action::Type:
@@ -157,6 +170,12 @@ bool ScriptedBackend::TakeAction(ScriptedWindow& window) {
       break;
     case Action::Then:
       if (action.check) action.check();
+      break;
+    case Action::ContextMenu:
+      taken = window.RequestContextMenu(action.id, action.value);
+      break;
+    case Action::ChooseMenuItem:
+      taken = window.ChooseMenuItem(static_cast<UINT>(action.value));
       break;
   }
   if (!taken) {

@@ -54,6 +54,11 @@ class ScriptedBackend : public WindowBackend {
   ScriptedBackend& Enter();
   ScriptedBackend& Close();
   ScriptedBackend& SysCommand(UINT commandId);
+  // Asks for control id's context menu: with a right-click on row of a list box (which moves
+  // the caret there first), or with the keyboard (row -1). The menu stays open for the next
+  // action: ChooseMenuItem takes one of its items, any other action dismisses it first.
+  ScriptedBackend& ContextMenu(int id, int row = -1);
+  ScriptedBackend& ChooseMenuItem(UINT commandId);
   ScriptedBackend& Minimise(bool minimised, int clientWidth, int clientHeight);
   // Runs a check at this point, with the windows still open.
   ScriptedBackend& Then(std::function<void()> check);
@@ -103,7 +108,9 @@ class ScriptedBackend : public WindowBackend {
       Close,
       SysCommand,
       Minimise,
-      Then
+      Then,
+      ContextMenu,
+      ChooseMenuItem
     } kind;
     int id = 0;
     std::string text{};

@@ -23,6 +23,8 @@ constexpr int kList = 300;
 constexpr int kAsk = 100;
 constexpr int kOpen = 101;
 constexpr int kDefault = 102;
+constexpr int kMenuOpen = 700;
+constexpr int kMenuUnused = 701;
 
 const DialogTemplate kOuter{kOuterId,
                             WS_VISIBLE | WS_SYSMENU,
@@ -90,6 +92,9 @@ class LoggingDialog : public CDialog {
       case WM_PAINT:
         what = "paint";
         break;
+      case WM_CONTEXTMENU:
+        what = "contextmenu " + std::to_string(wParam);
+        break;
       default:
         what = "message " + std::to_string(message);
     }
@@ -124,6 +129,14 @@ class LoggingDialog : public CDialog {
   void OnCloseRequest() {
     if (!m_ignoreClose) CDialog::OnClose();
   }
+  // A menu for the list alone.
+  bool OnContextMenu(int id) {
+    if (id != kList) return false;
+    Window()->ShowContextMenu(
+        id, {MenuItem{MF_STRING, kMenuOpen, "&Open"}, MenuItem{MF_SEPARATOR, 0, ""},
+             MenuItem{MF_STRING, kMenuUnused, "&Nothing"}});
+    return true;
+  }
 
   static const MessageMapEntry kEntries[];
   static const MessageMap messageMap;
@@ -135,6 +148,8 @@ const MessageMapEntry LoggingDialog::kEntries[] = {
     message_map::Command<&LoggingDialog::OnAsk>(BN_CLICKED, kAsk),
     message_map::Command<&LoggingDialog::OnOpen>(BN_CLICKED, kOpen),
     message_map::Message<&LoggingDialog::OnCloseRequest>(WM_CLOSE),
+    message_map::ContextMenu<&LoggingDialog::OnContextMenu>(),
+    message_map::MenuCommand<&LoggingDialog::OnOpen>(kMenuOpen),
 };
 const MessageMap LoggingDialog::messageMap{&CDialog::messageMap, kEntries};
 
@@ -383,6 +398,59 @@ TEST(ScriptedWindowState, SystemMenuIconsAndMetrics) {
     EXPECT_TRUE(w.SystemMenu().empty());
   });
   withoutMenu.DoModal();
+}
+
+TEST(ScriptedContextMenus, ARightClickMovesTheCaretAndAChosenItemSendsItsCommand) {
+  ScriptedBackend backend;
+  Log log;
+  LoggingDialog dialog(kOuterId, "outer", log);
+  std::vector<std::vector<std::string>> menus;
+  auto noteMenu = [&] {
+    menus.emplace_back();
+    for (const MenuItem& item : backend.ActiveWindow()->ContextMenu()) {
+      menus.back().push_back(item.text);
+    }
+  };
+  backend.ContextMenu(kList, 2)
+      .Then([&] { EXPECT_EQ(backend.ActiveWindow()->ListCaret(kList), 2); })
+      .Then(noteMenu)
+      .ChooseMenuItem(kMenuOpen)  // opens the inner dialog, which the next action closes
+      .Close()
+      .ContextMenu(kList)  // from the keyboard: the caret stays
+      .Then([&] { EXPECT_EQ(backend.ActiveWindow()->ListCaret(kList), 2); })
+      .Click(kAsk)  // dismisses the menu before the click
+      .Answer(IDNO)
+      .Then(noteMenu)
+      .ContextMenu(kEdit);  // the dialog shows no menu of its own there
+  dialog.DoModal();
+  EXPECT_EQ(menus, (std::vector<std::vector<std::string>>{{"&Open", "", "&Nothing"}, {}}));
+  EXPECT_EQ(log, (Log{"outer:show 1", "outer:contextmenu 300", "outer:command 0 700",
+                      "inner:show 1", "inner:close", "outer:contextmenu 300", "outer:command 0 100",
+                      "outer:contextmenu 200", "outer:close"}));
+  EXPECT_EQ(dialog.m_innerResult, IDCANCEL);
+  EXPECT_TRUE(backend.Problems().empty()) << backend.Problems().front();
+}
+
+TEST(ScriptedContextMenus, ItemsOfNoOpenMenuAndRowsOutOfRangeAreProblems) {
+  ScriptedBackend backend;
+  Log log;
+  LoggingDialog dialog(kOuterId, "outer", log);
+  std::vector<std::string> shown;
+  backend.ContextMenu(kList)
+      .Then([&] {
+        for (const MenuItem& item : backend.ActiveWindow()->ContextMenu())
+          shown.push_back(item.text);
+      })
+      .ChooseMenuItem(0)            // a separator is no item: the menu stays open
+      .ChooseMenuItem(kMenuUnused)  // taken, and the menu closes
+      .ChooseMenuItem(kMenuOpen)    // no menu is open any more
+      .ContextMenu(kList, 3)        // no such row
+      .ContextMenu(999);            // no such control
+  dialog.DoModal();
+  EXPECT_EQ(shown, (std::vector<std::string>{"&Open", "", "&Nothing"}));
+  EXPECT_EQ(backend.Problems().size(), 4u);
+  EXPECT_EQ(log,
+            (Log{"outer:show 1", "outer:contextmenu 300", "outer:command 0 701", "outer:close"}));
 }
 
 TEST(ScriptedBrowser, ReturnsTheSetResultOnceAndRecordsWhereEachOpened) {

@@ -129,6 +129,10 @@ void ScriptedWindow::AppendSystemMenu(UINT flags, UINT commandId, const std::str
   if (HasSystemMenu()) m_systemMenu.push_back(MenuItem{flags, commandId, text});
 }
 
+void ScriptedWindow::ShowContextMenu(int /*id*/, const std::vector<MenuItem>& items) {
+  m_contextMenu = items;
+}
+
 void ScriptedWindow::SetIcon(const Icon& icon, bool big) {
   (big ? m_bigIconId : m_smallIconId) = icon.id;
 }
@@ -211,6 +215,32 @@ void ScriptedWindow::CloseBox() { m_target.SendMessage(WM_CLOSE, 0, 0); }
 
 void ScriptedWindow::SystemCommand(UINT commandId) {
   m_target.SendMessage(WM_SYSCOMMAND, commandId, 0);
+}
+
+bool ScriptedWindow::RequestContextMenu(int id, int row) {
+  const bool known = std::any_of(m_template.controls.begin(), m_template.controls.end(),
+                                 [&](const ControlTemplate& c) { return c.id == id; });
+  if (!known && id != 0) return false;
+  if (row != -1) {
+    // A right-click on a row puts the focus rectangle there and leaves the selection alone.
+    ListState* list = FindList(id);
+    if (!list || row < 0 || row >= static_cast<int>(list->items.size())) return false;
+    list->caret = row;
+  }
+  m_contextMenu.clear();
+  m_target.SendMessage(WM_CONTEXTMENU, static_cast<WPARAM>(id), 0);
+  return true;
+}
+
+bool ScriptedWindow::ChooseMenuItem(UINT commandId) {
+  const auto item = std::find_if(
+      m_contextMenu.begin(), m_contextMenu.end(),
+      [&](const MenuItem& i) { return (i.flags & MF_SEPARATOR) == 0 && i.commandId == commandId; });
+  if (item == m_contextMenu.end()) return false;
+  // The menu closes before its command arrives.
+  m_contextMenu.clear();
+  SendCommand(0, static_cast<int>(commandId));
+  return true;
 }
 
 void ScriptedWindow::SetMinimised(bool minimised, int clientWidth, int clientHeight) {

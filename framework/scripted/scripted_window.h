@@ -15,11 +15,7 @@ class ScriptedBackend;
 
 class ScriptedWindow : public DialogWindow {
  public:
-  struct MenuItem {
-    UINT flags;
-    UINT commandId;
-    std::string text;
-  };
+  using MenuItem = ::MenuItem;
   struct DrawnIcon {
     int x, y;
     int iconId;
@@ -44,6 +40,7 @@ class ScriptedWindow : public DialogWindow {
   void ListReset(int id) override;
   bool HasSystemMenu() const override;
   void AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) override;
+  void ShowContextMenu(int id, const std::vector<MenuItem>& items) override;
   void SetIcon(const Icon& icon, bool big) override;
   bool IsIconic() const override { return m_iconic; }
   ClientRect GetClientRect() const override { return m_clientRect; }
@@ -57,6 +54,8 @@ class ScriptedWindow : public DialogWindow {
   // All items of list box id (empty for an unknown id).
   std::vector<std::string> ListItems(int id) const;
   const std::vector<MenuItem>& SystemMenu() const { return m_systemMenu; }
+  // The items of the context menu open now; empty when none is.
+  const std::vector<MenuItem>& ContextMenu() const { return m_contextMenu; }
   // Ids of the icons set, 0 when none was set.
   int BigIconId() const { return m_bigIconId; }
   int SmallIconId() const { return m_smallIconId; }
@@ -74,6 +73,13 @@ class ScriptedWindow : public DialogWindow {
   void PressEnter();
   void CloseBox();
   void SystemCommand(UINT commandId);
+  // Asks for the context menu of control id: by a right-click on row of a list box, which
+  // first moves the caret there, or (row -1) with the keyboard.
+  bool RequestContextMenu(int id, int row);
+  // Chooses the item of the open context menu that sends commandId; false when no open menu
+  // has one.
+  bool ChooseMenuItem(UINT commandId);
+  void DismissContextMenu() { m_contextMenu.clear(); }
   void SetMinimised(bool minimised, int clientWidth, int clientHeight);
 
  private:
@@ -93,6 +99,7 @@ class ScriptedWindow : public DialogWindow {
   std::map<int, std::string> m_texts;
   std::map<int, ListState> m_lists;
   std::vector<MenuItem> m_systemMenu;
+  std::vector<MenuItem> m_contextMenu;
   std::vector<DrawnIcon> m_drawnIcons;
   int m_bigIconId = 0;
   int m_smallIconId = 0;

@@ -44,6 +44,12 @@ std::vector<std::uint16_t> TemplateInTheSystemsFont(const DialogTemplate& dialog
   return BuildMemoryTemplate(dialogTemplate, font ? &*font : nullptr);
 }
 
+// A point on the screen packed into a message's lParam, whose halves are signed: left of or
+// above the primary monitor they are negative.
+POINT UnpackPoint(LPARAM packed) {
+  return POINT{static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+}
+
 }  // namespace
 
 Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate& dialogTemplate,
@@ -90,6 +96,8 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
       m_target.SendMessage(WM_CLOSE, 0, 0);
       return TRUE;
+    case WM_CONTEXTMENU:
+      return OnContextMenu(reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
     case WM_SYSCOMMAND:
       // The program's own items, and Close; moving, sizing and minimising stay the
       // platform's.
@@ -120,6 +128,54 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
       return FALSE;
   }
+}
+
+bool Win32DialogWindow::IsListBox(int id) const {
+  return std::any_of(
+      m_template.controls.begin(), m_template.controls.end(),
+      [id](const ControlTemplate& c) { return c.id == id && c.cls == ControlClass::ListBox; });
+}
+
+bool Win32DialogWindow::OnContextMenu(HWND source, LPARAM screenPoint) {
+  const int id = source == m_hwnd ? 0 : ::GetDlgCtrlID(source);
+  if (screenPoint != -1 && IsListBox(id)) {
+    POINT point = UnpackPoint(screenPoint);
+    ::ScreenToClient(source, &point);
+    const LRESULT item = ::SendMessageA(source, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    // The high word is nonzero for a point below the last item.
+    if (HIWORD(item) == 0) ::SendMessageA(source, LB_SETCARETINDEX, LOWORD(item), FALSE);
+  }
+  m_contextPoint = screenPoint;
+  const bool shown = m_target.SendMessage(WM_CONTEXTMENU, static_cast<WPARAM>(id), 0) != 0;
+  m_contextPoint = -1;
+  return shown;
+}
+
+void Win32DialogWindow::ShowContextMenu(int id, const std::vector<MenuItem>& items) {
+  HMENU menu = ::CreatePopupMenu();
+  if (menu == nullptr) return;
+  for (const MenuItem& item : items) {
+    ::AppendMenuA(menu, item.flags, item.commandId,
+                  (item.flags & MF_SEPARATOR) ? nullptr : item.text.c_str());
+  }
+  POINT at = UnpackPoint(m_contextPoint);
+  if (m_contextPoint == -1) {
+    // From the keyboard: at the list's caret item, or at the control's corner.
+    HWND control = id == 0 ? m_hwnd : ::GetDlgItem(m_hwnd, id);
+    RECT place{};
+    const int caret = IsListBox(id) ? ListCaret(id) : LB_ERR;
+    if (caret == LB_ERR || ::SendMessageA(control, LB_GETITEMRECT, static_cast<WPARAM>(caret),
+                                          reinterpret_cast<LPARAM>(&place)) == LB_ERR) {
+      ::GetClientRect(control, &place);
+      place.bottom = place.top;
+    }
+    at = POINT{place.left, place.bottom};
+    ::ClientToScreen(control, &at);
+  }
+  // The chosen item's WM_COMMAND is posted to the dialog once the menu has closed.
+  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd,
+                   nullptr);
+  ::DestroyMenu(menu);
 }
 
 void Win32DialogWindow::ShowTemplateIcons() {

@@ -35,6 +35,7 @@ class Win32DialogWindow : public DialogWindow {
   void ListReset(int id) override;
   bool HasSystemMenu() const override;
   void AppendSystemMenu(UINT flags, UINT commandId, const std::string& text) override;
+  void ShowContextMenu(int id, const std::vector<MenuItem>& items) override;
   void SetIcon(const Icon& icon, bool big) override;
   bool IsIconic() const override;
   ClientRect GetClientRect() const override;
@@ -44,6 +45,10 @@ class Win32DialogWindow : public DialogWindow {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam) const;
+  // Passes the platform's WM_CONTEXTMENU on for the control it names; a right-click on a
+  // list box's item first moves the caret there. True when the dialog showed a menu.
+  bool OnContextMenu(HWND source, LPARAM screenPoint);
+  bool IsListBox(int id) const;
   void ShowTemplateIcons();
   void RunLoop();
   void CenterOver(HWND outer);
@@ -57,4 +62,7 @@ class Win32DialogWindow : public DialogWindow {
   int m_result = 0;
   // Set while the program itself changes a control's text, which raises no notification.
   bool m_settingText = false;
+  // Where the context menu being asked for was asked: a point on the screen, or -1 for the
+  // keyboard.
+  LPARAM m_contextPoint = -1;
 };

@@ -1,6 +1,7 @@
 // Tests of the Win32 backend's dialogs, built for real (under Wine in the test run): the
 // template's conversion to pixels with the template's font, tab order and styles, control
-// text without notifications, list boxes, the system menu, icons and the modal run.
+// text without notifications, list boxes, the system menu, context menus, icons and the
+// modal run.
 #include "win32_dialog_window.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,43 @@ TEST_F(Win32DialogWindowTest, ListBoxShowsUtf8TextAsItsCharacters) {
   EXPECT_EQ(window.ListText(kList, 0), "C:\\日本\\Привет été.txt");
   window.SetItemText(kEdit, "café");
   EXPECT_EQ(window.GetItemText(kEdit), "café");
+}
+
+// A right-click on a list's item puts the caret there and asks the dialog for its menu; the
+// item chosen in the menu comes back as a menu command. From the keyboard the caret stays.
+TEST_F(Win32DialogWindowTest, ContextMenuOfAListItemAndTheCommandChosen) {
+  for (const char* text : {"Z:\\a", "Z:\\b", "Z:\\c"}) window.ListInsert(kList, -1, text);
+  RECT item{};
+  ASSERT_NE(::SendMessageA(Item(kList), LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item)),
+            LB_ERR);
+  POINT at{item.left + 2, (item.top + item.bottom) / 2};
+  ::ClientToScreen(Item(kList), &at);
+  constexpr UINT kCommand = 1040;
+  target.onMessage = [&](UINT message, WPARAM wParam) {
+    if (message != WM_CONTEXTMENU) return;
+    // The menu's own loop reads the keys: the first item, taken. Should they never come, the
+    // menu closes by itself rather than hang the test.
+    ::PostMessageA(window.Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(window.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    ::SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
+    window.ShowContextMenu(static_cast<int>(wParam),
+                           {MenuItem{MF_STRING, kCommand, "&Versions..."}});
+  };
+  ::SendMessageA(Item(kList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(kList)),
+                 MAKELPARAM(at.x, at.y));
+  EXPECT_EQ(window.ListCaret(kList), 2);
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  const std::vector<std::pair<UINT, WPARAM>> expected{{WM_CONTEXTMENU, kList},
+                                                      {WM_COMMAND, MakeCommandWParam(0, kCommand)}};
+  EXPECT_EQ(target.received, expected);
+
+  target.onMessage = nullptr;
+  target.received.clear();
+  ::SendMessageA(Item(kList), LB_SETCARETINDEX, 0, FALSE);
+  ::SendMessageA(Item(kList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(kList)), -1);
+  EXPECT_EQ(window.ListCaret(kList), 0);
+  EXPECT_EQ(target.received, (std::vector<std::pair<UINT, WPARAM>>{{WM_CONTEXTMENU, kList}}));
 }
 
 TEST_F(Win32DialogWindowTest, SystemMenuItemAndIcons) {

@@ -9,12 +9,12 @@
 #define QUILLMAR_SHARED_CONSTANTS(X)                                                               \
   X(WM_CLOSE)                                                                                      \
   X(WM_PAINT)                                                                                      \
-  X(WM_SHOWWINDOW) X(WM_ICONERASEBKGND) X(WM_QUERYDRAGICON) X(WM_COMMAND) X(WM_SYSCOMMAND)         \
+  X(WM_SHOWWINDOW) X(WM_ICONERASEBKGND) X(WM_QUERYDRAGICON) X(WM_CONTEXTMENU) X(WM_COMMAND) X(WM_SYSCOMMAND)         \
       X(BN_CLICKED) X(LBN_SELCHANGE) X(EN_CHANGE) X(SC_CLOSE) X(IDOK) X(IDCANCEL) X(IDYES) X(IDNO) \
           X(MB_OK) X(MB_OKCANCEL) X(MB_YESNO) X(MB_ICONINFORMATION) X(MB_TYPEMASK) X(MF_STRING)    \
               X(MF_SEPARATOR) X(LB_ERR) X(SM_CXICON) X(SM_CYICON) X(WS_VISIBLE) X(WS_SYSMENU)      \
                   X(WS_TABSTOP) X(WS_BORDER) X(WS_VSCROLL) X(WS_HSCROLL) X(ES_MULTILINE) X(ES_READONLY) X(WS_EX_APPWINDOW) X(BS_DEFPUSHBUTTON)  \
-                      X(SS_CENTER) X(SS_ICON) X(SS_NOPREFIX) X(LBS_MULTIPLESEL)
+                      X(SS_CENTER) X(SS_ICON) X(SS_NOPREFIX) X(SS_PATHELLIPSIS) X(LBS_MULTIPLESEL)
 #define QUILLMAR_VALUE(name) static_cast<long long>(name),
 #define QUILLMAR_NAME(name) #name,
 namespace {
