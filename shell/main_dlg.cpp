@@ -46,7 +46,7 @@ std::string WithHomeExpanded(std::string typed) {
 // Where the browser opens: the folder the Directory box names, when there is one.
 std::string BrowserStartFolder(const std::string& typed) {
   std::string folder = WithHomeExpanded(typed);
-  if (MakeAbsolute(folder) || !IsFolder(folder)) return HomeFolder();
+  if (!IsFolder(folder) || MakeAbsolute(folder)) return HomeFolder();
   return folder;
 }
 
