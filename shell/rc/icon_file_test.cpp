@@ -133,7 +133,7 @@ TEST(ResourceScriptTest, VersionRecordAndIconFromTheProgramsData) {
        {"LANGUAGE 0x9, 0x1\n", "128 ICON \"quillmar.ico\"\n", "FILEVERSION 1,0,0,1\n",
         "PRODUCTVERSION 1,0,0,1\n", "FILEFLAGSMASK 0x3F\n", "FILEFLAGS 0x0\n", "FILEOS 0x4\n",
         "FILETYPE 0x1\n", "BLOCK \"040904e4\"\n", "VALUE \"CompanyName\", \"Say \"\"hi\"\"\"\n",
-        "VALUE \"OriginalFilename\", \"Quillmar.exe\"\n", "VALUE \"Translation\", 0x409, 1252\n"}) {
+        "VALUE \"OriginalFilename\", \"quillmar.exe\"\n", "VALUE \"Translation\", 0x409, 1252\n"}) {
     EXPECT_NE(rc.find(line), std::string::npos) << line;
   }
 }
