@@ -120,6 +120,18 @@ expect_status "restore in quotes" 0
 [[ $(tr -d '\r' <"$work/proj/a/README") == "project A" ]] || fail "restore in quotes" "not restored"
 ok "folders and entries in quotes"
 
+# Windows paths ignore case: the folder in capitals holds the entries recorded in small letters.
+shouted=$(tr 'a-z' 'A-Z' <<<"$proj")
+run list --under "$shouted"
+expect_status "list --under in capitals" 0
+# a's entry left the list with its restore above.
+[[ $(cat "$out") == "$proj\\b\\\\README" ]] || fail "list --under in capitals" "not b's entry: $(cat "$out")"
+rm "$work/proj/b/README"
+run restore --under "$shouted\\B"
+expect_status "restore --under in capitals" 0
+[[ $(tr -d '\r' <"$work/proj/b/README") == "project B" ]] || fail "restore --under in capitals" "not restored"
+ok "folders in other case"
+
 run '/?'
 expect_status "/?" 0 && grep -q '^Usage: quillmar ' "$out" || fail "/?" "no usage"
 run lsit

@@ -60,6 +60,7 @@ bool LiesUnder(const std::string& entry, const std::string& folder) {
   const std::optional<std::string> parts = PartsBelowRoot(entry);
   if (!parts) return false;
   if (folder.empty()) return true;
-  return parts->size() > folder.size() && parts->starts_with(folder) &&
-         (*parts)[folder.size()] == kPathSeparator;
+  // IsSamePath, since Windows paths ignore case: C:\DATA is C:\data there.
+  return parts->size() > folder.size() && (*parts)[folder.size()] == kPathSeparator &&
+         IsSamePath(std::string_view(*parts).substr(0, folder.size()), folder);
 }

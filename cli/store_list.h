@@ -33,5 +33,5 @@ bool HasCopy(const std::string& store, const std::string& entry);
 // Nothing when the current folder cannot be read.
 std::optional<std::string> UnderFolder(std::string folder);
 // True when entry lies in folder (from UnderFolder) or below it; doubled separators count as
-// one.
+// one, and on Windows, where paths ignore case, case does not count.
 bool LiesUnder(const std::string& entry, const std::string& folder);
