@@ -18,7 +18,9 @@ std::error_code ReadStoreList(StoreList& list) {
   list.listPath = ListPathIn(list.store);
   if (!IsRegularFile(list.listPath)) return {};
   CFile file;
-  if (!file.Open(list.listPath.c_str(), CFile::modeRead)) return file.LastError();
+  if (!file.Open(list.listPath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
+    return file.LastError();
+  }
   const std::error_code unread = ReadListContents(file, list.contents);
   file.Close();
   if (unread) return unread;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/hidden_names.h"
 #include "platform/injected_failures.h"
@@ -97,7 +98,8 @@ class PendingFile {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string temp;
       if (!HiddenNameIn(folder, name, temp)) return Error(std::errc::filename_too_long);
-      m_handle = CreateFileLong(temp.c_str(), GENERIC_READ | GENERIC_WRITE,
+      // DELETE: the handle names the file into place (ReplaceByHandle).
+      m_handle = CreateFileLong(temp.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL);
       if (m_handle != INVALID_HANDLE_VALUE) {
@@ -135,12 +137,43 @@ class PendingFile {
         SetFileAttributesLong(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
       }
     }
+    if (!failIfExists && ReplaceByHandle(destination)) {
+      m_name.clear();
+      return {};
+    }
     if (!MoveFileExLong(m_name.c_str(), destination, flags)) return LastError();
     m_name.clear();
     return {};
   }
 
  private:
+  // Gives the file destination's name through its own handle with POSIX semantics (Windows
+  // 10 1709 and later, on NTFS), which replace a file that is open elsewhere: list.txt, while
+  // a clean appends to it, is replaced so when a restore rewrites it. A plain move refuses
+  // that file ("Access denied"); its holder keeps the replaced file, nameless, and finds the
+  // new one by its name. False where the system or the volume has no such rename.
+  bool ReplaceByHandle(const char* destination) {
+    std::wstring target = WidePath(destination);
+    if (!target.starts_with(L"\\\\?\\")) {
+      // The rename takes the name literally, as the extended-length form is.
+      target = target.starts_with(L"\\\\") ? L"\\\\?\\UNC" + target.substr(1)
+                                             : L"\\\\?\\" + target;
+    }
+    if (!::FlushFileBuffers(m_handle)) return false;
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    rename->FileName[target.size()] = L'\0';
+    // FileRenameInfoEx, which the headers give only to builds for Windows 10 1709 and later:
+    // on an older system the call fails and the plain move is tried.
+    constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    return ::SetFileInformationByHandle(m_handle, kRenameInfoEx, rename,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+  }
+
   HANDLE m_handle = INVALID_HANDLE_VALUE;
   std::string m_name;  // until the file has the destination's name
 };

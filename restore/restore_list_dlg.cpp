@@ -21,7 +21,8 @@ namespace {
 
 const ResourceRegistration kTemplateRegistration(RestoreListTemplate());
 
-constexpr unsigned kLoadMode = CFile::modeReadWrite;
+// Shared, as every opening of the list is: a clean may append to it while the window is open.
+constexpr unsigned kLoadMode = CFile::modeReadWrite | CFile::shareDenyNone;
 
 // The list's path in the store folder, into a kMaxPath buffer. False (and an empty buffer)
 // when the path does not fit or the store cannot be found.
@@ -89,7 +90,7 @@ bool CRestoreListDlg::LoadRestoreList() {
   // still shown: its backups can be restored, and only the rewrite will say it failed.
   // Nothing is created here: a user who only looks gets no backups folder.
   if (!m_fileList.Open(m_szListPath, kLoadMode) &&
-      !m_fileList.Open(m_szListPath, CFile::modeRead)) {
+      !m_fileList.Open(m_szListPath, CFile::modeRead | CFile::shareDenyNone)) {
     // Before the first clean there is neither store nor list: nothing failed.
     const bool missing = IsMissing(m_szListPath);
     AfxMessageBox(missing ? "There are no files to restore"

@@ -4,7 +4,11 @@
 
 namespace {
 
-constexpr unsigned kAppendMode = CFile::modeReadWrite | CFile::modeNoTruncate | CFile::modeAppend;
+// Shared: a restore must read and replace the list while a clean appends to it (the store's
+// lock keeps their writes apart), and a record appended to a list replaced meanwhile goes to
+// the new one, which AppendRecord finds by the name.
+constexpr unsigned kAppendMode = CFile::modeReadWrite | CFile::modeNoTruncate |
+                                 CFile::modeAppend | CFile::shareDenyNone;
 
 }  // namespace
 

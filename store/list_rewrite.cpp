@@ -30,7 +30,7 @@ std::error_code RewriteList(const std::string& listPath,
   FolderLockScope lock(store);
   if (lock.error()) return lock.error();
   CFile list;
-  if (!list.Open(listPath, CFile::modeRead)) return list.LastError();
+  if (!list.Open(listPath, CFile::modeRead | CFile::shareDenyNone)) return list.LastError();
   std::string contents;
   const std::error_code unread = ReadListContents(list, contents);
   list.Close();
