@@ -61,7 +61,7 @@ wait_for_count "About Quillmar" 0
 point_at "$main" 265 382 66 87 click
 wait_for_count "Restoration List" 1
 list=$(windows_named "Restoration List")
-point_at "$list" 60 186 21 138 click
+point_at "$list" 60 186 21 154 click
 sleep 0.3
 capture "$list" restore_list
 point_into "$list"
