@@ -13,7 +13,7 @@ program=$(realpath "$1")
 source "$(dirname "$0")/xvfb_session.sh"
 
 # Positions inside the dialogs, as fractions of the template sizes in dialog units.
-main_w=191 main_h=87     # template 102
+main_w=191 main_h=112    # template 102
 list_w=186 list_h=154    # template 129
 
 # Answers with Enter every message box that comes up beside the main window $1 within three

@@ -11,7 +11,7 @@ program=$(realpath "$1")
 source "$(dirname "$0")/xvfb_session.sh"
 
 # Positions inside the dialogs, as fractions of the template sizes in dialog units.
-main_w=191 main_h=87    # template 102
+main_w=191 main_h=112   # template 102
 list_w=186 list_h=154   # template 129
 
 # Gives a window the keyboard: with no window manager, Wine takes the focus on a click. The

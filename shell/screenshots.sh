@@ -45,7 +45,7 @@ xdotool key Return
 wait_gone "$box"
 
 # The About box, from the system menu's stand-in (right-click on the dialog's background).
-point_at "$main" 8 191 80 87 click
+point_at "$main" 8 191 80 112 click
 xdotool click 3
 sleep 0.5
 xdotool key Down Down Return
@@ -58,7 +58,7 @@ xdotool key Return
 wait_for_count "About Quillmar" 0
 
 # The restoration list with the entries the walk recorded.
-point_at "$main" 265 382 66 87 click
+point_at "$main" 265 382 66 112 click
 wait_for_count "Restoration List" 1
 list=$(windows_named "Restoration List")
 point_at "$list" 60 186 21 154 click
@@ -69,7 +69,7 @@ xdotool key Escape
 wait_for_count "Restoration List" 0
 
 # The help text.
-point_at "$main" 178 191 73 87 click
+point_at "$main" 178 191 73 112 click
 help=$(wait_for_box "$main")
 sleep 0.3
 capture "$help" help_text
@@ -78,7 +78,7 @@ xdotool key Return
 wait_gone "$help"
 
 # The folder chooser, opened at the Directory box's folder.
-point_at "$main" 164 191 19 87 click
+point_at "$main" 164 191 19 112 click
 wait_for_count "Select a folder:" 1
 chooser=$(windows_named "Select a folder:")
 sleep 0.5
