@@ -9,6 +9,7 @@
 #include "framework/list_box_caret.h"
 #include "framework/list_box_keys.h"
 #include "framework/window_constants.h"
+#include "text_rows_model.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ void SelectOnly(GtkTreeView* view, const std::vector<int>& rows) {
 
 GtkListView::GtkListView(std::function<void()> onSelectionChange)
     : m_onSelectionChange(std::move(onSelectionChange)),
-      m_store(gtk_list_store_new(1, G_TYPE_STRING)),
-      m_view(gtk_tree_view_new_with_model(GTK_TREE_MODEL(m_store))),
+      m_rows(TextRowsModelNew()),
+      m_view(gtk_tree_view_new_with_model(m_rows)),
       m_scroller(gtk_scrolled_window_new(nullptr, nullptr)) {
   GtkTreeView* view = GTK_TREE_VIEW(m_view);
   // Items are paths, shown as they are: plain text, not markup.
@@ -95,11 +96,11 @@ GtkListView::~GtkListView() {
   g_signal_handlers_disconnect_by_data(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_view)), this);
   g_signal_handlers_disconnect_by_data(m_view, this);
   g_object_unref(m_scroller);
-  g_object_unref(m_store);
+  g_object_unref(m_rows);
 }
 
 int GtkListView::Count() const {
-  return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(m_store), nullptr);
+  return TextRowsCount(m_rows);
 }
 
 int GtkListView::FocusRow() const {
@@ -112,17 +113,7 @@ int GtkListView::FocusRow() const {
   return row < Count() ? row : LB_ERR;
 }
 
-std::string GtkListView::Text(int index) const {
-  GtkTreeIter iter;
-  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
-    return {};
-  }
-  gchar* text = nullptr;
-  gtk_tree_model_get(GTK_TREE_MODEL(m_store), &iter, 0, &text, -1);
-  std::string result = text ? text : "";
-  g_free(text);
-  return result;
-}
+std::string GtkListView::Text(int index) const { return TextRowsText(m_rows, index); }
 
 int GtkListView::Insert(int index, const std::string& text) {
   const int count = Count();
@@ -130,8 +121,8 @@ int GtkListView::Insert(int index, const std::string& text) {
   if (index < 0 || index > count) return LB_ERR;
   NoteWidthOf(text);
   if (index == count && m_detached) {
-    // Filling a list the view does not show yet: the store alone, nothing per row in the view.
-    gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+    // Filling a list the view does not show yet: the rows alone, nothing per row in the view.
+    TextRowsInsert(m_rows, index, text, false);
     if (m_pendingFocus == LB_ERR) m_pendingFocus = CaretAfterInsert(LB_ERR, index);
     return index;
   }
@@ -141,14 +132,14 @@ int GtkListView::Insert(int index, const std::string& text) {
     // Appending, as a list is filled, moves no row: the highlight and the focus row stay as
     // they are, and nothing here may cost more than the row itself, or filling a long list
     // grows with the square of its length.
-    gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+    TextRowsInsert(m_rows, index, text, true);
     if (focus == LB_ERR) SetFocusRow(CaretAfterInsert(focus, index));
     return index;
   }
   std::vector<int> selected = SelectedRows(GTK_TREE_VIEW(m_view));
   for (int& row : selected) row += row >= index ? 1 : 0;
   ++m_quiet;
-  gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+  TextRowsInsert(m_rows, index, text, true);
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
   SetFocusRow(CaretAfterInsert(focus, index));
@@ -156,11 +147,8 @@ int GtkListView::Insert(int index, const std::string& text) {
 }
 
 int GtkListView::Delete(int index) {
+  if (index < 0 || index >= Count()) return LB_ERR;
   Attach();
-  GtkTreeIter iter;
-  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
-    return LB_ERR;
-  }
   const int focus = FocusRow();
   // GTK moves and highlights a new cursor row itself when the cursor's row goes; the
   // highlight the user made is put back, less the deleted row.
@@ -169,7 +157,7 @@ int GtkListView::Delete(int index) {
     if (row != index) selected.push_back(row > index ? row - 1 : row);
   }
   ++m_quiet;
-  gtk_list_store_remove(m_store, &iter);
+  TextRowsRemove(m_rows, index);
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
   const int count = Count();
@@ -179,10 +167,10 @@ int GtkListView::Delete(int index) {
 
 void GtkListView::Reset() {
   ++m_quiet;
-  // An emptied list is about to be filled, most often: the view lets go of the store until
+  // An emptied list is about to be filled, most often: the view lets go of the rows until
   // then, since a view that follows every appended row takes seconds for a long list.
   Detach();
-  gtk_list_store_clear(m_store);
+  TextRowsClear(m_rows);
   --m_quiet;
   m_pendingFocus = LB_ERR;
   m_widest.clear();
@@ -201,7 +189,7 @@ void GtkListView::Attach() {
   if (!m_detached) return;
   m_detached = false;
   ++m_quiet;
-  gtk_tree_view_set_model(GTK_TREE_VIEW(m_view), GTK_TREE_MODEL(m_store));
+  gtk_tree_view_set_model(GTK_TREE_VIEW(m_view), m_rows);
   --m_quiet;
   const int focus = m_pendingFocus;
   m_pendingFocus = LB_ERR;

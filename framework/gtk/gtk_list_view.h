@@ -12,7 +12,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkTreeView GtkTreeView;
-typedef struct _GtkListStore GtkListStore;
+typedef struct _GtkTreeModel GtkTreeModel;
 typedef struct _GtkTreeSelection GtkTreeSelection;
 typedef struct _GtkTreeViewColumn GtkTreeViewColumn;
 typedef struct _cairo cairo_t;
@@ -51,7 +51,7 @@ class GtkListView {
   // no target or the key is no letter for it.
   bool TypeIntoTarget(unsigned keyval);
   // While detached the view shows no rows and costs nothing per appended one; the focus row
-  // waits in m_pendingFocus. Attach puts the store back (at the latest once GTK is idle,
+  // waits in m_pendingFocus. Attach puts the rows back (at the latest once GTK is idle,
   // before it draws) and every operation that needs the view attaches first.
   void Detach();
   void Attach();
@@ -65,7 +65,7 @@ class GtkListView {
   static int OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data);
 
   std::function<void()> m_onSelectionChange;
-  GtkListStore* m_store;
+  GtkTreeModel* m_rows;
   GtkWidget* m_view;
   GtkWidget* m_scroller;
   GtkTreeViewColumn* m_column;
