@@ -31,8 +31,11 @@ std::string WalkProgressCountsAndRate(const WalkProgress& progress, double secon
 
 std::string WalkProgressFolder(std::string_view folder) {
   // A root ("/", "C:\\") keeps its separator: without it, it would name another folder.
-  const bool separatorLast = !folder.empty() && (folder.back() == '/' || folder.back() == kPathSeparator);
-  if (separatorLast && folder.size() > 1 && folder[folder.size() - 2] != ':') folder.remove_suffix(1);
+  const bool separatorLast =
+      !folder.empty() && (folder.back() == '/' || folder.back() == kPathSeparator);
+  if (separatorLast && folder.size() > 1 && folder[folder.size() - 2] != ':') {
+    folder.remove_suffix(1);
+  }
   return std::string(folder);
 }
 
@@ -87,7 +90,9 @@ bool WalkProgressDisplay::Update(const WalkProgress& progress) {
   if (m_lines.counts != 0) {
     m_window.SetItemText(m_lines.counts, WalkProgressCountsAndRate(progress, SecondsSoFar()));
   }
-  if (m_lines.folder != 0) m_window.SetItemText(m_lines.folder, WalkProgressFolder(progress.folder));
+  if (m_lines.folder != 0) {
+    m_window.SetItemText(m_lines.folder, WalkProgressFolder(progress.folder));
+  }
   const StopRequest request = CurrentWindowBackend().KeepResponsive();
   if (request == StopRequest::Nothing) return true;
   if (AfxMessageBox("Stop the clean?", MB_YESNO) != IDYES) return true;

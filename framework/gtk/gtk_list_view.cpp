@@ -99,9 +99,7 @@ GtkListView::~GtkListView() {
   g_object_unref(m_rows);
 }
 
-int GtkListView::Count() const {
-  return TextRowsCount(m_rows);
-}
+int GtkListView::Count() const { return TextRowsCount(m_rows); }
 
 int GtkListView::FocusRow() const {
   if (m_detached) return m_pendingFocus;

@@ -20,8 +20,7 @@ struct TextRowsModelClass {
 void text_rows_model_tree_model_init(GtkTreeModelIface* iface);
 
 G_DEFINE_TYPE_WITH_CODE(TextRowsModel, text_rows_model, G_TYPE_OBJECT,
-                        G_IMPLEMENT_INTERFACE(GTK_TYPE_TREE_MODEL,
-                                              text_rows_model_tree_model_init))
+                        G_IMPLEMENT_INTERFACE(GTK_TYPE_TREE_MODEL, text_rows_model_tree_model_init))
 
 TextRowsModel* Self(GtkTreeModel* model) { return reinterpret_cast<TextRowsModel*>(model); }
 

@@ -3,8 +3,8 @@
 // appended while no view shows the model.
 #include "text_rows_model.h"
 
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <string>
 #include <vector>
