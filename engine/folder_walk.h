@@ -63,7 +63,7 @@ struct WalkProgress {
   std::uint64_t filesFailed = 0;  // passed the filter, but got no copy of its own or no record
   // The folder of the file just handled, as the walk spells it (doubled separators below the
   // top folder); it lives only as long as the observer's call.
-  std::string_view folder;
+  std::string_view folder = {};
 };
 using WalkProgressObserver = bool (*)(const WalkProgress& progress, void* context);
 // Null removes the observer. Counts restart at every top-level walk.
