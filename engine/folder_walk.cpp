@@ -231,6 +231,7 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
             stop = MatchesWildcard(g_szFilePath, pattern) &&
                    callback(g_szFilePath, &wfd, userData) == 0;
           }
+          run.progress.folder = directory;
           if (!ReportProgress(run) || BackupStoreFailed()) stop = true;
           if (stop) {
             result = WALK_STOPPED;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/platform_files.h"
 
@@ -60,6 +61,9 @@ struct WalkProgress {
   std::uint64_t filesVisited = 0;
   std::uint64_t filesBackedUp = 0;  // got a copy of its own and a record
   std::uint64_t filesFailed = 0;  // passed the filter, but got no copy of its own or no record
+  // The folder of the file just handled, as the walk spells it (doubled separators below the
+  // top folder); it lives only as long as the observer's call.
+  std::string_view folder = {};
 };
 using WalkProgressObserver = bool (*)(const WalkProgress& progress, void* context);
 // Null removes the observer. Counts restart at every top-level walk.

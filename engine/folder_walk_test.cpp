@@ -415,12 +415,14 @@ TEST_F(WalkTest, TopFolderTooLongToSearchFailsAtOnce) {
 
 struct ProgressLog {
   std::vector<WalkProgress> calls;
+  std::vector<std::string> folders;  // each call's folder, which lives only during the call
   std::size_t stopAfter = 0;  // the observer asks to stop at this call; 0 never
 };
 
 bool LogProgress(const WalkProgress& progress, void* context) {
   auto* log = static_cast<ProgressLog*>(context);
   log->calls.push_back(progress);
+  log->folders.emplace_back(progress.folder);
   return log->calls.size() != log->stopAfter;
 }
 
@@ -477,6 +479,11 @@ TEST_F(WalkTest, ProgressObserverCountsFilesOfEachWalk) {
   ASSERT_EQ(log.calls.size(), 4u);
   EXPECT_EQ(log.calls.back().filesVisited, 4u);
   EXPECT_EQ(log.calls.back().filesBackedUp, 2u);
+  // Each file's own folder, spelt as its record is.
+  std::vector<std::string> folders = log.folders;
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  EXPECT_EQ(folders, Sorted({tree.Path("D"), tree.Path("D/A") + "/", tree.Path("D/A") + "//B/"}));
   log.calls.clear();
   EXPECT_EQ(Walk(tree.Path("D"), WALK_FILES | WALK_NO_RECURSE), WALK_DONE);
   ASSERT_EQ(log.calls.size(), 2u);

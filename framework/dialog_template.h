@@ -8,6 +8,15 @@
 
 enum class ControlClass { Button, Edit, Static, ListBox };
 
+// How a control follows a dialog whose template lets the user resize it (WS_THICKFRAME), by
+// as much as the dialog is now wider or taller than its template; none keeps its place.
+enum ControlAnchor : unsigned {
+  kFollowRight = 1,   // moves right as the dialog widens
+  kFollowBottom = 2,  // moves down as the dialog grows taller
+  kGrowWidth = 4,
+  kGrowHeight = 8,
+};
+
 struct ControlTemplate {
   int id;  // -1 for a control without an id
   ControlClass cls;
@@ -15,6 +24,10 @@ struct ControlTemplate {
   std::uint32_t style;
   int x, y, cx, cy;
   int iconResource = 0;  // for an SS_ICON static: the icon shown in place of text
+  unsigned anchors = 0;  // ControlAnchor bits
+  // A list box: the edit box that takes the letters typed while the list has the keyboard
+  // (Space excepted, which the list keeps), with the keyboard itself; 0 for none.
+  int typingGoesTo = 0;
 };
 
 struct DialogFont {

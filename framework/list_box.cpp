@@ -24,6 +24,13 @@ int CListBox::GetCurSel() const {
   return window ? window->ListCaret(m_id) : LB_ERR;
 }
 
+int CListBox::SetCaretIndex(int index) {
+  DialogWindow* window = WindowOf(m_dialog);
+  if (window == nullptr || index < 0 || index >= window->ListCount(m_id)) return LB_ERR;
+  window->ListSetCaret(m_id, index);
+  return 0;
+}
+
 std::string CListBox::GetText(int index) const {
   DialogWindow* window = WindowOf(m_dialog);
   if (window == nullptr || index < 0 || index >= window->ListCount(m_id)) return {};

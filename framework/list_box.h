@@ -18,6 +18,9 @@ class CListBox {
   int GetCount() const;
   // The caret item of a multiple-selection list box, or LB_ERR.
   int GetCurSel() const;
+  // Moves the caret to index and scrolls it into view, leaving the highlight alone. LB_ERR
+  // when index is out of range.
+  int SetCaretIndex(int index);
   // Empty when index is out of range.
   std::string GetText(int index) const;
   // index -1 appends. Returns the new item's index or LB_ERR.

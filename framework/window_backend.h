@@ -53,6 +53,8 @@ class DialogWindow {
   virtual int ListCount(int id) const = 0;
   // The caret item (the one with the focus rectangle), or LB_ERR when there is none.
   virtual int ListCaret(int id) const = 0;
+  // Moves the caret to index and scrolls it into view; the highlight stays as it is.
+  virtual void ListSetCaret(int id, int index) = 0;
   virtual std::string ListText(int id, int index) const = 0;
   // index -1 inserts at the end; returns the new item's index.
   virtual int ListInsert(int id, int index, const std::string& text) = 0;

@@ -11,6 +11,7 @@
 #include "platform/folder_paths.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
+#include "restore/restore_list_find.h"
 #include "restore/restore_list_template.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
@@ -55,6 +56,8 @@ const MessageMapEntry CRestoreListDlg::kMessageEntries[] = {
     message_map::Message<&CRestoreListDlg::OnCloseRequest>(WM_CLOSE),
     message_map::ContextMenu<&CRestoreListDlg::OnContextMenu>(),
     message_map::MenuCommand<&CRestoreListDlg::OnVersions>(IDM_VERSIONS),
+    message_map::Command<&CRestoreListDlg::OnFindChange>(EN_CHANGE, IDC_FIND),
+    message_map::Command<&CRestoreListDlg::OnFindNext>(BN_CLICKED, IDC_FIND_NEXT),
 };
 const MessageMap CRestoreListDlg::messageMap{&CDialog::messageMap, kMessageEntries};
 

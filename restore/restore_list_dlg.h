@@ -6,9 +6,12 @@
 //   | | /home/user/notes/a.txt           | |  1004: entries, in file order
 //   | | /home/user/notes/sub//b.txt      | |
 //   | +----------------------------------+ |
-//   |                  [Debug] [Restore ] |  1006, 1005
+//   | No entry contains it [Debug][Restore]|  1009, 1006, 1005
+//   | Find: [notes___________] [Find Next] |  1007, 1008 (restore_list_find.h)
 //   +--------------------------------------+
 // The list's context menu offers "Versions..." for the entry with the focus rectangle.
+// The window can be resized: the list takes what is added, the rest keeps to the bottom and
+// the right.
 #pragma once
 
 #include <list>
@@ -56,6 +59,11 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   bool OnContextMenu(int id);
   // Opens the copies of the caret entry (CVersionsDlg), to restore an older one.
   void OnVersions();
+  // The find box (restore_list_find.cpp): every change moves the caret to the first entry
+  // from the caret on that contains the text, Find Next (Enter) to the next one after it.
+  void OnFindChange();
+  void OnFindNext();
+  void FindEntry(bool afterCaret);
 
   // Reads the whole of list.txt and replaces both lists with its entries. On a missing,
   // empty or malformed list it shows why and leaves both lists as they were; a missing list

@@ -4,8 +4,9 @@
 # in the title, restores one of them, checks the disk at every step, restores the other from
 # its copies in "Versions...", opens the About box from the keyboard's context menu, ends the
 # program both with Escape and with Enter in an edit box, backs up a folder whose path was
-# pasted into the folder browser, restores the entries that Restore finds without a click and
-# that End and Home move to in a long list, stops a long walk with Escape, backs up the folder
+# pasted into the folder browser, restores the entries that Restore finds without a click,
+# that typing finds and that End and Home move to in a long list, which grows with its window,
+# stops a long walk with Escape, backs up the folder
 # named on the command line, and restores the last entry of a list of 100,003.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
@@ -13,8 +14,8 @@ program=$(realpath "$1")
 source "$(dirname "$0")/xvfb_session.sh"
 
 # Positions inside the dialogs, as fractions of the template sizes in dialog units.
-main_w=191 main_h=87     # template 102
-list_w=186 list_h=138    # template 129
+main_w=191 main_h=112    # template 102
+list_w=186 list_h=154    # template 129
 
 # Answers with Enter every message box that comes up beside the main window $1 within three
 # seconds, stopping once $2 were answered; fails when none came.
@@ -206,10 +207,12 @@ wait_for_exit || fail "the program ended with status $?"
 
 # Fourth run: a list longer than the list box. Restore right after the list opens acts on
 # the first entry, and Space on Restore (which has the keyboard focus back once the report is
-# answered) on the entry now in its place. After a click on the first entry, End moves the
-# focus rectangle to the last entry and Restore acts on it; after a click on an entry in the
-# middle, Home moves it to the first, out of view until then, and Restore acts on that. Each
-# original is gone, so each restore only reports.
+# answered) on the entry now in its place; a part of a path typed into the list finds the
+# entry Restore then acts on. After a click on the first entry, End moves the focus
+# rectangle to the last entry and Restore acts on it; after a click on an entry in the
+# middle, Home moves it to the first, out of view until then, and Restore acts on that. The
+# window, made larger, gives the room to the list. Each original is gone, so each restore only
+# reports.
 rm -rf "$backups"
 long="$session_dir/long"
 mkdir -p "$long"
@@ -234,9 +237,29 @@ xdotool key space
 answer_boxes "$main" 1
 [[ -f "${records[1]}" && $(ls "$long" | wc -l) -eq 2 ]] ||
   fail "a second Restore did not restore the entry that took the first one's place: $(ls "$long")"
-key_then_restore 12 End "${records[29]}" 3
+# Letters typed into the list (reached from Restore with Shift+Tab, so that no row is
+# clicked) go to the find box below it, and the caret moves to the entry that holds them.
+found=${records[15]}
+point_into "$restore"
+xdotool key shift+Tab
+xdotool type --delay 30 "/${found##*/}"
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_boxes "$main" 1
+[[ -f "$found" && $(ls "$long" | wc -l) -eq 3 ]] ||
+  fail "typing /${found##*/} into the list, then Restore, did not restore it: $(ls "$long")"
+key_then_restore 12 End "${records[29]}" 4
 # The list now shows its end; a click on an entry in view, then Home.
-key_then_restore 50 Home "${records[2]}" 4
+key_then_restore 50 Home "${records[2]}" 5
+# Made larger, the window gives the room to the list: where the dialog's background showed
+# below it, the list now draws.
+eval "$(xdotool getwindowgeometry --shell "$restore")"
+below_list_x=$((X + WIDTH * 170 / list_w)) below_list_y=$((Y + HEIGHT * 104 / list_h))
+pixel() { import -window root -crop "1x1+$1+$2" +repage -format '%[hex:p{0,0}]' info:-; }
+background=$(pixel "$below_list_x" "$below_list_y")
+xdotool windowsize "$restore" $((WIDTH + 200)) $((HEIGHT + 150))
+sleep 0.5
+[[ $(pixel "$below_list_x" "$below_list_y") != "$background" ]] ||
+  fail "the list did not grow with its window"
 point_into "$restore"
 xdotool key Escape
 wait_for_count "Restoration List" 0
@@ -313,5 +336,5 @@ wait_for_exit || fail "the program ended with status $?"
 
 echo "PASS: backed up, restored one entry, the other through Versions, opened About from the" \
   "keyboard, ended by Escape and by Enter, browsed to a pasted folder, restored the entries" \
-  "Restore found without a click and End and Home moved to, stopped a long walk, backed up" \
-  "the folder named on the command line"
+  "Restore found without a click, typing found and End and Home moved to, grew the list with" \
+  "its window, stopped a long walk, backed up the folder named on the command line"

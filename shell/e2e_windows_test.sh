@@ -2,17 +2,17 @@
 # End to end on Windows: quillmar.exe under Wine in a real window under Xvfb, driven with
 # xdotool. Cleans a three-level tree with *.txt and checks list.txt byte for byte with the
 # Windows paths (Z:\...\D\S\\c.txt), the copies and the filter; then, after a fresh start,
-# restores one entry over a changed file, opens About from the system menu and ends with
-# Escape; then stops a long walk with Escape and Yes. Links in the tree lead back to folders
-# already walked, which are not entered again.
+# restores one entry over a changed file and one that typing into the list found, opens
+# About from the system menu and ends with Escape; then stops a long walk with Escape and
+# Yes. Links in the tree lead back to folders already walked, which are not entered again.
 # Usage: e2e_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -euo pipefail
 program=$(realpath "$1")
 source "$(dirname "$0")/xvfb_session.sh"
 
 # Positions inside the dialogs, as fractions of the template sizes in dialog units.
-main_w=191 main_h=87    # template 102
-list_w=186 list_h=138   # template 129
+main_w=191 main_h=112   # template 102
+list_w=186 list_h=154   # template 129
 
 # Gives a window the keyboard: with no window manager, Wine takes the focus on a click. The
 # click lands on the main dialog's "Directory:" label.
@@ -125,6 +125,22 @@ while IFS= read -r record; do
 done <<<"$records"
 [[ "$(cat "$backups/list.txt")" == "$expected" ]] ||
   fail "after the restore list.txt is $(cat "$backups/list.txt"), not $expected"
+# Letters typed into the list go to the find box below it, and the caret moves to the entry
+# that holds them: the one of the two left that the caret is not on (it stands where d.txt's
+# entry was, or on the last), which Restore then puts back over the file there. A click on
+# the margin below the find box gives the window the keyboard, back on Restore; Shift+Tab
+# takes it to the list without clicking a row.
+mapfile -t left < <(grep -vxF "${d%;}" <<<"$records")
+caret=$((index - 1 < ${#left[@]} ? index - 1 : ${#left[@]} - 1))
+target=${left[$((1 - caret))]}
+point_at "$restore" 93 "$list_w" 151 "$list_h" click
+xdotool key shift+Tab
+xdotool type --delay 50 "\\${target##*\\}"
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_box   # "File already exists. Overwrite it?": Yes
+answer_box   # "File Restored"
+[[ "$(cat "$backups/list.txt")" == "${left[caret]};" ]] ||
+  fail "typing ${target##*\\}, then Restore, left list.txt as $(cat "$backups/list.txt")"
 
 point_into "$restore"
 xdotool key Escape
@@ -169,5 +185,5 @@ check_stopped_walk "$main" "$backups" 4000
 activate_main "$main"
 xdotool key Escape
 wait_for_exit || fail "the program ended with status $?"
-echo "PASS: cleaned D with *.txt (list.txt byte for byte), restored d.txt after a fresh start," \
-  "opened About, ended with Escape, stopped a long walk"
+echo "PASS: cleaned D with *.txt (list.txt byte for byte), restored d.txt after a fresh start" \
+  "and the entry typing found, opened About, ended with Escape, stopped a long walk"

@@ -168,7 +168,10 @@ void CMainDlg::OnClean() {
     CleanBoxes boxes;
     ScopedCleanReporter reporting(boxes);
     std::optional<WalkProgressDisplay> progress;
-    if (Window() != nullptr) progress.emplace(*Window(), MainDlgTemplate().title);
+    if (Window() != nullptr) {
+      progress.emplace(*Window(), MainDlgTemplate().title, WalkProgressDisplay::Clock::now,
+                       WalkProgressLines{IDC_WALK_COUNTS, IDC_WALK_FOLDER});
+    }
     WalkFolder(m_strDirectory.c_str(), m_strFiles.c_str(), PrintFoundPath, 0,
                WALK_FILES | WALK_FOLDERS);
     closeRequested = progress && progress->CloseRequested();
@@ -185,7 +188,10 @@ void CMainDlg::OnClean() {
 }
 
 void CMainDlg::ShowRestingTitle() {
-  if (Window() != nullptr) Window()->SetTitle(MainDlgTemplate().title);
+  if (Window() == nullptr) return;
+  Window()->SetTitle(MainDlgTemplate().title);
+  Window()->SetItemText(IDC_WALK_COUNTS, "");
+  Window()->SetItemText(IDC_WALK_FOLDER, "");
 }
 
 void CMainDlg::OnHelpText() { AfxMessageBox(kHelpText); }

@@ -37,7 +37,8 @@ class CMainDlg : public CDialog {
   // searched (saying why not), asks, then walks with its progress, stop question and summary;
   // a stop asked for with the close box closes the dialog once the walk has ended.
   void OnClean();
-  // Replaces the summary of the last walk, once the boxes no longer show what it walked.
+  // Replaces the summary of the last walk, in the title and below the buttons, once the
+  // boxes no longer show what it walked.
   void ShowRestingTitle();
   void OnHelpText();
   void OnRestoreFiles();

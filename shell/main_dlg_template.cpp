@@ -5,6 +5,9 @@
 //   |  Directory: [______________________] [..] |
 //   |  Files:     [______________________]      |
 //   |          [Quillmar!] [Restore Files]   [?] |
+//   |  1234 files visited, 56 backed up,         |  1006: counts and rate, two lines
+//   |  0 failed (812 files/s)                    |
+//   |  /home/me/Documents/letters//old/          |  1007: the folder in hand
 //   +------------------------------------------+
 #include "framework/resources.h"
 #include "main_dlg.h"
@@ -18,7 +21,7 @@ const DialogTemplate& MainDlgTemplate() {
       0,
       0,
       191,
-      87,
+      112,
       "Quillmar",
       {"MS Shell Dlg", 8, 0, false, 1},
       {
@@ -34,6 +37,10 @@ const DialogTemplate& MainDlgTemplate() {
           {IDC_DIRECTORY, ControlClass::Edit, "", 0x50810080, 53, 11, 97, 14},
           {IDC_HELPTEXT, ControlClass::Button, "?", 0x50010000, 173, 68, 11, 11},
           {IDC_RESTOREFILES, ControlClass::Button, "Restore Files", 0x50010000, 106, 57, 53, 18},
+          // A clean's progress in full. Left-aligned texts without prefix: the counts wrap,
+          // the folder is one line shortened in its middle (SS_PATHELLIPSIS) when too long.
+          {IDC_WALK_COUNTS, ControlClass::Static, "", 0x50000080, 7, 84, 177, 16},
+          {IDC_WALK_FOLDER, ControlClass::Static, "", 0x50008080, 7, 100, 177, 8},
       }};
   return kTemplate;
 }

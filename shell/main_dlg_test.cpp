@@ -373,6 +373,22 @@ TEST_F(MainDlgTest, AfterAWalkTheTitleKeepsItsSummaryUntilTheNextEditOrClean) {
   EXPECT_EQ(afterCancel, "Quillmar");
 }
 
+TEST_F(MainDlgTest, BelowTheButtonsAWalkEndsWithItsSummaryUntilTheNextEdit) {
+  std::string counts, folderShown, countsAfterEdit;
+  backend.Type(IDC_DIRECTORY, folder.Path("data")).Click(IDC_CLEAN).Answer(IDOK).Then([&] {
+    counts = Active().GetItemText(IDC_WALK_COUNTS);
+    folderShown = Active().GetItemText(IDC_WALK_FOLDER);
+  });
+  backend.Type(IDC_FILES, "*.dat").Then([&] {
+    countsAfterEdit = Active().GetItemText(IDC_WALK_COUNTS);
+  });
+  Run();
+  // The rate follows, from the clock of this machine.
+  EXPECT_TRUE(counts.starts_with("Done: 3 files visited, 3 backed up, 0 failed")) << counts;
+  EXPECT_EQ(folderShown, "");
+  EXPECT_EQ(countsAfterEdit, "");
+}
+
 TEST_F(MainDlgTest, ACopyThatFailsIsCountedInTheSummary) {
   ASSERT_EQ(::mkfifo(folder.Path("other/pipe").c_str(), 0644), 0);
   std::string title;

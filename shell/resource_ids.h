@@ -17,6 +17,9 @@ inline constexpr int IDC_CLEAN = 1002;
 inline constexpr int IDC_BROWSE = 1003;
 inline constexpr int IDC_HELPTEXT = 1004;
 inline constexpr int IDC_RESTOREFILES = 1005;
+// The lines below the buttons that show a clean in full: counts and rate, the folder in hand.
+inline constexpr int IDC_WALK_COUNTS = 1006;
+inline constexpr int IDC_WALK_FOLDER = 1007;
 
 // The list of the report of unprotected files.
 inline constexpr int IDC_UNPROTECTED_LIST = 1010;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the real program under Xvfb: the main dialog, the question before
-# a clean, the About box, the restoration list with a few entries, the help text, the folder
-# chooser and the versions of a file cleaned three times; then the main dialog at twice the
-# scale and in the dark theme. Each picture is cropped to its window.
+# a clean, the dialog with the clean's summary, the About box, the restoration list with a few
+# entries and again larger with an entry found, the help text, the folder chooser and the
+# versions of a file cleaned three times; then the main dialog at twice the scale and in the
+# dark theme. Each picture is cropped to its window.
 # Usage: screenshots.sh PATH-TO-QUILLMAR OUTPUT-FOLDER
 set -euo pipefail
 program=$(realpath "$1")
@@ -44,8 +45,13 @@ point_into "$box"
 xdotool key Return
 wait_gone "$box"
 
+# The clean's summary below the buttons; the title keeps its short form.
+wait_for_title "$main" "Quillmar - *" >/dev/null
+sleep 0.3
+capture "$main" main_dialog_cleaned
+
 # The About box, from the system menu's stand-in (right-click on the dialog's background).
-point_at "$main" 8 191 80 87 click
+point_at "$main" 8 191 80 112 click
 xdotool click 3
 sleep 0.5
 xdotool key Down Down Return
@@ -58,18 +64,25 @@ xdotool key Return
 wait_for_count "About Quillmar" 0
 
 # The restoration list with the entries the walk recorded.
-point_at "$main" 265 382 66 87 click
+point_at "$main" 265 382 66 112 click
 wait_for_count "Restoration List" 1
 list=$(windows_named "Restoration List")
-point_at "$list" 60 186 21 138 click
+point_at "$list" 60 186 21 154 click
 sleep 0.3
 capture "$list" restore_list
+# Letters typed into the list find the entry that holds them; the window, made larger, gives
+# the room to the list.
+xdotool type --delay 50 "todo"
+eval "$(xdotool getwindowgeometry --shell "$list")"
+xdotool windowsize "$list" $((WIDTH * 3 / 2)) $((HEIGHT * 5 / 4))
+sleep 0.5
+capture "$list" restore_list_find
 point_into "$list"
 xdotool key Escape
 wait_for_count "Restoration List" 0
 
 # The help text.
-point_at "$main" 178 191 73 87 click
+point_at "$main" 178 191 73 112 click
 help=$(wait_for_box "$main")
 sleep 0.3
 capture "$help" help_text
@@ -78,7 +91,7 @@ xdotool key Return
 wait_gone "$help"
 
 # The folder chooser, opened at the Directory box's folder.
-point_at "$main" 164 191 19 87 click
+point_at "$main" 164 191 19 112 click
 wait_for_count "Select a folder:" 1
 chooser=$(windows_named "Select a folder:")
 sleep 0.5

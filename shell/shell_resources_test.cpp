@@ -25,10 +25,10 @@ TEST(ShellResources, TheMainDialogTemplateHasItsControlsInTabOrder) {
   EXPECT_EQ(t->style, 0x90C800C8u);
   EXPECT_EQ(t->exStyle, 0x00040000u);
   EXPECT_EQ(t->cx, 191);
-  EXPECT_EQ(t->cy, 87);
+  EXPECT_EQ(t->cy, 112);
   EXPECT_STREQ(t->font.name, "MS Shell Dlg");
   EXPECT_EQ(t->font.pointSize, 8);
-  EXPECT_EQ(Ids(*t), (std::vector<int>{1001, 1002, -1, -1, 1003, 1000, 1004, 1005}));
+  EXPECT_EQ(Ids(*t), (std::vector<int>{1001, 1002, -1, -1, 1003, 1000, 1004, 1005, 1006, 1007}));
   EXPECT_EQ(t->controls[0].cls, ControlClass::Edit);
   EXPECT_STREQ(t->controls[1].text, "Quillmar!");
   EXPECT_STREQ(t->controls[2].text, "Directory:");

@@ -7,6 +7,7 @@
 #include "engine/backup_store.h"
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
+#include "platform/path_parts.h"
 #include "shell_test_folder.h"
 
 namespace {
@@ -18,6 +19,19 @@ class NullTarget : public MessageTarget {
 
 const DialogTemplate kPlainTemplate{
     1, 0, 0, 0, 0, 100, 50, "Quillmar", {"MS Shell Dlg", 8, 0, false, 1}, {}};
+
+constexpr int kCountsLine = 11, kFolderLine = 12;
+const DialogTemplate kLinesTemplate{2,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    100,
+                                    50,
+                                    "Quillmar",
+                                    {"MS Shell Dlg", 8, 0, false, 1},
+                                    {{kCountsLine, ControlClass::Static, "", 0, 0, 30, 100, 16},
+                                     {kFolderLine, ControlClass::Static, "", 0, 0, 46, 100, 8}}};
 
 class WalkProgressDisplayTest : public ::testing::Test {
  protected:
@@ -44,14 +58,63 @@ TEST(WalkProgressTitle, CountsFilesVisitedBackedUpAndFailedAndSaysWhenStopped) {
     bool stopped;
     const char* expected;
   } cases[] = {
-      {{1234, 56, 2}, false, "Quillmar - 1234 files visited, 56 backed up, 2 failed"},
-      {{1, 1, 0}, false, "Quillmar - 1 file visited, 1 backed up, 0 failed"},
-      {{0, 0, 0}, false, "Quillmar - 0 files visited, 0 backed up, 0 failed"},
-      {{7, 3, 1}, true, "Quillmar - stopped: 7 files visited, 3 backed up, 1 failed"},
+      {{1234, 56, 2, {}}, false, "Quillmar - 1234 files visited, 56 backed up, 2 failed"},
+      {{1, 1, 0, {}}, false, "Quillmar - 1 file visited, 1 backed up, 0 failed"},
+      {{0, 0, 0, {}}, false, "Quillmar - 0 files visited, 0 backed up, 0 failed"},
+      {{7, 3, 1, {}}, true, "Quillmar - stopped: 7 files visited, 3 backed up, 1 failed"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WalkProgressTitle("Quillmar", c.progress, c.stopped), c.expected);
   }
+}
+
+TEST(WalkProgressCountsAndRate, TheRateFollowsOnALineOfItsOwnOnceTimeHasPassed) {
+  EXPECT_EQ(WalkProgressCountsAndRate({1234, 56, 2, {}}, 2.0),
+            "1234 files visited, 56 backed up, 2 failed\n617 files/s");
+  EXPECT_EQ(WalkProgressCountsAndRate({1, 1, 0, {}}, 0.4),
+            "1 file visited, 1 backed up, 0 failed\n3 files/s");
+  // At the first file no time has passed: no rate to give.
+  EXPECT_EQ(WalkProgressCountsAndRate({1, 0, 1, {}}, 0), "1 file visited, 0 backed up, 1 failed");
+}
+
+TEST(WalkProgressFolder, DropsTheSeparatorASubFolderEndsWithButARootKeepsIt) {
+  const std::string sep(1, kPathSeparator);
+  EXPECT_EQ(WalkProgressFolder(sep + "d" + sep + "A" + sep + sep + "B" + sep),
+            sep + "d" + sep + "A" + sep + sep + "B");
+  EXPECT_EQ(WalkProgressFolder(sep + "d"), sep + "d");
+  EXPECT_EQ(WalkProgressFolder(sep), sep);
+  EXPECT_EQ(WalkProgressFolder("C:\\"), "C:\\");
+}
+
+TEST_F(WalkProgressDisplayTest, TheLinesShowTheCountsWithTheRateAndTheFolderThenTheSummary) {
+  using namespace std::chrono_literals;
+  ScriptedWindow lined{backend, kLinesTemplate, target};
+  auto now = WalkProgressDisplay::Clock::time_point{};
+  std::vector<std::string> counts, folders;  // as each clock reading finds them
+  {
+    WalkProgressDisplay display(lined, "Quillmar",
+                                [&] {
+                                  counts.push_back(lined.GetItemText(kCountsLine));
+                                  folders.push_back(lined.GetItemText(kFolderLine));
+                                  now += 20ms;
+                                  return now;
+                                },
+                                {kCountsLine, kFolderLine});
+    Walk();
+  }
+  // Shown at the first, fourth and seventh file (20, 80 and 140 ms): the rate counts from
+  // the first.
+  ASSERT_EQ(counts.size(), 10u);
+  EXPECT_EQ(counts[1], "1 file visited, 1 backed up, 0 failed");
+  EXPECT_EQ(counts[4], "4 files visited, 4 backed up, 0 failed\n67 files/s");
+  EXPECT_EQ(counts[9], "7 files visited, 7 backed up, 0 failed\n58 files/s");
+  EXPECT_EQ(folders[0], "");
+  EXPECT_EQ(folders[9], folder.Path("tree"));
+  // Once it has ended: the summary, over the time to the last file, and no folder in hand.
+  EXPECT_EQ(lined.GetItemText(kCountsLine),
+            "Done: 10 files visited, 10 backed up, 0 failed\n56 files/s");
+  EXPECT_EQ(lined.GetItemText(kFolderLine), "");
+  EXPECT_EQ(lined.Title(), "Quillmar - 10 files visited, 10 backed up, 0 failed");
 }
 
 TEST_F(WalkProgressDisplayTest, TheFirstFileAtOnceThenEveryFiftyMillisecondsThenTheSummary) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "anchored_fixed.h"
 #include "dialog_units.h"
 #include "framework/resources.h"
 #include "gtk_backend.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::uint32_t kStaticTypeMask = 0x1F;
 constexpr std::uint32_t kStaticRight = 0x02;
+constexpr std::uint32_t kThickFrame = 0x00040000;      // WS_THICKFRAME: the user may resize
 constexpr std::uint32_t kButtonTypeMask = 0x0F;
 
 bool IsEnter(guint keyval) {
@@ -71,11 +73,11 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
       m_template(dialogTemplate),
       m_target(target),
       m_window(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
-      m_fixed(gtk_fixed_new()) {
-  const BaseUnits& units = backend.Units();
+      m_fixed(AnchoredFixedNew(HorizontalPixels(dialogTemplate.cx, backend.Units()),
+                               VerticalPixels(dialogTemplate.cy, backend.Units()))) {
   GtkWindow* window = GTK_WINDOW(m_window);
   gtk_window_set_title(window, dialogTemplate.title);
-  gtk_window_set_resizable(window, FALSE);
+  gtk_window_set_resizable(window, (dialogTemplate.style & kThickFrame) != 0);
   // A window with a taskbar button of its own is the application's; the others are dialogs.
   if ((dialogTemplate.exStyle & WS_EX_APPWINDOW) == 0) {
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -87,11 +89,16 @@ GtkDialogWindow::GtkDialogWindow(GtkBackend& backend, const DialogTemplate& dial
     gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   }
   gtk_style_context_add_class(gtk_widget_get_style_context(m_window), "quillmar-dialog");
-  gtk_widget_set_size_request(m_fixed, HorizontalPixels(dialogTemplate.cx, units),
-                              VerticalPixels(dialogTemplate.cy, units));
   gtk_container_add(GTK_CONTAINER(m_window), m_fixed);
   for (const ControlTemplate& control : dialogTemplate.controls) BuildControl(control);
   NameControlsByTheirLabels();
+  for (std::size_t i = 0; i < m_controls.size(); ++i) {
+    const int target = dialogTemplate.controls[i].typingGoesTo;
+    const Control* entry = target != 0 ? FindControl(target, ControlClass::Edit) : nullptr;
+    if (m_controls[i].list && entry != nullptr && GTK_IS_ENTRY(entry->inner)) {
+      m_controls[i].list->SetTypingTarget(entry->inner);
+    }
+  }
 
   // The tab order is the template's order, not the order of the places on the screen.
   GList* chain = nullptr;
@@ -206,8 +213,10 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
       }
       GtkWidget* label = gtk_label_new(control.text);
       if ((control.style & SS_PATHELLIPSIS) != 0) {
-        // One line, shortened in its middle, as a path too long for its place is shown.
+        // One line, a path too long for it shortened in its middle: the start says which
+        // tree, the end which folder.
         gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_MIDDLE);
+        gtk_label_set_single_line_mode(GTK_LABEL(label), TRUE);
       } else {
         gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
       }
@@ -229,6 +238,7 @@ void GtkDialogWindow::BuildControl(const ControlTemplate& control) {
   }
   if (made.inner == nullptr) made.inner = made.widget;
   gtk_widget_set_size_request(made.widget, w, h);
+  SetControlAnchors(made.widget, control.anchors);
   gtk_fixed_put(GTK_FIXED(m_fixed), made.widget, std::max(0, x), y);
   const bool tabStop = (control.style & WS_TABSTOP) != 0;
   if (control.cls != ControlClass::Static) {
@@ -368,6 +378,12 @@ int GtkDialogWindow::ListCount(int id) const {
 int GtkDialogWindow::ListCaret(int id) const {
   const Control* control = FindControl(id, ControlClass::ListBox);
   return control ? control->list->FocusRow() : LB_ERR;
+}
+
+void GtkDialogWindow::ListSetCaret(int id, int index) {
+  if (const Control* control = FindControl(id, ControlClass::ListBox)) {
+    control->list->SetFocusRow(index);
+  }
 }
 
 std::string GtkDialogWindow::ListText(int id, int index) const {

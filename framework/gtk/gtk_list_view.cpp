@@ -9,6 +9,7 @@
 #include "framework/list_box_caret.h"
 #include "framework/list_box_keys.h"
 #include "framework/window_constants.h"
+#include "text_rows_model.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ void SelectOnly(GtkTreeView* view, const std::vector<int>& rows) {
 
 GtkListView::GtkListView(std::function<void()> onSelectionChange)
     : m_onSelectionChange(std::move(onSelectionChange)),
-      m_store(gtk_list_store_new(1, G_TYPE_STRING)),
-      m_view(gtk_tree_view_new_with_model(GTK_TREE_MODEL(m_store))),
+      m_rows(TextRowsModelNew()),
+      m_view(gtk_tree_view_new_with_model(m_rows)),
       m_scroller(gtk_scrolled_window_new(nullptr, nullptr)) {
   GtkTreeView* view = GTK_TREE_VIEW(m_view);
   // Items are paths, shown as they are: plain text, not markup.
@@ -91,17 +92,17 @@ GtkListView::GtkListView(std::function<void()> onSelectionChange)
 
 GtkListView::~GtkListView() {
   if (m_widthUpdate != 0) g_source_remove(m_widthUpdate);
+  if (m_attachLater != 0) g_source_remove(m_attachLater);
   g_signal_handlers_disconnect_by_data(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_view)), this);
   g_signal_handlers_disconnect_by_data(m_view, this);
   g_object_unref(m_scroller);
-  g_object_unref(m_store);
+  g_object_unref(m_rows);
 }
 
-int GtkListView::Count() const {
-  return gtk_tree_model_iter_n_children(GTK_TREE_MODEL(m_store), nullptr);
-}
+int GtkListView::Count() const { return TextRowsCount(m_rows); }
 
 int GtkListView::FocusRow() const {
+  if (m_detached) return m_pendingFocus;
   GtkTreePath* path = nullptr;
   gtk_tree_view_get_cursor(GTK_TREE_VIEW(m_view), &path, nullptr);
   if (path == nullptr) return LB_ERR;
@@ -110,36 +111,33 @@ int GtkListView::FocusRow() const {
   return row < Count() ? row : LB_ERR;
 }
 
-std::string GtkListView::Text(int index) const {
-  GtkTreeIter iter;
-  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
-    return {};
-  }
-  gchar* text = nullptr;
-  gtk_tree_model_get(GTK_TREE_MODEL(m_store), &iter, 0, &text, -1);
-  std::string result = text ? text : "";
-  g_free(text);
-  return result;
-}
+std::string GtkListView::Text(int index) const { return TextRowsText(m_rows, index); }
 
 int GtkListView::Insert(int index, const std::string& text) {
   const int count = Count();
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
   NoteWidthOf(text);
+  if (index == count && m_detached) {
+    // Filling a list the view does not show yet: the rows alone, nothing per row in the view.
+    TextRowsInsert(m_rows, index, text, false);
+    if (m_pendingFocus == LB_ERR) m_pendingFocus = CaretAfterInsert(LB_ERR, index);
+    return index;
+  }
+  Attach();
   const int focus = FocusRow();
   if (index == count) {
     // Appending, as a list is filled, moves no row: the highlight and the focus row stay as
     // they are, and nothing here may cost more than the row itself, or filling a long list
     // grows with the square of its length.
-    gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+    TextRowsInsert(m_rows, index, text, true);
     if (focus == LB_ERR) SetFocusRow(CaretAfterInsert(focus, index));
     return index;
   }
   std::vector<int> selected = SelectedRows(GTK_TREE_VIEW(m_view));
   for (int& row : selected) row += row >= index ? 1 : 0;
   ++m_quiet;
-  gtk_list_store_insert_with_values(m_store, nullptr, index, 0, text.c_str(), -1);
+  TextRowsInsert(m_rows, index, text, true);
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
   SetFocusRow(CaretAfterInsert(focus, index));
@@ -147,10 +145,8 @@ int GtkListView::Insert(int index, const std::string& text) {
 }
 
 int GtkListView::Delete(int index) {
-  GtkTreeIter iter;
-  if (index < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_store), &iter, nullptr, index)) {
-    return LB_ERR;
-  }
+  if (index < 0 || index >= Count()) return LB_ERR;
+  Attach();
   const int focus = FocusRow();
   // GTK moves and highlights a new cursor row itself when the cursor's row goes; the
   // highlight the user made is put back, less the deleted row.
@@ -159,7 +155,7 @@ int GtkListView::Delete(int index) {
     if (row != index) selected.push_back(row > index ? row - 1 : row);
   }
   ++m_quiet;
-  gtk_list_store_remove(m_store, &iter);
+  TextRowsRemove(m_rows, index);
   SelectOnly(GTK_TREE_VIEW(m_view), selected);
   --m_quiet;
   const int count = Count();
@@ -169,9 +165,40 @@ int GtkListView::Delete(int index) {
 
 void GtkListView::Reset() {
   ++m_quiet;
-  gtk_list_store_clear(m_store);
+  // An emptied list is about to be filled, most often: the view lets go of the rows until
+  // then, since a view that follows every appended row takes seconds for a long list.
+  Detach();
+  TextRowsClear(m_rows);
   --m_quiet;
+  m_pendingFocus = LB_ERR;
   m_widest.clear();
+}
+
+void GtkListView::Detach() {
+  if (m_detached) return;
+  m_pendingFocus = FocusRow();
+  m_detached = true;
+  gtk_tree_view_set_model(GTK_TREE_VIEW(m_view), nullptr);
+  if (m_attachLater == 0)
+    m_attachLater = g_idle_add_full(G_PRIORITY_HIGH_IDLE, OnAttachLater, this, nullptr);
+}
+
+void GtkListView::Attach() {
+  if (!m_detached) return;
+  m_detached = false;
+  ++m_quiet;
+  gtk_tree_view_set_model(GTK_TREE_VIEW(m_view), m_rows);
+  --m_quiet;
+  const int focus = m_pendingFocus;
+  m_pendingFocus = LB_ERR;
+  SetFocusRow(focus);
+}
+
+int GtkListView::OnAttachLater(void* data) {
+  auto* self = static_cast<GtkListView*>(data);
+  self->m_attachLater = 0;
+  self->Attach();
+  return G_SOURCE_REMOVE;
 }
 
 void GtkListView::NoteWidthOf(const std::string& text) {
@@ -204,7 +231,11 @@ int GtkListView::OnWidthUpdate(void* data) {
 }
 
 void GtkListView::SetFocusRow(int index) {
-  if (index == LB_ERR) return;
+  if (index == LB_ERR || index < 0 || index >= Count()) return;
+  if (m_detached) {
+    m_pendingFocus = index;
+    return;
+  }
   GtkTreeView* view = GTK_TREE_VIEW(m_view);
   const std::vector<int> selected = SelectedRows(view);
   GtkTreePath* path = gtk_tree_path_new_from_indices(index, -1);
@@ -232,6 +263,8 @@ int GtkListView::OnKeyPress(GtkWidget* /*widget*/, void* rawEvent, void* data) {
   auto* self = static_cast<GtkListView*>(data);
   const auto* event = static_cast<GdkEventKey*>(rawEvent);
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  // Letters, capitals too, go to the typing target.
+  if ((modifiers & ~GDK_SHIFT_MASK) == 0 && self->TypeIntoTarget(event->keyval)) return TRUE;
   if (modifiers != 0) return FALSE;
   if (const std::optional<ListKey> key = MovingKey(event->keyval)) {
     self->SetFocusRow(CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView()));
@@ -251,6 +284,21 @@ int GtkListView::OnKeyPress(GtkWidget* /*widget*/, void* rawEvent, void* data) {
     return TRUE;
   }
   return FALSE;
+}
+
+bool GtkListView::TypeIntoTarget(unsigned keyval) {
+  const gunichar letter = gdk_keyval_to_unicode(keyval);
+  if (m_typingTarget == nullptr || letter <= ' ' || !g_unichar_isprint(letter)) return false;
+  char utf8[8] = {};
+  const int length = g_unichar_to_utf8(letter, utf8);
+  // The entry would select its whole text on taking the keyboard, and the letter replace it:
+  // it goes after the text instead, as if typed there.
+  gtk_widget_grab_focus(m_typingTarget);
+  GtkEditable* editable = GTK_EDITABLE(m_typingTarget);
+  gint position = gtk_entry_get_text_length(GTK_ENTRY(m_typingTarget));
+  gtk_editable_insert_text(editable, utf8, length, &position);
+  gtk_editable_set_position(editable, position);
+  return true;
 }
 
 void GtkListView::OnSelectionChanged(GtkTreeSelection* /*selection*/, void* data) {

@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "framework/window_constants.h"
+
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkTreeView GtkTreeView;
-typedef struct _GtkListStore GtkListStore;
+typedef struct _GtkTreeModel GtkTreeModel;
 typedef struct _GtkTreeSelection GtkTreeSelection;
 typedef struct _GtkTreeViewColumn GtkTreeViewColumn;
 typedef struct _cairo cairo_t;
@@ -31,18 +33,29 @@ class GtkListView {
   int Count() const;
   // The focus row, or LB_ERR when the list is empty.
   int FocusRow() const;
+  // Moves the focus row to index without touching the highlight, and scrolls it into view.
+  void SetFocusRow(int index);
+  // The entry that takes the letters typed into the list, and the keyboard with them; it
+  // must outlive the list.
+  void SetTypingTarget(GtkWidget* entry) { m_typingTarget = entry; }
   std::string Text(int index) const;
   // index -1 appends; returns the new item's index or LB_ERR.
   int Insert(int index, const std::string& text);
   // Returns the number of items left, or LB_ERR.
   int Delete(int index);
   void Reset();
-  // Moves the focus row to index (LB_ERR for none) without touching the highlight, and
-  // scrolls it into view.
-  void SetFocusRow(int index);
 
  private:
   int RowsInView() const;
+  // Hands a typed letter to the typing target, which takes the keyboard; false when there is
+  // no target or the key is no letter for it.
+  bool TypeIntoTarget(unsigned keyval);
+  // While detached the view shows no rows and costs nothing per appended one; the focus row
+  // waits in m_pendingFocus. Attach puts the rows back (at the latest once GTK is idle,
+  // before it draws) and every operation that needs the view attaches first.
+  void Detach();
+  void Attach();
+  static int OnAttachLater(void* data);
   // Widens the column, once GTK is idle, when text is longer than every earlier item.
   void NoteWidthOf(const std::string& text);
   static int OnWidthUpdate(void* data);
@@ -52,11 +65,15 @@ class GtkListView {
   static int OnDrawAfter(GtkWidget* widget, cairo_t* cr, void* data);
 
   std::function<void()> m_onSelectionChange;
-  GtkListStore* m_store;
+  GtkTreeModel* m_rows;
   GtkWidget* m_view;
   GtkWidget* m_scroller;
   GtkTreeViewColumn* m_column;
+  GtkWidget* m_typingTarget = nullptr;
   std::string m_widest;        // the longest item so far, which sets the column's width
   unsigned m_widthUpdate = 0;  // the idle source that will measure it, or 0
   int m_quiet = 0;             // above zero while the program itself changes the highlight
+  bool m_detached = false;
+  int m_pendingFocus = LB_ERR;
+  unsigned m_attachLater = 0;  // the idle source that will attach, or 0
 };

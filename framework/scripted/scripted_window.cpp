@@ -85,6 +85,11 @@ int ScriptedWindow::ListCaret(int id) const {
   return list ? list->caret : LB_ERR;
 }
 
+void ScriptedWindow::ListSetCaret(int id, int index) {
+  ListState* list = FindList(id);
+  if (list && index >= 0 && index < static_cast<int>(list->items.size())) list->caret = index;
+}
+
 std::string ScriptedWindow::ListText(int id, int index) const {
   const ListState* list = FindList(id);
   if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return {};

@@ -34,6 +34,7 @@ class ScriptedWindow : public DialogWindow {
   void SetTitle(const std::string& title) override { m_title = title; }
   int ListCount(int id) const override;
   int ListCaret(int id) const override;
+  void ListSetCaret(int id, int index) override;
   std::string ListText(int id, int index) const override;
   int ListInsert(int id, int index, const std::string& text) override;
   int ListDelete(int id, int index) override;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "framework/windows_api.h"
+#include "win32_list_box.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ std::vector<std::uint16_t> BuildMemoryTemplate(const DialogTemplate& dialogTempl
     out.AlignToDword();
     out.Dword(0);  // helpID
     out.Dword(0);  // exStyle
-    out.Dword(control.style);
+    out.Dword(control.cls == ControlClass::ListBox ? NoDataListBoxStyle(control.style)
+                                                   : control.style);
     out.Short(control.x);
     out.Short(control.y);
     out.Short(control.cx);

@@ -13,7 +13,7 @@
 // is). Texts are widened byte by byte from the program's code page, which holds for the
 // templates' ASCII texts. WS_VISIBLE is taken off the dialog's style: the window is shown by
 // its modal run, after its initialisation. An SS_ICON static gets no text; its picture is
-// set once the window exists.
+// set once the window exists. A list box becomes a no-data one (win32_list_box.h).
 // A template in the shell's dialog font ("MS Shell Dlg", "MS Shell Dlg 2") gets shellFont
 // instead, when one is given: the face and point size the system uses for its own messages.
 struct ShellDialogFont {

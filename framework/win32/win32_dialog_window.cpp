@@ -4,11 +4,16 @@
 
 #include <algorithm>
 
+#include "framework/control_anchors.h"
 #include "framework/resources.h"
 #include "memory_template.h"
 #include "win32_backend.h"
+#include "win32_list_box.h"
 
 namespace {
+
+// Posted once items were appended to a list box: they reach it before the next paint.
+constexpr UINT kSyncListBoxes = WM_APP + 1;
 
 // Disables the program's other windows while a modal run lasts and enables them again at
 // its end, so that a nested dialog holds the handler that opened it.
@@ -61,7 +66,11 @@ Win32DialogWindow::Win32DialogWindow(Win32Backend& backend, const DialogTemplate
   m_hwnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
                                         reinterpret_cast<LPCDLGTEMPLATEA>(m_memoryTemplate.data()),
                                         nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
-  if (m_hwnd != nullptr) ShowTemplateIcons();
+  if (m_hwnd != nullptr) {
+    ShowTemplateIcons();
+    MakeListBoxes();
+    NoteLayout();
+  }
 }
 
 Win32DialogWindow::~Win32DialogWindow() {
@@ -69,6 +78,74 @@ Win32DialogWindow::~Win32DialogWindow() {
     ::SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
     ::DestroyWindow(m_hwnd);
   }
+}
+
+std::vector<HWND> Win32DialogWindow::TemplateControls() const {
+  std::vector<HWND> controls;
+  for (HWND child = ::GetWindow(m_hwnd, GW_CHILD);
+       child != nullptr && controls.size() < m_template.controls.size();
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    controls.push_back(child);
+  }
+  return controls;
+}
+
+void Win32DialogWindow::MakeListBoxes() {
+  for (const ControlTemplate& control : m_template.controls) {
+    if (control.cls != ControlClass::ListBox) continue;
+    HWND list = ::GetDlgItem(m_hwnd, control.id);
+    if (list == nullptr) continue;
+    HWND typing = control.typingGoesTo != 0 ? ::GetDlgItem(m_hwnd, control.typingGoesTo) : nullptr;
+    m_lists.push_back(std::make_unique<Win32ListBox>(control.id, list, typing));
+  }
+}
+
+Win32ListBox* Win32DialogWindow::FindList(int id) const {
+  // By the id each list was made with: asking the platform for the control by its id, once
+  // for every item of a long list, costs seconds under Wine.
+  for (const auto& list : m_lists) {
+    if (list->Id() == id) return list.get();
+  }
+  return nullptr;
+}
+
+void Win32DialogWindow::NoteLayout() {
+  RECT client{}, window{};
+  ::GetClientRect(m_hwnd, &client);
+  ::GetWindowRect(m_hwnd, &window);
+  m_templateClient = {client.right, client.bottom};
+  m_smallestWindow = {window.right - window.left, window.bottom - window.top};
+  const std::vector<HWND> controls = TemplateControls();
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const unsigned anchors = m_template.controls[i].anchors;
+    if (anchors == 0) continue;
+    RECT placed{};
+    ::GetWindowRect(controls[i], &placed);
+    ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&placed), 2);
+    m_anchored.push_back({controls[i], placed, anchors});
+  }
+}
+
+void Win32DialogWindow::FollowSize() {
+  if (m_anchored.empty()) return;
+  RECT client{};
+  ::GetClientRect(m_hwnd, &client);
+  const int widthGrowth = std::max<int>(0, client.right - m_templateClient.cx);
+  const int heightGrowth = std::max<int>(0, client.bottom - m_templateClient.cy);
+  HDWP moves = ::BeginDeferWindowPos(static_cast<int>(m_anchored.size()));
+  for (const Anchored& each : m_anchored) {
+    const PlacedRect to =
+        FollowDialogSize({each.placed.left, each.placed.top, each.placed.right - each.placed.left,
+                          each.placed.bottom - each.placed.top},
+                         each.anchors, widthGrowth, heightGrowth);
+    if (moves != nullptr) {
+      moves = ::DeferWindowPos(moves, each.control, nullptr, to.x, to.y, to.width, to.height,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (moves != nullptr) ::EndDeferWindowPos(moves);
+  // The places the controls left show the dialog's background again.
+  ::InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -116,6 +193,36 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ::BeginPaint(m_hwnd, &paint);
         ::EndPaint(m_hwnd, &paint);
         m_target.SendMessage(WM_PAINT, 0, 0);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      Win32ListBox* list = FindList(static_cast<int>(item->CtlID));
+      if (list == nullptr || item->CtlType != ODT_LISTBOX) return FALSE;
+      list->Draw(*item);
+      return TRUE;
+    }
+    case WM_CHARTOITEM:
+      // Answered directly by the dialog procedure's result: -1 leaves the key to the list.
+      for (const auto& list : m_lists) {
+        if (list->Handle() == reinterpret_cast<HWND>(lParam)) {
+          return list->OnCharacter(LOWORD(wParam));
+        }
+      }
+      return -1;
+    case WM_VKEYTOITEM:
+      return -1;
+    case kSyncListBoxes:
+      for (const auto& list : m_lists) list->Sync();
+      return TRUE;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) FollowSize();
+      return FALSE;
+    case WM_GETMINMAXINFO:
+      if (!m_anchored.empty()) {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {m_smallestWindow.cx, m_smallestWindow.cy};
         return TRUE;
       }
       return FALSE;
@@ -264,6 +371,8 @@ void Win32DialogWindow::EndModal(int result) {
 }
 
 LRESULT Win32DialogWindow::SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+  // A list box hears nothing before the items appended to it.
+  if (Win32ListBox* list = FindList(id)) list->Sync();
   return ::SendDlgItemMessageA(m_hwnd, id, message, wParam, lParam);
 }
 
@@ -298,34 +407,41 @@ void Win32DialogWindow::SetTitle(const std::string& title) {
 }
 
 int Win32DialogWindow::ListCount(int id) const {
-  return static_cast<int>(SendToItem(id, LB_GETCOUNT, 0, 0));
+  const Win32ListBox* list = FindList(id);
+  return list ? list->Count() : LB_ERR;
 }
 
 int Win32DialogWindow::ListCaret(int id) const {
-  if (ListCount(id) <= 0) return LB_ERR;
-  return static_cast<int>(SendToItem(id, LB_GETCARETINDEX, 0, 0));
+  Win32ListBox* list = FindList(id);
+  return list ? list->Caret() : LB_ERR;
+}
+
+void Win32DialogWindow::ListSetCaret(int id, int index) {
+  if (Win32ListBox* list = FindList(id)) list->SetCaret(index);
 }
 
 std::string Win32DialogWindow::ListText(int id, int index) const {
-  const LRESULT length = SendToItem(id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == LB_ERR) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT got =
-      SendToItem(id, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-  return text;
+  const Win32ListBox* list = FindList(id);
+  return list ? list->Text(index) : std::string();
 }
 
 int Win32DialogWindow::ListInsert(int id, int index, const std::string& text) {
-  return static_cast<int>(SendToItem(id, LB_INSERTSTRING, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(text.c_str())));
+  Win32ListBox* list = FindList(id);
+  if (list == nullptr) return LB_ERR;
+  const bool waiting = list->Waiting();
+  const int inserted = list->Insert(index, text);
+  if (!waiting && list->Waiting()) ::PostMessageA(m_hwnd, kSyncListBoxes, 0, 0);
+  return inserted;
 }
 
 int Win32DialogWindow::ListDelete(int id, int index) {
-  return static_cast<int>(SendToItem(id, LB_DELETESTRING, static_cast<WPARAM>(index), 0));
+  Win32ListBox* list = FindList(id);
+  return list ? list->Delete(index) : LB_ERR;
 }
 
-void Win32DialogWindow::ListReset(int id) { SendToItem(id, LB_RESETCONTENT, 0, 0); }
+void Win32DialogWindow::ListReset(int id) {
+  if (Win32ListBox* list = FindList(id)) list->Reset();
+}
 
 bool Win32DialogWindow::HasSystemMenu() const {
   return (::GetWindowLongA(m_hwnd, GWL_STYLE) & WS_SYSMENU) != 0 &&

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "framework/windows_api.h"
 
 class Win32Backend;
+class Win32ListBox;
 
 class Win32DialogWindow : public DialogWindow {
  public:
@@ -20,6 +22,8 @@ class Win32DialogWindow : public DialogWindow {
   ~Win32DialogWindow() override;
 
   HWND Handle() const { return m_hwnd; }
+  // The backend's own list box of control id, or null.
+  Win32ListBox* FindList(int id) const;
 
   // DialogWindow
   int RunModal() override;
@@ -29,6 +33,7 @@ class Win32DialogWindow : public DialogWindow {
   void SetTitle(const std::string& title) override;
   int ListCount(int id) const override;
   int ListCaret(int id) const override;
+  void ListSetCaret(int id, int index) override;
   std::string ListText(int id, int index) const override;
   int ListInsert(int id, int index, const std::string& text) override;
   int ListDelete(int id, int index) override;
@@ -50,6 +55,12 @@ class Win32DialogWindow : public DialogWindow {
   bool OnContextMenu(HWND source, LPARAM screenPoint);
   bool IsListBox(int id) const;
   void ShowTemplateIcons();
+  // The template's controls in template order (the order the platform made them in).
+  std::vector<HWND> TemplateControls() const;
+  void MakeListBoxes();
+  // Notes where the anchored controls sit, so that a resize can move them from there.
+  void NoteLayout();
+  void FollowSize();
   void RunLoop();
   void CenterOver(HWND outer);
 
@@ -58,6 +69,15 @@ class Win32DialogWindow : public DialogWindow {
   MessageTarget& m_target;
   std::vector<std::uint16_t> m_memoryTemplate;
   HWND m_hwnd = nullptr;
+  std::vector<std::unique_ptr<Win32ListBox>> m_lists;
+  struct Anchored {
+    HWND control;
+    RECT placed;  // in client coordinates, at the template's size
+    unsigned anchors;
+  };
+  std::vector<Anchored> m_anchored;
+  SIZE m_templateClient{};  // the client area at the template's size
+  SIZE m_smallestWindow{};  // the whole window at that size: the least a resize may leave
   bool m_ended = false;
   int m_result = 0;
   // Set while the program itself changes a control's text, which raises no notification.

@@ -15,6 +15,7 @@
 #include "framework/resources.h"
 #include "framework/windows_api.h"
 #include "win32_backend.h"
+#include "win32_list_box.h"
 
 namespace {
 
@@ -127,10 +128,13 @@ TEST_F(Win32DialogWindowTest, TemplateOrderTitleAndStyles) {
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(::GetDlgCtrlID(child), control.id);
     // The dialog manager turns a border into a sunken edge, and a list box shows its scroll
-    // bar only when needed; every other bit is the template's.
+    // bar only when needed; every other bit is the template's, a list box's made a no-data
+    // one.
     const DWORD changing = WS_BORDER | WS_VSCROLL;
+    const DWORD wanted =
+        control.cls == ControlClass::ListBox ? NoDataListBoxStyle(control.style) : control.style;
     const DWORD style = static_cast<DWORD>(::GetWindowLongA(child, GWL_STYLE));
-    EXPECT_EQ(style & control.style & ~changing, control.style & ~changing) << control.id;
+    EXPECT_EQ(style & wanted & ~changing, wanted & ~changing) << control.id;
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
   // Tab stops in template order: the edit box, the button, the list box.
@@ -163,7 +167,7 @@ TEST_F(Win32DialogWindowTest, ListBoxKeepsInsertionOrder) {
   EXPECT_EQ(window.ListText(kList, 0), "Z:\\z");
   EXPECT_EQ(window.ListText(kList, 2), "Z:\\m");
   EXPECT_EQ(window.ListText(kList, 7), "");
-  ::SendMessageA(Item(kList), LB_SETCARETINDEX, 2, FALSE);
+  window.ListSetCaret(kList, 2);
   EXPECT_EQ(window.ListCaret(kList), 2);
   EXPECT_EQ(window.ListDelete(kList, 1), 2);
   EXPECT_EQ(window.ListText(kList, 1), "Z:\\m");
@@ -175,9 +179,7 @@ TEST_F(Win32DialogWindowTest, ListBoxKeepsInsertionOrder) {
 // The program's text is UTF-8: a list box shows the characters themselves.
 TEST_F(Win32DialogWindowTest, ListBoxShowsUtf8TextAsItsCharacters) {
   ASSERT_EQ(window.ListInsert(kList, -1, "C:\\日本\\Привет été.txt"), 0);
-  wchar_t shown[64] = L"";
-  ::SendMessageW(Item(kList), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
-  EXPECT_EQ(std::wstring(shown), L"C:\\日本\\Привет été.txt");
+  EXPECT_EQ(window.FindList(kList)->ShownText(0), L"C:\\日本\\Привет été.txt");
   EXPECT_EQ(window.ListText(kList, 0), "C:\\日本\\Привет été.txt");
   window.SetItemText(kEdit, "café");
   EXPECT_EQ(window.GetItemText(kEdit), "café");
