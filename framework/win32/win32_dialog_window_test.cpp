@@ -189,6 +189,8 @@ TEST_F(Win32DialogWindowTest, ListBoxShowsUtf8TextAsItsCharacters) {
 // item chosen in the menu comes back as a menu command. From the keyboard the caret stays.
 TEST_F(Win32DialogWindowTest, ContextMenuOfAListItemAndTheCommandChosen) {
   for (const char* text : {"Z:\\a", "Z:\\b", "Z:\\c"}) window.ListInsert(kList, -1, text);
+  // The items reach the platform's list box before a paint would ask for them.
+  window.FindList(kList)->Sync();
   RECT item{};
   ASSERT_NE(::SendMessageA(Item(kList), LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item)),
             LB_ERR);
