@@ -24,6 +24,11 @@ int CListBox::GetCurSel() const {
   return window ? window->ListCaret(m_id) : LB_ERR;
 }
 
+std::vector<int> CListBox::GetSelItems() const {
+  DialogWindow* window = WindowOf(m_dialog);
+  return window ? window->ListSelection(m_id) : std::vector<int>{};
+}
+
 std::string CListBox::GetText(int index) const {
   DialogWindow* window = WindowOf(m_dialog);
   if (window == nullptr || index < 0 || index >= window->ListCount(m_id)) return {};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CDialog;
 
@@ -18,6 +19,8 @@ class CListBox {
   int GetCount() const;
   // The caret item of a multiple-selection list box, or LB_ERR.
   int GetCurSel() const;
+  // The highlighted items, in list order (empty when none is, or unbound).
+  std::vector<int> GetSelItems() const;
   // Empty when index is out of range.
   std::string GetText(int index) const;
   // index -1 appends. Returns the new item's index or LB_ERR.

@@ -6,3 +6,9 @@
 int AfxMessageBox(const std::string& text, UINT style) {
   return CurrentWindowBackend().MessageBox(text, kApplicationTitle, style);
 }
+
+int AfxMessageBoxWithCheck(const std::string& text, UINT style, const std::string& checkText,
+                           bool& checked) {
+  return CurrentWindowBackend().MessageBoxWithCheck(text, kApplicationTitle, style, checkText,
+                                                    checked);
+}

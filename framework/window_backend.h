@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dialog_template.h"
 #include "window_constants.h"
@@ -44,6 +45,8 @@ class DialogWindow {
   virtual int ListCount(int id) const = 0;
   // The caret item (the one with the focus rectangle), or LB_ERR when there is none.
   virtual int ListCaret(int id) const = 0;
+  // The highlighted items, in list order; empty when none is.
+  virtual std::vector<int> ListSelection(int id) const = 0;
   virtual std::string ListText(int id, int index) const = 0;
   // index -1 inserts at the end; returns the new item's index.
   virtual int ListInsert(int id, int index, const std::string& text) = 0;
@@ -82,6 +85,10 @@ class WindowBackend {
                                                            MessageTarget& target) = 0;
   // Modal message box; returns IDOK, IDCANCEL, IDYES or IDNO.
   virtual int MessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
+  // The same box with a check box labelled checkText below the text, unticked at first:
+  // checked tells whether it was ticked when the box was answered.
+  virtual int MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
+                                  const std::string& checkText, bool& checked) = 0;
   // A browser that lists folders and files and lets the user type a name, opened at
   // startFolder (the full path of a folder, chosen by the caller). Returns the full path of
   // the chosen item, or nothing when cancelled.

@@ -49,3 +49,4 @@
 #undef SS_ICON
 #undef SS_NOPREFIX
 #undef LBS_MULTIPLESEL
+#undef LBS_EXTENDEDSEL

@@ -338,6 +338,11 @@ int GtkDialogWindow::ListCaret(int id) const {
   return control ? control->list->FocusRow() : LB_ERR;
 }
 
+std::vector<int> GtkDialogWindow::ListSelection(int id) const {
+  const Control* control = FindControl(id, ControlClass::ListBox);
+  return control ? control->list->Highlighted() : std::vector<int>{};
+}
+
 std::string GtkDialogWindow::ListText(int id, int index) const {
   const Control* control = FindControl(id, ControlClass::ListBox);
   return control ? control->list->Text(index) : std::string();

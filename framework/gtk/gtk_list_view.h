@@ -1,12 +1,16 @@
 // The list box of a template on GTK: a GtkTreeView of one text column in a scrolled window,
-// with several highlighted rows and one focus row. The moving keys move the focus row and
-// leave the highlight alone, Space toggles the focus row's highlight, a click moves both; the
-// focus row stays marked while the keyboard is elsewhere, since Restore acts on it.
+// with several highlighted rows and one focus row, as a list box with extended selection.
+// A click or a moving key takes the focus row and the highlight to a row; with Shift they
+// stretch the highlight from where it began, with Ctrl a click adds or takes away one row and
+// a moving key moves the focus row alone; Space adds or takes away the focus row. The focus
+// row stays marked while the keyboard is elsewhere, since Restore acts on it when nothing is
+// highlighted.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkTreeView GtkTreeView;
@@ -31,6 +35,8 @@ class GtkListView {
   int Count() const;
   // The focus row, or LB_ERR when the list is empty.
   int FocusRow() const;
+  // The highlighted rows, in list order.
+  std::vector<int> Highlighted() const;
   std::string Text(int index) const;
   // index -1 appends; returns the new item's index or LB_ERR.
   int Insert(int index, const std::string& text);
@@ -42,6 +48,8 @@ class GtkListView {
   // Moves the focus row to index (LB_ERR for none) without touching the highlight, and
   // scrolls it into view.
   void SetFocusRow(int index);
+  // Moves the focus row to index and highlights that row alone, as a click does.
+  void MoveToRow(int index);
   int RowsInView() const;
   // Widens the column, once GTK is idle, when text is longer than every earlier item.
   void NoteWidthOf(const std::string& text);

@@ -250,6 +250,16 @@ int Win32DialogWindow::ListCaret(int id) const {
   return static_cast<int>(SendToItem(id, LB_GETCARETINDEX, 0, 0));
 }
 
+std::vector<int> Win32DialogWindow::ListSelection(int id) const {
+  const LRESULT count = SendToItem(id, LB_GETSELCOUNT, 0, 0);
+  if (count == LB_ERR || count <= 0) return {};
+  std::vector<int> rows(static_cast<std::size_t>(count));
+  const LRESULT got = SendToItem(id, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                 reinterpret_cast<LPARAM>(rows.data()));
+  rows.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+  return rows;
+}
+
 std::string Win32DialogWindow::ListText(int id, int index) const {
   const LRESULT length = SendToItem(id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == LB_ERR) return {};
