@@ -169,7 +169,7 @@ run restore "$work/data/a.txt"
 expect_status "restore answered no" 1
 grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
   fail "restore answered no" "not said what was left"
-grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N\]" "$err" ||
+grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N/a/q\]" "$err" ||
   fail "restore answered no" "no question"
 [[ $(cat "$work/data/a.txt") == changed ]] || fail "restore answered no" "the file was replaced"
 input=$'y\n'
