@@ -85,9 +85,11 @@ class WindowBackend {
                                                            MessageTarget& target) = 0;
   // Modal message box; returns IDOK, IDCANCEL, IDYES or IDNO.
   virtual int MessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
-  // The same box with a check box labelled checkText below the text, unticked at first:
-  // checked tells whether it was ticked when the box was answered.
-  virtual int MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
+  // The same box with detail (what the text is about, a path) in smaller type below the
+  // text, then a check box labelled checkText, unticked at first: checked tells whether it
+  // was ticked when the box was answered. An empty checkText shows no check box.
+  virtual int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                  const std::string& caption, UINT style,
                                   const std::string& checkText, bool& checked) = 0;
   // A browser that lists folders and files and lets the user type a name, opened at
   // startFolder (the full path of a folder, chosen by the caller). Returns the full path of

@@ -269,13 +269,14 @@ bool CRestoreListDlg::RestoreFromOtherOrigin(const std::string& origin, const st
   return AfxMessageBox(OtherOriginQuestion(origin, dat), MB_YESNO) == IDYES;
 }
 
-bool CRestoreListDlg::Overwrite(const std::string& /*dat*/) {
-  if (m_run == nullptr || (m_run->following == 0 && !m_run->overwriteAll)) {
-    return AfxMessageBox(kOverwriteQuestion, MB_YESNO) == IDYES;
-  }
+bool CRestoreListDlg::Overwrite(const std::string& dat) {
+  if (m_run == nullptr) return AfxMessageBox(kOverwriteQuestion, MB_YESNO) == IDYES;
   if (m_run->overwriteAll) return *m_run->overwriteAll;
+  // Several files are asked about in turn: each question names its own, and offers to answer
+  // for those still to come, if any are.
   bool forAll = false;
-  const bool yes = AfxMessageBoxWithCheck(kOverwriteQuestion, MB_YESNO, kForAll, forAll) == IDYES;
+  const bool yes = AfxMessageBoxWithCheck(kOverwriteQuestion, dat, MB_YESNO,
+                                          m_run->following > 0 ? kForAll : "", forAll) == IDYES;
   if (forAll) m_run->overwriteAll = yes;
   return yes;
 }

@@ -84,6 +84,10 @@ TEST_F(HighlightedRestoreTest, EachHighlightedEntryComesBackInListOrderAndTheLis
     EXPECT_EQ(shown[i].style, MB_YESNO);
     EXPECT_EQ(shown[i].checkText, i < 2 ? kForAll : "");
   }
+  // Each question names its file below it.
+  EXPECT_EQ(shown[0].detail, e[1]);
+  EXPECT_EQ(shown[1].detail, e[2]);
+  EXPECT_EQ(shown[2].detail, e[5]);
   EXPECT_EQ(shown[3].text, "2 files restored\n\n1 file not restored, still in the list:\n" + e[5] +
                                ": not restored, as answered");
   EXPECT_EQ(shown[3].style, MB_OK);

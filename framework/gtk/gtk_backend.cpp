@@ -136,10 +136,11 @@ int GtkBackend::MessageBox(const std::string& text, const std::string& caption, 
   return RunGtkMessageBox(InnermostWindow(), text, caption, style, m_hasPointer);
 }
 
-int GtkBackend::MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
+int GtkBackend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                    const std::string& caption, UINT style,
                                     const std::string& checkText, bool& checked) {
   return RunGtkMessageBox(InnermostWindow(), text, caption, style, m_hasPointer,
-                          MessageBoxCheck{checkText, &checked});
+                          MessageBoxCheck{detail, checkText, &checked});
 }
 
 std::optional<std::string> GtkBackend::BrowseForPath(const std::string& title,

@@ -43,8 +43,12 @@ int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::stri
   atk_object_set_name(accessible, caption.c_str());
   atk_object_set_description(accessible, text.c_str());
 
+  if (!check.detail.empty()) {
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                             check.detail.c_str());
+  }
   GtkWidget* checkButton = nullptr;
-  if (check.checked != nullptr) {
+  if (check.checked != nullptr && !check.label.empty()) {
     // Below the text, in the box's own area for it.
     checkButton = gtk_check_button_new_with_label(check.label.c_str());
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));

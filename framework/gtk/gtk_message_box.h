@@ -23,9 +23,10 @@ struct MessageBoxButtons {
 };
 MessageBoxButtons ButtonsForStyle(UINT style);
 
-// A check box below the text, unticked at first; checked receives whether it was ticked
-// when the box was answered.
+// A detail in smaller type below the text, then a check box, unticked at first; checked
+// receives whether it was ticked when the box was answered.
 struct MessageBoxCheck {
+  std::string detail;
   std::string label;
   bool* checked = nullptr;
 };

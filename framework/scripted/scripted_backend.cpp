@@ -181,9 +181,14 @@ int ScriptedBackend::MessageBox(const std::string& text, const std::string& capt
   return button;
 }
 
-int ScriptedBackend::MessageBoxWithCheck(const std::string& text, const std::string& caption,
-                                         UINT style, const std::string& checkText, bool& checked) {
-  return AnswerBox(ShownMessage{text, caption, style, checkText}, checked);
+int ScriptedBackend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                         const std::string& caption, UINT style,
+                                         const std::string& checkText, bool& checked) {
+  const int button = AnswerBox(ShownMessage{text, caption, style, checkText, detail}, checked);
+  if (checked && checkText.empty()) {
+    m_problems.push_back("AnswerWithCheck: the box \"" + text + "\" has no check box");
+  }
+  return button;
 }
 
 int ScriptedBackend::AnswerBox(ShownMessage shown, bool& ticked) {

@@ -27,6 +27,7 @@ class ScriptedBackend : public WindowBackend {
     std::string caption;
     UINT style;
     std::string checkText{};  // the check box's label; empty for a box without one
+    std::string detail{};     // shown below the text by a box with a check box
   };
   using Held = HeldKey;
 
@@ -89,8 +90,9 @@ class ScriptedBackend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
-  int MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
-                          const std::string& checkText, bool& checked) override;
+  int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                          const std::string& caption, UINT style, const std::string& checkText,
+                          bool& checked) override;
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;

@@ -89,11 +89,12 @@ int Win32Backend::MessageBox(const std::string& text, const std::string& caption
   return ::MessageBoxA(InnermostModal(), text.c_str(), caption.c_str(), style);
 }
 
-int Win32Backend::MessageBoxWithCheck(const std::string& text, const std::string& caption,
-                                      UINT style, const std::string& checkText, bool& checked) {
+int Win32Backend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                      const std::string& caption, UINT style,
+                                      const std::string& checkText, bool& checked) {
   checked = false;
-  const std::wstring wideText = Widened(text), wideCaption = Widened(caption),
-                     wideCheck = Widened(checkText);
+  const std::wstring wideText = Widened(text), wideDetail = Widened(detail),
+                     wideCaption = Widened(caption), wideCheck = Widened(checkText);
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
   config.hwndParent = InnermostModal();
@@ -102,8 +103,9 @@ int Win32Backend::MessageBoxWithCheck(const std::string& text, const std::string
   config.dwCommonButtons = ButtonsOf(style);
   config.pszWindowTitle = wideCaption.c_str();
   config.pszMainIcon = (style & MB_ICONINFORMATION) != 0 ? TD_INFORMATION_ICON : nullptr;
-  config.pszContent = wideText.c_str();
-  config.pszVerificationText = wideCheck.c_str();
+  config.pszMainInstruction = wideText.c_str();
+  if (!detail.empty()) config.pszContent = wideDetail.c_str();
+  if (!checkText.empty()) config.pszVerificationText = wideCheck.c_str();
   // Looked up rather than imported: only version 6 of the common controls has it, and a
   // program that imported it would not start at all where an older one is loaded.
   using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
@@ -116,7 +118,7 @@ int Win32Backend::MessageBoxWithCheck(const std::string& text, const std::string
   BOOL ticked = FALSE;
   if (taskDialog == nullptr || FAILED(taskDialog(&config, &button, nullptr, &ticked))) {
     // No task dialog: the question is still asked, for each file alone.
-    return MessageBox(text, caption, style);
+    return MessageBox(detail.empty() ? text : text + "\n\n" + detail, caption, style);
   }
   checked = ticked != FALSE;
   if (button == IDCANCEL && (style & MB_TYPEMASK) == MB_YESNO) return IDNO;

@@ -25,8 +25,9 @@ class Win32Backend : public WindowBackend {
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
   // A task dialog whose verification check box is the check box.
-  int MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
-                          const std::string& checkText, bool& checked) override;
+  int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                          const std::string& caption, UINT style, const std::string& checkText,
+                          bool& checked) override;
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;

@@ -57,8 +57,8 @@ class NamesBackend : public WindowBackend {
   int MessageBox(const std::string&, const std::string&, UINT style) override {
     return style == MB_YESNO ? IDYES : IDOK;
   }
-  int MessageBoxWithCheck(const std::string& text, const std::string& caption, UINT style,
-                          const std::string&, bool& checked) override {
+  int MessageBoxWithCheck(const std::string& text, const std::string&, const std::string& caption,
+                          UINT style, const std::string&, bool& checked) override {
     checked = true;
     return MessageBox(text, caption, style);
   }
