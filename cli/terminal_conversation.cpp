@@ -46,7 +46,7 @@ std::size_t TerminalConversation::RecordsLeft(std::string_view entry) const {
 bool TerminalConversation::Ask(Kind& kind, const std::string& question) {
   m_unanswered = false;
   if (m_answers != Answers::kAsk) return m_answers == Answers::kYes;
-  if (kind.forAll) return *kind.forAll;
+  if (kind.yesToAll) return true;
   Print(m_io.err, question + " [y/N/a/q] ");
   std::fflush(m_io.err);
   std::string answer;
@@ -60,7 +60,7 @@ bool TerminalConversation::Ask(Kind& kind, const std::string& question) {
     case TerminalAnswer::kYes:
       return true;
     case TerminalAnswer::kAll:
-      kind.forAll = true;
+      kind.yesToAll = true;
       return true;
     case TerminalAnswer::kQuit:
       m_stopped = true;

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,9 +40,9 @@ class TerminalConversation : public RestoreConversation {
   bool Stopped() const { return m_stopped; }
 
  private:
-  // One kind of question, with the answer given for all of its kind, if one was.
+  // One kind of question, and whether it was answered yes for all of its kind.
   struct Kind {
-    std::optional<bool> forAll;
+    bool yesToAll = false;
   };
   bool Ask(Kind& kind, const std::string& question);
 

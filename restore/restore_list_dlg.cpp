@@ -49,8 +49,9 @@ std::string OtherOriginQuestion(const std::string& origin, const std::string& da
 }  // namespace
 
 struct CRestoreListDlg::HighlightedRun {
-  // How often each entry is still in m_entries, less the drops so far.
-  std::unordered_map<std::string, std::size_t> inEntries;
+  // How often each entry is in m_entries, less the drops so far; views into m_entries, which
+  // stays as it is until all have been tried.
+  std::unordered_map<std::string_view, std::size_t> inEntries;
   // The entries dropped, one for each occurrence, and the rows they leave, in list order.
   std::vector<std::string> dropped;
   std::vector<int> droppedRows;
@@ -176,7 +177,7 @@ void CRestoreListDlg::RestoreHighlighted(const std::vector<int>& rows) {
   RestoreBatch batch(m_storeFolder, m_listOnDisk, *this);
   m_run = &run;
   // Each path tried so far, with why it was left (empty once restored).
-  std::unordered_map<std::string, std::string> tried;
+  std::unordered_map<std::string_view, std::string> tried;
   std::size_t restored = 0;
   std::vector<LeftEntry> left;
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -205,7 +206,7 @@ void CRestoreListDlg::RestoreHighlighted(const std::vector<int>& rows) {
   // Both lists lose the entries dropped: m_entries the occurrences nearest its head, as one
   // drop at a time would; the list box the rows restored, from the last, so that the rows
   // still to delete keep their places.
-  std::unordered_map<std::string, std::size_t> drops;
+  std::unordered_map<std::string_view, std::size_t> drops;
   for (const std::string& entry : run.dropped) ++drops[entry];
   for (auto pos = m_entries.begin(); pos != m_entries.end() && !drops.empty();) {
     const auto found = drops.find(*pos);
