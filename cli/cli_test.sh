@@ -2,9 +2,9 @@
 # The command line against real trees and a real store, without a display: each command's
 # exit status, output and the bytes of list.txt; --dry-run writes nothing; folders and entries
 # typed with "." and ".." parts; names that are not UTF-8 or hold line breaks through list,
-# list -0 and list --json; a script that cleans, deletes the originals and restores them;
-# versions and restore --as-of over three cleans; a clean in another process while a restore
-# runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+# list -0 and list --json; the answers a and q to restore's questions; a script that cleans,
+# deletes the originals and restores them; versions and restore --as-of over three cleans; a
+# clean in another process while a restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
 set -uo pipefail
 work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -169,7 +169,7 @@ run restore "$work/data/a.txt"
 expect_status "restore answered no" 1
 grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
   fail "restore answered no" "not said what was left"
-grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N\]" "$err" ||
+grep -q "$work/data/a.txt already exists. Overwrite it? \[y/N/a/q\]" "$err" ||
   fail "restore answered no" "no question"
 [[ $(cat "$work/data/a.txt") == changed ]] || fail "restore answered no" "the file was replaced"
 input=$'y\n'
@@ -194,6 +194,40 @@ expect_status "restore of an entry with . and .. parts" 0
 grep -qx "restored, replacing: $work/data/sub//deep//c.txt" "$out" ||
   fail "restore of an entry with . and .. parts" "not found"
 ok "restore's questions"
+
+# --- restore of several entries: a answers the rest of its kind, q stops ---------------------
+for name in many few; do
+  mkdir -p "$work/$name"
+  for i in 1 2 3 4; do echo "$name $i" >"$work/$name/f$i"; done
+done
+rm -f "$work/few/f4"
+run clean many
+run clean few
+for f in "$work"/many/f* "$work"/few/f*; do echo changed >"$f"; done
+# The first file asked about: no; the second: all. The two others are not asked about.
+input=$'n\na\n'
+run restore --under many
+expect_status "restore answered n, then a" 1
+[[ $(grep -o 'Overwrite it? \[y/N/a/q\]' "$err" | wc -l) == 2 ]] ||
+  fail "restore answered n, then a" "not asked twice"
+[[ $(grep -c '^restored, replacing: ' "$out") == 3 && $(grep -lx changed "$work"/many/f* | wc -l) == 1 ]] ||
+  fail "restore answered n, then a" "not three restored and one left"
+kept=$(grep -lx changed "$work"/many/f*)
+grep -qx "quillmar: not restored, as answered: $kept" "$err" || fail "restore answered n, then a" "not said"
+[[ $(tr ';' '\n' <"$store/list.txt" | grep -c "^$work/many/") == 1 ]] &&
+  grep -qF "$kept;" "$store/list.txt" || fail "restore answered n, then a" "list.txt not rewritten"
+# Yes to the first, q at the second: the third is not tried, and the first stays restored.
+input=$'y\nq\n'
+run restore --under few
+expect_status "restore answered y, then q" 1
+[[ $(grep -c '^restored, replacing: ' "$out") == 1 && $(grep -lx changed "$work"/few/f* | wc -l) == 2 ]] ||
+  fail "restore answered y, then q" "not one restored and two left"
+grep -q '^quillmar: not restored, stopped as answered: ' "$err" &&
+  grep -qx 'quillmar: stopped as answered; entries not tried: 1' "$err" ||
+  fail "restore answered y, then q" "not said"
+[[ $(tr ';' '\n' <"$store/list.txt" | grep -c "^$work/few/") == 2 ]] ||
+  fail "restore answered y, then q" "list.txt not rewritten"
+ok "restore of several entries: a and q"
 
 # --- folders and entries typed with "." and ".." parts --------------------------------------
 # Each path keeps its own copy, whatever way its folder was typed.

@@ -2,20 +2,25 @@
 // all of them, through the same store function as the dialog. Its questions go to the
 // terminal; --yes and --no-clobber answer them for scripts.
 #include <algorithm>
-#include <list>
+#include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cli/as_of_time.h"
 #include "cli/commands.h"
 #include "cli/entry_text.h"
 #include "cli/store_list.h"
+#include "cli/terminal_conversation.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 #include "platform/terminal.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
+#include "store/restore_batch.h"
 #include "store/versions.h"
 
 namespace {
@@ -45,61 +50,14 @@ constexpr const char* kRestoreHelp =
     "  --help          show this help\n"
     "\n"
     "Without --yes or --no-clobber each question is asked on the terminal and read from\n"
-    "standard input; an answer other than y or yes is no, and the end of the input is no\n"
-    "answer: the entry is left, and said so. A file that a restore replaces is first kept in\n"
-    "the store as a version of its path (see `quillmar versions`). Exit status: 0 when\n"
-    "every chosen entry was\n"
-    "restored, 1 when one was not (said on standard error), 2 for a usage error.\n";
-
-enum class Answers { kAsk, kYes, kNo };
-
-class TerminalConversation : public RestoreConversation {
- public:
-  TerminalConversation(const CliStreams& io, Answers answers,
-                       const std::vector<std::string>& fileOrder)
-      : m_io(io), m_answers(answers) {
-    // Head first, as the dialog keeps them: the rewrite then writes the list as it would.
-    for (const std::string& entry : fileOrder) m_entries.push_front(entry);
-  }
-
-  bool RestoreFromOtherOrigin(const std::string& origin, const std::string& entry) override {
-    return Ask("The backup copy of " + entry + " was last taken from another file:\n  " + origin +
-               "\nRestore that file's contents to " + entry + "?");
-  }
-  bool Overwrite(const std::string& entry) override {
-    return Ask(entry + " already exists. Overwrite it?");
-  }
-  // True when the last question asked met the end of standard input, or a read error,
-  // before any answer: taken as no, but not as answered.
-  bool LastQuestionUnanswered() const { return m_unanswered; }
-  bool DropEntry(const std::string& entry) override {
-    const auto pos = std::find(m_entries.begin(), m_entries.end(), entry);
-    if (pos == m_entries.end()) return false;
-    m_entries.erase(pos);
-    return true;
-  }
-
- private:
-  bool Ask(const std::string& question) {
-    m_unanswered = false;
-    if (m_answers != Answers::kAsk) return m_answers == Answers::kYes;
-    Print(m_io.err, question + " [y/N] ");
-    std::fflush(m_io.err);
-    std::string answer;
-    int c = std::fgetc(m_io.in);
-    m_unanswered = c == EOF;
-    for (; c != EOF && c != '\n'; c = std::fgetc(m_io.in)) answer += static_cast<char>(c);
-    // A terminal has echoed the answer; one read from a pipe or a file is shown here, so a
-    // log shows what was answered. Input that ended leaves the question's line to close.
-    if (m_unanswered || !IsTerminal(m_io.in)) Print(m_io.err, answer + "\n");
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
-  }
-
-  CliStreams m_io;
-  Answers m_answers;
-  std::list<std::string> m_entries;
-  bool m_unanswered = false;
-};
+    "standard input, [y/N/a/q]: y (or yes) is yes; a (or all) is yes to this question\n"
+    "and to every later one of its kind; q (or quit) leaves this entry and stops, keeping\n"
+    "what was restored before it; anything else is no. The end of the input is no answer:\n"
+    "the entry is left, and said so. A file that a restore replaces is first kept in the\n"
+    "store as a version of its path (see `quillmar versions`). The restoration list is\n"
+    "rewritten once, when every chosen entry has been tried. Exit status: 0 when every\n"
+    "chosen entry was restored, 1 when one was not (said on standard error), 2 for a\n"
+    "usage error.\n";
 
 // The copy of entry's path to restore as of asOf: the newest taken at or before it.
 std::optional<std::string> CopyAsOf(const std::string& store, const std::string& entry,
@@ -113,12 +71,12 @@ std::optional<std::string> CopyAsOf(const std::string& store, const std::string&
 // Restores one entry, from its newest copy or, with asOf, from the newest taken by then;
 // false when it was not restored, after saying why on standard error.
 bool RestoreOne(const StoreList& list, const std::string& entry, std::optional<std::int64_t> asOf,
-                ListOnDisk& onDisk, TerminalConversation& conversation, const CliStreams& io) {
+                RestoreBatch& batch, TerminalConversation& conversation, const CliStreams& io) {
   RestoreOutcome outcome;
   if (!asOf) {
-    outcome = RestoreEntry(list.store, entry, onDisk, conversation);
+    outcome = batch.Restore(entry);
   } else if (const std::optional<std::string> copy = CopyAsOf(list.store, entry, *asOf)) {
-    outcome = RestoreEntryFrom(list.store, entry, *copy, onDisk, conversation);
+    outcome = batch.RestoreFrom(entry, *copy);
   } else {
     PrintFailure(io, "no copy taken at or before " + VersionTimeText(*asOf) + " UTC", entry);
     return false;
@@ -128,7 +86,8 @@ bool RestoreOne(const StoreList& list, const std::string& entry, std::optional<s
       PrintFailure(io,
                    conversation.LastQuestionUnanswered()
                        ? "not restored, no answer before the end of input"
-                       : "not restored, as answered",
+                   : conversation.Stopped() ? "not restored, stopped as answered"
+                                            : "not restored, as answered",
                    entry);
       return false;
     case RestoreResult::kCopyMissing:
@@ -144,23 +103,13 @@ bool RestoreOne(const StoreList& list, const std::string& entry, std::optional<s
     case RestoreResult::kRestoredOverwriting:
       break;
   }
-  bool complete = true;
-  if (outcome.rewriteError) {
-    PrintFailure(io, "restored " + entry + ", but the restoration list could not be rewritten",
-                 list.listPath, outcome.rewriteError);
-    complete = false;
-  }
-  if (outcome.flushError) {
-    PrintFailure(io, "restored, but writing it to disk failed", entry, outcome.flushError);
-    complete = false;
-  }
   Print(io.out, std::string(outcome.result == RestoreResult::kRestored ? "restored: "
                                                                        : "restored, replacing: ") +
                     entry + "\n");
   if (!outcome.keptVersion.empty()) {
     Print(io.out, "  the file it replaced is kept as " + outcome.keptVersion + "\n");
   }
-  return complete;
+  return true;
 }
 
 }  // namespace
@@ -227,18 +176,31 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   }
   bool complete = true;
   // The entries to restore, each once, in the order asked for (file order for a folder or
-  // all of them).
-  std::vector<std::string> chosen;
-  auto choose = [&chosen](const std::string& entry) {
-    if (std::find(chosen.begin(), chosen.end(), entry) == chosen.end()) chosen.push_back(entry);
+  // all of them): views into the list read, or into typed for paths found by their copies.
+  std::vector<std::string_view> chosen;
+  std::unordered_set<std::string_view> seen;
+  std::deque<std::string> typed;
+  auto choose = [&](std::string_view entry) {
+    if (seen.insert(entry).second) chosen.push_back(entry);
   };
+  // Each entry as recorded, and as list prints it, to its first record: looked up once for
+  // every ENTRY named, however many there are.
+  std::unordered_map<std::string_view, std::size_t> recorded;
+  std::unordered_map<std::string, std::size_t> printed;
+  if (!named.empty()) {
+    for (std::size_t i = list.entries.size(); i-- > 0;) {
+      recorded[list.entries[i]] = i;
+      printed[EntryLine(list.entries[i])] = i;
+    }
+  }
   for (const std::string& name : named) {
     // As recorded, else as list prints it (control characters as \xHH): a recorded name that
     // reads like an escape is still itself.
-    auto found = std::find(list.entries.begin(), list.entries.end(), name);
-    if (found == list.entries.end()) {
-      found = std::find_if(list.entries.begin(), list.entries.end(),
-                           [&](const std::string& entry) { return EntryLine(entry) == name; });
+    auto found = list.entries.end();
+    if (const auto exact = recorded.find(name); exact != recorded.end()) {
+      found = list.entries.begin() + static_cast<std::ptrdiff_t>(exact->second);
+    } else if (const auto line = printed.find(name); line != printed.end()) {
+      found = list.entries.begin() + static_cast<std::ptrdiff_t>(line->second);
     }
     if (found == list.entries.end()) {
       // Typed by hand: relative to where the command runs, with "." and ".." parts, separators
@@ -252,7 +214,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
       // As of a time, a path is found by its copies, in the list or not.
       const std::string path = TypedStorePath(list, name);
       if (!CopiesOf(list.store, path).empty()) {
-        choose(path);
+        choose(typed.emplace_back(path));
         continue;
       }
     }
@@ -272,23 +234,42 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   }
 
   ListOnDisk onDisk;
-  onDisk.Loaded(list.listPath, list.contents);
+  onDisk.Loaded(list.listPath, std::move(list.contents));
   TerminalConversation conversation(io, answers, list.entries);
-  for (const std::string& entry : chosen) {
-    if (!RestoreOne(list, entry, asOf, onDisk, conversation, io)) {
+  RestoreBatch batch(list.store, onDisk, conversation);
+  std::size_t tried = 0;
+  for (const std::string_view view : chosen) {
+    if (conversation.Stopped()) break;
+    ++tried;
+    const std::string entry(view);
+    if (!RestoreOne(list, entry, asOf, batch, conversation, io)) {
       complete = false;
       continue;
     }
     // Further records of the same path lead to the same copy, which is now back in place:
     // restoring them again would only ask to replace the file with itself.
-    const auto copies = std::count(list.entries.begin(), list.entries.end(), entry);
-    for (long extra = 1; extra < copies; ++extra) {
-      if (const std::error_code failure = ForgetEntry(entry, onDisk, conversation)) {
-        PrintFailure(io, "cannot take a further record off the restoration list", entry, failure);
-        complete = false;
-        break;
-      }
+    for (std::size_t extra = conversation.RecordsLeft(entry); extra > 0; --extra) {
+      batch.Forget(entry);
     }
+  }
+  if (tried < chosen.size()) {
+    PrintFailure(
+        io, "stopped as answered; entries not tried: " + std::to_string(chosen.size() - tried), "");
+    complete = false;
+  }
+  const std::size_t dropped = batch.Dropped();
+  const RestoreBatch::Ending ending = batch.Finish();
+  if (ending.flushError) {
+    PrintFailure(io, "restored, but writing the restored files to disk failed", "",
+                 ending.flushError);
+    complete = false;
+  }
+  if (ending.rewriteError) {
+    PrintFailure(io,
+                 "the restoration list could not be rewritten; its " + std::to_string(dropped) +
+                     " records of the files restored are still in it",
+                 list.listPath, ending.rewriteError);
+    complete = false;
   }
   return complete ? kExitDone : kExitPartly;
 }

@@ -31,6 +31,11 @@ int CListBox::SetCaretIndex(int index) {
   return 0;
 }
 
+std::vector<int> CListBox::GetSelItems() const {
+  DialogWindow* window = WindowOf(m_dialog);
+  return window ? window->ListSelection(m_id) : std::vector<int>{};
+}
+
 std::string CListBox::GetText(int index) const {
   DialogWindow* window = WindowOf(m_dialog);
   if (window == nullptr || index < 0 || index >= window->ListCount(m_id)) return {};

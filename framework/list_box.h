@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CDialog;
 
@@ -21,6 +22,8 @@ class CListBox {
   // Moves the caret to index and scrolls it into view, leaving the highlight alone. LB_ERR
   // when index is out of range.
   int SetCaretIndex(int index);
+  // The highlighted items, in list order (empty when none is, or unbound).
+  std::vector<int> GetSelItems() const;
   // Empty when index is out of range.
   std::string GetText(int index) const;
   // index -1 appends. Returns the new item's index or LB_ERR.

@@ -1,5 +1,6 @@
 // Tests of CListBox: the operations forwarded to a live window, the LB_ERR answers when there
-// is none, and the whole-text, case-sensitive search with its wrap-around.
+// is none, the highlighted items of an extended selection, and the whole-text, case-sensitive
+// search with its wrap-around.
 #include "list_box.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,23 @@ const DialogTemplate kTemplate{
     {{kList, ControlClass::ListBox, "", LBS_MULTIPLESEL | WS_VSCROLL, 5, 5, 140, 90}}};
 const ResourceRegistration kRegistration(kTemplate);
 
+constexpr int kExtendedTemplateId = 9302;
+const DialogTemplate kExtendedTemplate{
+    kExtendedTemplateId,
+    WS_VISIBLE,
+    0,
+    0,
+    0,
+    150,
+    100,
+    "Entries",
+    {"MS Shell Dlg", 8, 400, false, 1},
+    {{kList, ControlClass::ListBox, "", LBS_EXTENDEDSEL | LBS_MULTIPLESEL, 5, 5, 140, 90}}};
+const ResourceRegistration kExtendedRegistration(kExtendedTemplate);
+
 class ListDialog : public CDialog {
  public:
-  ListDialog() : CDialog(kTemplateId) {}
+  explicit ListDialog(int templateId = kTemplateId) : CDialog(templateId) {}
   CListBox m_lb;
 
  protected:
@@ -53,6 +68,7 @@ TEST(ListBoxWithoutWindow, EveryOperationReportsFailure) {
   EXPECT_EQ(unbound.InsertString(-1, "a"), LB_ERR);
   EXPECT_EQ(unbound.DeleteString(0), LB_ERR);
   EXPECT_EQ(unbound.FindStringExact(-1, "a"), LB_ERR);
+  EXPECT_TRUE(unbound.GetSelItems().empty());
   unbound.ResetContent();
 
   // Bound, but after the run ended: the window is gone.
@@ -94,6 +110,65 @@ TEST(ListBoxInRun, InsertCountTextDeleteSelectionAndReset) {
   dialog.DoModal();
   EXPECT_TRUE(backend.Problems().empty());
   EXPECT_EQ(backend.PendingActions(), 0u);
+}
+
+TEST(ListBoxInRun, ExtendedSelectionFollowsClicksAndKeysWithShiftAndCtrlAndMovesWithItems) {
+  using Held = ScriptedBackend::Held;
+  using Rows = std::vector<int>;
+  ScriptedBackend backend;
+  ListDialog dialog(kExtendedTemplateId);
+  CListBox& lb = dialog.m_lb;
+  backend
+      .Then([&] {
+        for (const char* item : {"a", "b", "c", "d", "e"}) lb.InsertString(-1, item);
+        EXPECT_EQ(lb.GetSelItems(), Rows{});
+      })
+      .Pick(kList, 0)
+      .Pick(kList, 3, Held::Shift)
+      .Then([&] {
+        EXPECT_EQ(lb.GetSelItems(), (Rows{0, 1, 2, 3}));
+      })
+      .Pick(kList, 1, Held::Ctrl)  // takes 1 away, and starts the next range there
+      .Then([&] {
+        EXPECT_EQ(lb.GetSelItems(), (Rows{0, 2, 3}));
+      })
+      .PressListKey(kList, ListKey::Down, Held::Shift)
+      .Then([&] {
+        EXPECT_EQ(lb.GetSelItems(), (Rows{1, 2}));
+        EXPECT_EQ(lb.GetCurSel(), 2);
+      })
+      .PressListKey(kList, ListKey::End, Held::Ctrl)
+      .Then([&] {
+        EXPECT_EQ(lb.GetSelItems(), (Rows{1, 2}));
+        EXPECT_EQ(lb.GetCurSel(), 4);
+      })
+      .PressListKey(kList, ListKey::Up)
+      .Then([&] {
+        EXPECT_EQ(lb.GetSelItems(), Rows{3});
+        lb.DeleteString(0);
+        EXPECT_EQ(lb.GetSelItems(), Rows{2});  // still "d"
+        lb.InsertString(0, "z");
+        EXPECT_EQ(lb.GetSelItems(), Rows{3});
+        lb.DeleteString(3);
+        EXPECT_EQ(lb.GetSelItems(), Rows{});
+      });
+  dialog.DoModal();
+  EXPECT_TRUE(backend.Problems().empty());
+
+  // Without extended selection the moving keys leave the highlight where it was.
+  ListDialog plain;
+  backend
+      .Then([&] {
+        for (const char* item : {"a", "b", "c"}) plain.m_lb.InsertString(-1, item);
+      })
+      .Pick(kList, 1)
+      .PressListKey(kList, ListKey::Down)
+      .Then([&] {
+        EXPECT_EQ(plain.m_lb.GetSelItems(), Rows{1});
+        EXPECT_EQ(plain.m_lb.GetCurSel(), 2);
+      });
+  plain.DoModal();
+  EXPECT_TRUE(backend.Problems().empty());
 }
 
 TEST(ListBoxInRun, FindStringExactComparesWholeTextsAfterStartWithWrapAround) {

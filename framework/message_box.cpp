@@ -6,3 +6,9 @@
 int AfxMessageBox(const std::string& text, UINT style) {
   return CurrentWindowBackend().MessageBox(text, kApplicationTitle, style);
 }
+
+int AfxMessageBoxWithCheck(const std::string& text, const std::string& detail, UINT style,
+                           const std::string& checkText, bool& checked) {
+  return CurrentWindowBackend().MessageBoxWithCheck(text, detail, kApplicationTitle, style,
+                                                    checkText, checked);
+}

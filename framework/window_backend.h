@@ -55,6 +55,8 @@ class DialogWindow {
   virtual int ListCaret(int id) const = 0;
   // Moves the caret to index and scrolls it into view; the highlight stays as it is.
   virtual void ListSetCaret(int id, int index) = 0;
+  // The highlighted items, in list order; empty when none is.
+  virtual std::vector<int> ListSelection(int id) const = 0;
   virtual std::string ListText(int id, int index) const = 0;
   // index -1 inserts at the end; returns the new item's index.
   virtual int ListInsert(int id, int index, const std::string& text) = 0;
@@ -102,6 +104,12 @@ class WindowBackend {
                                                            MessageTarget& target) = 0;
   // Modal message box; returns IDOK, IDCANCEL, IDYES or IDNO.
   virtual int MessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
+  // The same box with detail (what the text is about, a path) in smaller type below the
+  // text, then a check box labelled checkText, unticked at first: checked tells whether it
+  // was ticked when the box was answered. An empty checkText shows no check box.
+  virtual int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                  const std::string& caption, UINT style,
+                                  const std::string& checkText, bool& checked) = 0;
   // A browser that lists folders and files and lets the user type a name, opened at
   // startFolder (the full path of a folder, chosen by the caller). Returns the full path of
   // the chosen item, or nothing when cancelled.

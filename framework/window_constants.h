@@ -64,6 +64,7 @@ inline constexpr std::uint32_t SS_ICON = 0x00000003;
 inline constexpr std::uint32_t SS_NOPREFIX = 0x00000080;
 inline constexpr std::uint32_t SS_PATHELLIPSIS = 0x00008000;
 inline constexpr std::uint32_t LBS_MULTIPLESEL = 0x00000008;
+inline constexpr std::uint32_t LBS_EXTENDEDSEL = 0x00000800;
 
 constexpr WPARAM MakeCommandWParam(UINT code, int id) {
   return (static_cast<WPARAM>(code & 0xFFFF) << 16) | (static_cast<WPARAM>(id) & 0xFFFF);

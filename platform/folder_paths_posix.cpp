@@ -70,6 +70,9 @@ std::string HomeFolder() {
 std::error_code CreateParentFolders(const std::string& path) {
   const std::size_t last = path.rfind(kPathSeparator);
   if (last == std::string::npos) return {};
+  // Mostly the folder is there: one look instead of one attempt for each part of the way,
+  // which a restore of many files would otherwise pay for each of them.
+  if (last > 0 && IsFolder(path.substr(0, last))) return {};
   for (std::size_t end = path.find(kPathSeparator, 1); end != std::string::npos && end <= last;
        end = path.find(kPathSeparator, end + 1)) {
     if (path[end - 1] == kPathSeparator) continue;  // a doubled separator ends no new folder

@@ -140,6 +140,9 @@ std::error_code CreateParentFolders(const std::string& path) {
   const std::size_t last = path.rfind(kPathSeparator);
   if (last == std::string::npos) return {};
   const std::size_t root = RootLength(path);
+  // Mostly the folder is there: one look instead of one attempt for each part of the way,
+  // which a restore of many files would otherwise pay for each of them.
+  if (last >= root && last > 0 && IsFolder(path.substr(0, last))) return {};
   for (std::size_t end = path.find(kPathSeparator, root == 0 ? 1 : root);
        end != std::string::npos && end <= last; end = path.find(kPathSeparator, end + 1)) {
     if (path[end - 1] == kPathSeparator) continue;  // a doubled separator ends no new folder

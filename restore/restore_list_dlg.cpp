@@ -1,11 +1,12 @@
-// CRestoreListDlg: loading list.txt into the list box and the in-memory list, restoring one
-// entry from its backup copy, and rewriting list.txt without it.
+// CRestoreListDlg: loading list.txt into the list box and the in-memory list, restoring
+// entries from their backup copies, and rewriting list.txt without them.
 #include "restore/restore_list_dlg.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/folder_handle.h"
 #include "platform/folder_paths.h"
@@ -13,8 +14,10 @@
 #include "framework/resources.h"
 #include "restore/restore_list_find.h"
 #include "restore/restore_list_template.h"
+#include "restore/restore_report.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
+#include "store/restore_batch.h"
 #include "store/store_layout.h"
 #include "store/store_location.h"
 
@@ -36,6 +39,9 @@ bool BuildListPath(char* buffer, const std::string& store) {
   return true;
 }
 
+constexpr const char* kOverwriteQuestion = "File already exists. Overwrite it?";
+constexpr const char* kForAll = "Do this for all remaining files";
+
 // The question before restoring a copy that another file of the same name filled last.
 std::string OtherOriginQuestion(const std::string& origin, const std::string& dat) {
   return "The backup copy of this file was last taken from another file:\n" + origin +
@@ -43,6 +49,18 @@ std::string OtherOriginQuestion(const std::string& origin, const std::string& da
 }
 
 }  // namespace
+
+struct CRestoreListDlg::HighlightedRun {
+  // How often each entry is in m_entries, less the drops so far; views into m_entries, which
+  // stays as it is until all have been tried.
+  std::unordered_map<std::string_view, std::size_t> inEntries;
+  // The entries dropped, one for each occurrence, and the rows they leave, in list order.
+  std::vector<std::string> dropped;
+  std::vector<int> droppedRows;
+  int row = LB_ERR;                  // the row of the entry being restored
+  std::size_t following = 0;         // the rows still to restore after it
+  std::optional<bool> overwriteAll;  // the answer given for all remaining files, if one was
+};
 
 CRestoreListDlg::CRestoreListDlg() : CDialog(IDD_RESTORELIST) {}
 
@@ -143,11 +161,78 @@ void CRestoreListDlg::SplitIntoEntries() {
 }
 
 void CRestoreListDlg::OnRestore() {
-  const int selection = m_lbEntries.GetCurSel();
+  const std::vector<int> highlighted = m_lbEntries.GetSelItems();
+  if (highlighted.size() > 1) {
+    RestoreHighlighted(highlighted);
+    return;
+  }
+  const int selection = highlighted.empty() ? m_lbEntries.GetCurSel() : highlighted.front();
   if (selection == LB_ERR || selection < 0 || selection >= m_lbEntries.GetCount()) return;
   const std::string dat = m_lbEntries.GetText(selection);
   const RestoreOutcome outcome = RestoreEntry(m_storeFolder, dat, m_listOnDisk, *this);
   ReportRestore(dat, outcome);
+}
+
+void CRestoreListDlg::RestoreHighlighted(const std::vector<int>& rows) {
+  HighlightedRun run;
+  for (const std::string& entry : m_entries) ++run.inEntries[entry];
+  std::vector<std::string> texts;
+  texts.reserve(rows.size());
+  for (const int row : rows) texts.push_back(m_lbEntries.GetText(row));
+
+  RestoreBatch batch(m_storeFolder, m_listOnDisk, *this);
+  m_run = &run;
+  // Each path tried so far, with why it was left (empty once restored).
+  std::unordered_map<std::string_view, std::string> tried;
+  std::size_t restored = 0;
+  std::vector<LeftEntry> left;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string& dat = texts[i];
+    run.row = rows[i];
+    run.following = rows.size() - 1 - i;
+    if (const auto before = tried.find(dat); before != tried.end()) {
+      // The path is back already, or was left for a reason that still holds.
+      if (before->second.empty()) {
+        batch.Forget(dat);
+      } else {
+        left.push_back({dat, before->second});
+      }
+      continue;
+    }
+    std::string reason = ReasonLeft(batch.Restore(dat));
+    if (reason.empty()) {
+      ++restored;
+    } else {
+      left.push_back({dat, reason});
+    }
+    tried.emplace(dat, std::move(reason));
+  }
+  m_run = nullptr;
+
+  // Both lists lose the entries dropped: m_entries the occurrences nearest its head, as one
+  // drop at a time would; the list box the rows restored, from the last, so that the rows
+  // still to delete keep their places.
+  std::unordered_map<std::string_view, std::size_t> drops;
+  for (const std::string& entry : run.dropped) ++drops[entry];
+  for (auto pos = m_entries.begin(); pos != m_entries.end() && !drops.empty();) {
+    const auto found = drops.find(*pos);
+    if (found == drops.end()) {
+      ++pos;
+      continue;
+    }
+    pos = m_entries.erase(pos);
+    if (--found->second == 0) drops.erase(found);
+  }
+  for (auto row = run.droppedRows.rbegin(); row != run.droppedRows.rend(); ++row) {
+    m_lbEntries.DeleteString(*row);
+  }
+
+  const RestoreBatch::Ending ending = batch.Finish();
+  ReportRewrite(ending.rewriteError);
+  if (ending.flushError) {
+    AfxMessageBox("Writing the restored files to disk failed: " + ErrorText(ending.flushError));
+  }
+  AfxMessageBox(HighlightedRestoreReport(restored, left));
 }
 
 void CRestoreListDlg::ReportRestore(const std::string& dat, const RestoreOutcome& outcome) {
@@ -191,11 +276,30 @@ bool CRestoreListDlg::RestoreFromOtherOrigin(const std::string& origin, const st
   return AfxMessageBox(OtherOriginQuestion(origin, dat), MB_YESNO) == IDYES;
 }
 
-bool CRestoreListDlg::Overwrite(const std::string& /*dat*/) {
-  return AfxMessageBox("File already exists. Overwrite it?", MB_YESNO) == IDYES;
+bool CRestoreListDlg::Overwrite(const std::string& dat) {
+  if (m_run == nullptr) return AfxMessageBox(kOverwriteQuestion, MB_YESNO) == IDYES;
+  if (m_run->overwriteAll) return *m_run->overwriteAll;
+  // Several files are asked about in turn: each question names its own, and offers to answer
+  // for those still to come, if any are.
+  bool forAll = false;
+  const bool yes = AfxMessageBoxWithCheck(kOverwriteQuestion, dat, MB_YESNO,
+                                          m_run->following > 0 ? kForAll : "", forAll) == IDYES;
+  if (forAll) m_run->overwriteAll = yes;
+  return yes;
 }
 
 bool CRestoreListDlg::DropEntry(const std::string& dat) {
+  if (m_run != nullptr) {
+    const auto found = m_run->inEntries.find(dat);
+    if (found == m_run->inEntries.end() || found->second == 0) {
+      AfxMessageBox("Error:path not found in CList");
+      return false;
+    }
+    --found->second;
+    m_run->dropped.push_back(dat);
+    m_run->droppedRows.push_back(m_run->row);
+    return true;
+  }
   const auto pos = std::find(m_entries.begin(), m_entries.end(), dat);
   if (pos == m_entries.end()) {
     AfxMessageBox("Error:path not found in CList");

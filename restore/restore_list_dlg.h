@@ -1,5 +1,6 @@
 // CRestoreListDlg: the restoration list dialog. It shows the entries of backups/list.txt,
-// copies the backup copy of one entry back to its recorded path and rewrites the list.
+// copies the backup copies of the highlighted entries (or of the one with the focus
+// rectangle) back to their recorded paths and rewrites the list.
 //
 //   +- Restoration List ----------------[x]+
 //   | +----------------------------------+ |
@@ -16,6 +17,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 #include "framework/dialog.h"
 #include "platform/file.h"
@@ -45,11 +47,18 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
 
  private:
   void OnSelChangeEntries();
-  // Restores the caret entry from its backup copy (asking before it replaces a file there,
-  // and before it restores another file's contents), then drops the entry from both lists
-  // and rewrites list.txt. An entry whose copy is gone may be taken off the list instead.
-  // Does nothing when the list box has no caret item.
+  // Restores the highlighted entries or, when none is, the caret entry. One entry comes back
+  // from its backup copy (asking before it replaces a file there, and before it restores
+  // another file's contents), then leaves both lists and list.txt is rewritten; an entry
+  // whose copy is gone may be taken off the list instead. Does nothing when the list box has
+  // no caret item.
   void OnRestore();
+  // Several highlighted entries (rows, in list order) come back one after the other, each
+  // with its questions, where the question before replacing a file can be answered for all
+  // that follow. They leave both lists and list.txt (rewritten once) together, and one box
+  // then says what was restored and what was not, and why. A path highlighted more than once
+  // is restored once, and all its rows go.
+  void RestoreHighlighted(const std::vector<int>& rows);
   // Reloads on every show-window notification, showing or hiding alike. A window that shows
   // no entry and finds nothing to restore closes once it has said so: it has nothing to offer.
   void OnShowHide(BOOL show, UINT status);
@@ -85,7 +94,11 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   bool RestoreFromOtherOrigin(const std::string& origin, const std::string& dat) override;
   bool Overwrite(const std::string& dat) override;
   // Removes dat from m_entries and the list box; says so when m_entries has no such entry.
+  // During a Restore of several entries, both lists change only once all have been tried.
   bool DropEntry(const std::string& dat) override;
+
+  // What a Restore of several entries keeps while it runs (restore_list_dlg.cpp).
+  struct HighlightedRun;
 
   static const MessageMapEntry kMessageEntries[];
   static const MessageMap messageMap;
@@ -98,4 +111,5 @@ class CRestoreListDlg : public CDialog, private RestoreConversation {
   char m_szListPath[kMaxPath] = {};
   std::string m_storeFolder;  // as the last load found it
   bool m_closingEmpty = false;  // ending because there is nothing to restore, as said once
+  HighlightedRun* m_run = nullptr;  // while a Restore of several entries runs
 };

@@ -1,6 +1,6 @@
 // Tests of the restoration list on Windows: entries with Windows paths restored over an
-// existing file, the platform's error text, a store not made yet and a list held by another
-// open.
+// existing file, alone or several highlighted together, the platform's error text, a store
+// not made yet and a list held by another open.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,6 +54,37 @@ TEST_F(RestoreListWin32Test, RestoresAWalkRecordOverTheFileAfterAsking) {
             (Texts{"File already exists. Overwrite it?", "File Restored"}));
   EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\c.txt")), "gamma");
   EXPECT_EQ(List(), a + ";");
+  EXPECT_TRUE(backend.Problems().empty());
+}
+
+TEST_F(RestoreListWin32Test, HighlightedEntriesComeBackTogetherAfterOneAnswerForAll) {
+  const std::string d = tree.Path("D");
+  const std::vector<std::string> e = {d + "\\a.txt", d + "\\S\\\\b.txt", d + "\\c.txt",
+                                      d + "\\S\\\\d.txt"};
+  std::string list;
+  for (const std::string& entry : e) list += entry + ";";
+  tree.Write("prog\\backups\\list.txt", list);
+  for (const char* name : {"a", "b", "c", "d"}) {
+    tree.Write(std::string("prog\\backups\\") + name + ".txtBACKUP", name);
+  }
+  tree.Write("D\\a.txt", "changed");
+  tree.Write("D\\S\\b.txt", "changed");
+  CRestoreListDlg dialog;
+  // a to c by a Shift-click, then d added by a Ctrl-click: one question for a, answered for all.
+  backend.Pick(IDC_LIST_ENTRIES, 0)
+      .Pick(IDC_LIST_ENTRIES, 2, ScriptedBackend::Held::Shift)
+      .Pick(IDC_LIST_ENTRIES, 3, ScriptedBackend::Held::Ctrl)
+      .Click(IDC_RESTORE)
+      .AnswerWithCheck(IDYES)
+      .Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(),
+            (Texts{"File already exists. Overwrite it?", "4 files restored"}));
+  EXPECT_EQ(backend.Messages()[0].detail, e[0]);
+  EXPECT_EQ(TempFolder::Read(tree.Path("D\\a.txt")), "a");
+  EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\b.txt")), "b");
+  EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\d.txt")), "d");
+  EXPECT_EQ(List(), "");
   EXPECT_TRUE(backend.Problems().empty());
 }
 

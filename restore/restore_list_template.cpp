@@ -1,4 +1,4 @@
-// Dialog template 129, the restoration list dialog, as data: one list box with multiple
+// Dialog template 129, the restoration list dialog, as data: one list box with extended
 // selection and two plain push buttons, no OK or Cancel button; below them the find box,
 // whose Find Next is the default button, so that Enter finds rather than closes.
 #include "restore/restore_list_template.h"
@@ -19,9 +19,10 @@ const DialogTemplate& RestoreListTemplate() {
       "Restoration List",
       {"MS Shell Dlg", 8, 400, false, 1},
       {
-          // Bordered, scrolling both ways, tab stop, no integral height, multiple selection,
-          // sort, notify. Letters typed into it go to the find box.
-          {IDC_LIST_ENTRIES, ControlClass::ListBox, "", 0x50B1010B, 7, 7, 172, 93, 0,
+          // Bordered, scrolling both ways, tab stop, no integral height, extended and multiple
+          // selection (Shift and Ctrl with clicks and keys), sort, notify. Letters typed into
+          // it go to the find box.
+          {IDC_LIST_ENTRIES, ControlClass::ListBox, "", 0x50B1090B, 7, 7, 172, 93, 0,
            kGrowWidth | kGrowHeight, IDC_FIND},
           {IDC_RESTORE, ControlClass::Button, "Restore", 0x50010000, 131, 107, 41, 19, 0,
            kFollowRight | kFollowBottom},

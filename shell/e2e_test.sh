@@ -5,8 +5,9 @@
 # its copies in "Versions...", opens the About box from the keyboard's context menu, ends the
 # program both with Escape and with Enter in an edit box, backs up a folder whose path was
 # pasted into the folder browser, restores the entries that Restore finds without a click,
-# that typing finds and that End and Home move to in a long list, which grows with its window,
-# stops a long walk with Escape, backs up the folder
+# that typing finds and that End and Home move to in a long list, and three highlighted with a
+# Shift-click at once, in a list which grows with its window, stops a long walk with Escape,
+# backs up the folder
 # named on the command line, and restores the last entry of a list of 100,003.
 # Usage: e2e_test.sh PATH-TO-QUILLMAR
 set -euo pipefail
@@ -210,9 +211,9 @@ wait_for_exit || fail "the program ended with status $?"
 # answered) on the entry now in its place; a part of a path typed into the list finds the
 # entry Restore then acts on. After a click on the first entry, End moves the focus
 # rectangle to the last entry and Restore acts on it; after a click on an entry in the
-# middle, Home moves it to the first, out of view until then, and Restore acts on that. The
-# window, made larger, gives the room to the list. Each original is gone, so each restore only
-# reports.
+# middle, Home moves it to the first, out of view until then, and Restore acts on that. Then
+# three entries highlighted with a Shift-click are restored by one Restore. The window, made
+# larger, gives the room to the list. Each original is gone, so each restore only reports.
 rm -rf "$backups"
 long="$session_dir/long"
 mkdir -p "$long"
@@ -250,6 +251,19 @@ answer_boxes "$main" 1
 key_then_restore 12 End "${records[29]}" 4
 # The list now shows its end; a click on an entry in view, then Home.
 key_then_restore 50 Home "${records[2]}" 5
+# A click on the first entry in view and a Shift-click on the third highlight three entries;
+# one Restore brings all three back, with one box at the end, and the list file loses them.
+point_at "$restore" 60 "$list_w" 13 "$list_h" click
+xdotool keydown shift
+point_at "$restore" 60 "$list_w" 35 "$list_h" click
+xdotool keyup shift
+point_at "$restore" 151 "$list_w" 233 $((list_h * 2)) click
+answer_boxes "$main" 1
+for i in 3 4 5; do
+  [[ -f "${records[$i]}" ]] || fail "Shift-click and Restore did not restore ${records[$i]}: $(ls "$long")"
+  [[ $(cat "$backups/list.txt") != *"${records[$i]};"* ]] || fail "list.txt still holds ${records[$i]}"
+done
+(($(ls "$long" | wc -l) == 8)) || fail "Shift-click and Restore restored more than three: $(ls "$long")"
 # Made larger, the window gives the room to the list: where the dialog's background showed
 # below it, the list now draws.
 eval "$(xdotool getwindowgeometry --shell "$restore")"
@@ -336,5 +350,6 @@ wait_for_exit || fail "the program ended with status $?"
 
 echo "PASS: backed up, restored one entry, the other through Versions, opened About from the" \
   "keyboard, ended by Escape and by Enter, browsed to a pasted folder, restored the entries" \
-  "Restore found without a click, typing found and End and Home moved to, grew the list with" \
-  "its window, stopped a long walk, backed up the folder named on the command line"
+  "Restore found without a click, typing found, End and Home moved to and three highlighted" \
+  "with a Shift-click, grew the list with its window, stopped a long walk, backed up the" \
+  "folder named on the command line"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the real program under Xvfb: the main dialog, the question before
 # a clean, the dialog with the clean's summary, the About box, the restoration list with a few
-# entries and again larger with an entry found, the help text, the folder chooser and the
-# versions of a file cleaned three times; then the main dialog at twice the scale and in the
-# dark theme. Each picture is cropped to its window.
+# entries (one and then three of them highlighted) and the question Restore then asks, and
+# again larger with an entry found, the help text, the folder chooser and the versions of a
+# file cleaned three times; then the main dialog at twice the scale and in the dark theme.
+# Each picture is cropped to its window.
 # Usage: screenshots.sh PATH-TO-QUILLMAR OUTPUT-FOLDER
 set -euo pipefail
 program=$(realpath "$1")
@@ -70,6 +71,26 @@ list=$(windows_named "Restoration List")
 point_at "$list" 60 186 21 154 click
 sleep 0.3
 capture "$list" restore_list
+# Three entries highlighted: a Shift-click two rows below the one clicked.
+xdotool keydown shift
+point_at "$list" 60 186 45 154 click
+xdotool keyup shift
+sleep 0.3
+capture "$list" restore_list_highlighted
+# Restore: the files are still there, so the first question comes, with its file and the
+# check box that answers for the rest. Each question is answered No (Escape), then the report.
+point_at "$list" 151 186 233 308 click
+box=$(wait_for_box "$main")
+sleep 0.3
+capture "$box" restore_overwrite
+for _ in 1 2 3; do
+  point_into "$(wait_for_box "$main")"
+  xdotool key Escape
+  sleep 0.3
+done
+point_into "$(wait_for_box "$main")"
+xdotool key Return
+sleep 0.3
 # Letters typed into the list find the entry that holds them; the window, made larger, gives
 # the room to the list.
 xdotool type --delay 50 "todo"

@@ -40,7 +40,12 @@ std::error_code OpenCopy(const std::string& store, const std::string& entry, Sou
 }
 
 void FinishRestore(const std::string& entry, ListOnDisk& list, RestoreConversation& conversation,
-                   RestoreOutcome& outcome) {
+                   RestoreOutcome& outcome, BatchEnd* batch) {
+  if (batch != nullptr) {
+    if (conversation.DropEntry(entry)) batch->dropped.push_back(entry);
+    batch->restored.Add(entry);
+    return;
+  }
   if (conversation.DropEntry(entry)) outcome.rewriteError = list.Remove(entry);
   // "Restored" must mean the file would survive a power cut that came right after.
   outcome.flushError = FlushFileSystemOf(entry.c_str());
@@ -50,7 +55,7 @@ void FinishRestore(const std::string& entry, ListOnDisk& list, RestoreConversati
 // entry's own (or one of its versions), which needs no question about its origin.
 RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entry,
                                const SourceFile& copy, bool ownCopy, ListOnDisk& list,
-                               RestoreConversation& conversation) {
+                               RestoreConversation& conversation, BatchEnd* batch) {
   RestoreOutcome outcome;
   // Files of the same name share one copy: say so before putting another file's contents
   // at this path.
@@ -74,7 +79,7 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
   const std::error_code first = copy.CopyTo(entry.c_str(), /*failIfExists=*/true);
   if (!first) {
     outcome.result = RestoreResult::kRestored;
-    FinishRestore(entry, list, conversation, outcome);
+    FinishRestore(entry, list, conversation, outcome, batch);
     return outcome;
   }
   if (first != std::errc::file_exists) {
@@ -96,14 +101,14 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
     return outcome;
   }
   outcome.result = RestoreResult::kRestoredOverwriting;
-  FinishRestore(entry, list, conversation, outcome);
+  FinishRestore(entry, list, conversation, outcome, batch);
   return outcome;
 }
 
 }  // namespace
 
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
-                            RestoreConversation& conversation) {
+                            RestoreConversation& conversation, BatchEnd* batch) {
   SourceFile copy;
   bool ownCopy = false;
   if (const std::error_code failure = OpenCopy(store, entry, copy, ownCopy)) {
@@ -112,12 +117,12 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
     outcome.error = failure;
     return outcome;
   }
-  return RestoreFromCopy(store, entry, copy, ownCopy, list, conversation);
+  return RestoreFromCopy(store, entry, copy, ownCopy, list, conversation, batch);
 }
 
 RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
                                 const std::string& copyPath, ListOnDisk& list,
-                                RestoreConversation& conversation) {
+                                RestoreConversation& conversation, BatchEnd* batch) {
   SourceFile copy;
   if (const std::error_code failure = copy.Open(copyPath.c_str())) {
     RestoreOutcome outcome;
@@ -125,11 +130,15 @@ RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& ent
     outcome.error = failure;
     return outcome;
   }
-  return RestoreFromCopy(store, entry, copy, /*ownCopy=*/true, list, conversation);
+  return RestoreFromCopy(store, entry, copy, /*ownCopy=*/true, list, conversation, batch);
 }
 
 std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,
-                            RestoreConversation& conversation) {
+                            RestoreConversation& conversation, BatchEnd* batch) {
   if (!conversation.DropEntry(entry)) return {};
+  if (batch != nullptr) {
+    batch->dropped.push_back(entry);
+    return {};
+  }
   return list.Remove(entry);
 }

@@ -4,7 +4,9 @@
 
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "platform/file_system_flush.h"
 #include "store/list_on_disk.h"
 
 // What a front end answers, and does to its own list, while one entry is restored.
@@ -46,23 +48,32 @@ struct RestoreOutcome {
   std::string keptVersion;
 };
 
+// What the restores of one batch leave for its end (restore_batch.h): the entries dropped
+// from the front end's list, whose records go in one rewrite, and the paths restored, whose
+// file systems are flushed once each.
+struct BatchEnd {
+  std::vector<std::string> dropped;
+  FilesToFlush restored;
+};
+
 // Restores entry from the store folder store (ending with a separator). The entry's own copy
 // is taken when it has one, without a question; otherwise the shared copy of its name, after
 // RestoreFromOtherOrigin when that copy was last taken from another path. The origin asked
 // about is that of the very file then copied. The folders on the way to an absolute entry
 // are made when missing. A file already at the entry is replaced only after Overwrite, and
 // only once it is kept as a version of the entry's path (versions.h). After the copy,
-// DropEntry, then the list is rewritten without it.
+// DropEntry, then the list is rewritten without it and the file flushed to disk; with batch,
+// both are left to the batch's end instead (the outcome then has no rewrite or flush error).
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
-                            RestoreConversation& conversation);
+                            RestoreConversation& conversation, BatchEnd* batch = nullptr);
 
 // As RestoreEntry, from the copy at copyPath: one of the entry's own copies (its latest, or a
 // version, see versions.h), so no question about another origin is asked.
 RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
                                 const std::string& copyPath, ListOnDisk& list,
-                                RestoreConversation& conversation);
+                                RestoreConversation& conversation, BatchEnd* batch = nullptr);
 
 // Takes an entry whose copies are gone out of the list, as a restore would: DropEntry, then
-// the rewrite. On failure returns why.
+// the rewrite (left to the batch's end with batch). On failure returns why.
 std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,
-                            RestoreConversation& conversation);
+                            RestoreConversation& conversation, BatchEnd* batch = nullptr);

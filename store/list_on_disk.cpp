@@ -1,29 +1,28 @@
 // ListOnDisk: merges what other instances did to list.txt into a front end's own rewrite. The
-// entries are parsed only when a rewrite needs them, so a load costs no second copy of them.
+// entries are parsed only when a rewrite needs them, so a load costs no second copy of them,
+// and then only as views into the texts read.
 #include "store/list_on_disk.h"
 
 #include <algorithm>
-#include <iterator>
+#include <string_view>
+#include <unordered_map>
 
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 
 namespace {
 
-// The entries of contents, each added at the head of order (so in reverse), or at its tail.
-// Returns the bytes from the first zero byte on, behind which no entry is read.
-std::string AddEntries(const std::string& contents, std::list<std::string>& order, bool atHead,
-                       std::size_t* count = nullptr) {
-  ListContents parts = SplitListContents(contents);
-  ForEachEntry(parts.text, [&](std::string_view entry) {
-    if (atHead) {
-      order.emplace_front(entry);
-    } else {
-      order.emplace_back(entry);
-    }
-    if (count != nullptr) ++*count;
-  });
-  return std::move(parts.tail);
+// The part of a list's contents that entries are read from: up to its first zero byte.
+std::string_view TextOf(std::string_view contents) {
+  return contents.substr(0, std::min(contents.find('\0'), contents.size()));
+}
+
+// The entries of a list text, as views into it, in file order or reversed.
+std::vector<std::string_view> EntriesOf(std::string_view text, bool reversed) {
+  std::vector<std::string_view> entries;
+  ForEachEntry(text, [&](std::string_view entry) { entries.push_back(entry); });
+  if (reversed) std::reverse(entries.begin(), entries.end());
+  return entries;
 }
 
 }  // namespace
@@ -45,13 +44,15 @@ void ListOnDisk::Wrote(std::string text, std::size_t appended) {
   m_appended = appended;
 }
 
-std::error_code ListOnDisk::Remove(const std::string& entry) {
+std::error_code ListOnDisk::Remove(const std::string& entry) { return RemoveAll({entry}); }
+
+std::error_code ListOnDisk::RemoveAll(const std::vector<std::string>& entries) {
   if (m_path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
   Rewrite rewrite;
   std::string seen;
   const std::error_code failure =
       RewriteList(m_path, [&](std::string current) -> std::optional<std::string> {
-        rewrite = Compose(current, entry);
+        rewrite = Compose(current, entries);
         if (!rewrite.text) seen = std::move(current);
         return rewrite.text;
       });
@@ -67,30 +68,54 @@ std::error_code ListOnDisk::Remove(const std::string& entry) {
 }
 
 ListOnDisk::Rewrite ListOnDisk::Compose(const std::string& current,
-                                        const std::string& restored) const {
-  std::list<std::string> order;
+                                        const std::vector<std::string>& restored) const {
+  // The entries in the order they go out, as views into m_known and current; the bytes from
+  // the first zero byte on, which no entry is read from, go out behind them as they are.
+  std::vector<std::string_view> order;
   std::string tail;
   Rewrite rewrite;
   if (current.starts_with(m_known)) {
+    const std::string_view known = TextOf(m_known);
+    order = EntriesOf(known, m_reversed);
     rewrite.appended = m_appended;
-    tail = AddEntries(m_known, order, m_reversed);
-    const std::string appended = current.substr(m_known.size());
+    tail = m_known.substr(known.size());
+    const std::string_view since = std::string_view(current).substr(m_known.size());
     // Behind a zero byte no entry is read, so what lands there stays part of the tail.
     if (!tail.empty()) {
-      tail += appended;
+      tail += since;
     } else {
-      tail = AddEntries(appended, order, /*atHead=*/true, &rewrite.appended);
+      const std::string_view appended = TextOf(since);
+      const std::vector<std::string_view> latestFirst = EntriesOf(appended, true);
+      order.insert(order.begin(), latestFirst.begin(), latestFirst.end());
+      rewrite.appended += latestFirst.size();
+      tail = since.substr(appended.size());
     }
   } else {
     // Rewritten by another instance: every entry of it counts as the front end's own.
-    tail = AddEntries(current, order, /*atHead=*/true);
+    const std::string_view text = TextOf(current);
+    order = EntriesOf(text, true);
+    tail = current.substr(text.size());
   }
-  const auto own = std::next(order.begin(), static_cast<std::ptrdiff_t>(rewrite.appended));
-  const auto found = std::find(own, order.end(), restored);
-  if (found == order.end()) return Rewrite{};
-  order.erase(found);
+
+  std::unordered_map<std::string_view, std::size_t> wanted;
+  for (const std::string& entry : restored) ++wanted[entry];
   std::string text;
-  for (const std::string& entry : order) text += RecordOf(entry);
+  text.reserve(current.size());
+  bool removed = false;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    // Other instances' records are not the front end's to remove.
+    if (i >= rewrite.appended) {
+      const auto found = wanted.find(order[i]);
+      if (found != wanted.end() && found->second > 0) {
+        --found->second;
+        removed = true;
+        continue;
+      }
+    }
+    text += order[i];
+    text += kRecordEnd;
+  }
+  if (!removed) return Rewrite{};
   text += tail;
   rewrite.text = std::move(text);
   return rewrite;

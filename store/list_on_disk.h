@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 class ListOnDisk {
  public:
@@ -18,13 +19,18 @@ class ListOnDisk {
   // that another instance removed meanwhile leaves the file as it is, and the picture is
   // then the file as it is now. On failure returns why; the list is then as it was.
   std::error_code Remove(const std::string& entry);
+  // As Remove, for many entries in one rewrite: one occurrence for each time an entry is
+  // given. Entries that another instance removed meanwhile are passed over; when none is
+  // left to remove, the file stays as it is. All or nothing: on failure the list is as it was.
+  std::error_code RemoveAll(const std::vector<std::string>& entries);
 
-  // What list.txt must hold once the occurrence of restored that the front end dropped is
-  // gone, given what the file holds now. Entries go out in the order of the front end's own
-  // list, whose head is the latest entry of the file, so a first rewrite after a load
-  // reverses the file; records that other instances appended since are taken in, latest
-  // first, ahead of them. A file that another instance rewrote since is taken as it is now.
-  // No text when the entry is not in the file any more: there is nothing to rewrite.
+  // What list.txt must hold once the occurrences of restored that the front end dropped
+  // (one for each time an entry is given) are gone, given what the file holds now. Entries
+  // go out in the order of the front end's own list, whose head is the latest entry of the
+  // file, so a first rewrite after a load reverses the file; records that other instances
+  // appended since are taken in, latest first, ahead of them. A file that another instance
+  // rewrote since is taken as it is now. No text when none of the entries is in the file any
+  // more: there is nothing to rewrite.
   // Changes nothing here: the picture follows the file only once the new list is in place,
   // so that a rewrite that fails leaves it as the file still is.
   struct Rewrite {
@@ -32,7 +38,7 @@ class ListOnDisk {
     // How many entries at the head of text came from other instances.
     std::size_t appended = 0;
   };
-  Rewrite Compose(const std::string& current, const std::string& restored) const;
+  Rewrite Compose(const std::string& current, const std::vector<std::string>& restored) const;
 
  private:
   void Restart(std::string contents);

@@ -1,5 +1,6 @@
-// Tests of a front end's rewrites of list.txt when the system fails them: a failed read or write
-// loses no entry, and a failed rewrite leaves the front end's picture as the file still is.
+// Tests of a front end's rewrites of list.txt: many entries removed in one rewrite, and when the
+// system fails them, a failed read or write loses no entry and a failed rewrite leaves the
+// front end's picture as the file still is.
 #include "store/list_on_disk.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,36 @@ TEST_F(ListOnDiskTest, AListThatCannotBeReadWholeIsNotRewritten) {
     EXPECT_FALSE(list.Remove("b"));
     EXPECT_EQ(OnDisk(), "c;a;");
   }
+}
+
+TEST_F(ListOnDiskTest, RemovingManyDropsOneOccurrenceEachInOneRewriteAndKeepsWhatWasAppended) {
+  ListOnDisk list;
+  Load(list, "a;b;a;c;d;");
+  folder.Write("list.txt", "a;b;a;c;d;n;b;");  // another instance appended n and b meanwhile
+  // a twice, b once, and x, which another instance removed: passed over.
+  EXPECT_FALSE(list.RemoveAll({"a", "b", "x", "a"}));
+  // Latest first: the appended records, then the front end's own less those removed; the
+  // appended b is another instance's and stays.
+  EXPECT_EQ(OnDisk(), "b;n;d;c;");
+  // The picture follows the file: a later rewrite keeps its order and the appended records.
+  EXPECT_FALSE(list.RemoveAll({"c"}));
+  EXPECT_EQ(OnDisk(), "b;n;d;");
+}
+
+TEST_F(ListOnDiskTest, RemovingOnlyWhatIsGoneLeavesTheFileAsItIs) {
+  ListOnDisk list;
+  Load(list, std::string("a;b;\0after zero;", 16));
+  {
+    // A rewrite would meet this; none must happen.
+    ScopedFailure failure(FileCall::kWrite, FileTooLarge(), "list.txt");
+    EXPECT_FALSE(list.RemoveAll({"x", "y"}));
+    EXPECT_FALSE(list.RemoveAll({}));
+    EXPECT_EQ(failure.Failed(), 0);
+  }
+  EXPECT_EQ(OnDisk(), std::string("a;b;\0after zero;", 16));
+  // What follows a zero byte is no entry, but it is kept behind the entries written.
+  EXPECT_FALSE(list.RemoveAll({"a"}));
+  EXPECT_EQ(OnDisk(), std::string("b;\0after zero;", 14));
 }
 
 TEST_F(ListOnDiskTest, ReadingTheListSaysWhyItStoppedShort) {

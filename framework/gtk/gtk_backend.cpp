@@ -136,6 +136,13 @@ int GtkBackend::MessageBox(const std::string& text, const std::string& caption, 
   return RunGtkMessageBox(InnermostWindow(), text, caption, style, m_hasPointer);
 }
 
+int GtkBackend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                    const std::string& caption, UINT style,
+                                    const std::string& checkText, bool& checked) {
+  return RunGtkMessageBox(InnermostWindow(), text, caption, style, m_hasPointer,
+                          MessageBoxCheck{detail, checkText, &checked});
+}
+
 std::optional<std::string> GtkBackend::BrowseForPath(const std::string& title,
                                                      const std::string& startFolder) {
   // The desktop's own chooser: through the portal where one runs, GTK's dialog otherwise.

@@ -25,6 +25,9 @@ class GtkBackend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
+  int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                          const std::string& caption, UINT style, const std::string& checkText,
+                          bool& checked) override;
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;

@@ -386,6 +386,11 @@ void GtkDialogWindow::ListSetCaret(int id, int index) {
   }
 }
 
+std::vector<int> GtkDialogWindow::ListSelection(int id) const {
+  const Control* control = FindControl(id, ControlClass::ListBox);
+  return control ? control->list->Highlighted() : std::vector<int>{};
+}
+
 std::string GtkDialogWindow::ListText(int id, int index) const {
   const Control* control = FindControl(id, ControlClass::ListBox);
   return control ? control->list->Text(index) : std::string();

@@ -35,6 +35,7 @@ class GtkDialogWindow : public DialogWindow {
   int ListCount(int id) const override;
   int ListCaret(int id) const override;
   void ListSetCaret(int id, int index) override;
+  std::vector<int> ListSelection(int id) const override;
   std::string ListText(int id, int index) const override;
   int ListInsert(int id, int index, const std::string& text) override;
   int ListDelete(int id, int index) override;

@@ -101,6 +101,8 @@ GtkListView::~GtkListView() {
 
 int GtkListView::Count() const { return TextRowsCount(m_rows); }
 
+std::vector<int> GtkListView::Highlighted() const { return SelectedRows(GTK_TREE_VIEW(m_view)); }
+
 int GtkListView::FocusRow() const {
   if (m_detached) return m_pendingFocus;
   GtkTreePath* path = nullptr;
@@ -148,6 +150,14 @@ int GtkListView::Delete(int index) {
   if (index < 0 || index >= Count()) return LB_ERR;
   Attach();
   const int focus = FocusRow();
+  if (index != focus) {
+    // GTK keeps the focus row and the highlight of the other rows: nothing here may cost more
+    // than the row itself, or deleting many rows grows with the square of their number.
+    ++m_quiet;
+    gtk_list_store_remove(m_store, &iter);
+    --m_quiet;
+    return Count();
+  }
   // GTK moves and highlights a new cursor row itself when the cursor's row goes; the
   // highlight the user made is put back, less the deleted row.
   std::vector<int> selected;
@@ -249,6 +259,17 @@ void GtkListView::SetFocusRow(int index) {
   gtk_widget_queue_draw(m_view);
 }
 
+void GtkListView::MoveToRow(int index) {
+  if (index == LB_ERR) return;
+  GtkTreeView* view = GTK_TREE_VIEW(m_view);
+  GtkTreePath* path = gtk_tree_path_new_from_indices(index, -1);
+  // GTK's cursor highlights its row alone and starts the next Shift range there.
+  gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+  gtk_tree_view_scroll_to_cell(view, path, nullptr, FALSE, 0, 0);
+  gtk_tree_path_free(path);
+  gtk_widget_queue_draw(m_view);
+}
+
 int GtkListView::RowsInView() const {
   GdkRectangle visible;
   gtk_tree_view_get_visible_rect(GTK_TREE_VIEW(m_view), &visible);
@@ -265,11 +286,19 @@ int GtkListView::OnKeyPress(GtkWidget* /*widget*/, void* rawEvent, void* data) {
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   // Letters, capitals too, go to the typing target.
   if ((modifiers & ~GDK_SHIFT_MASK) == 0 && self->TypeIntoTarget(event->keyval)) return TRUE;
-  if (modifiers != 0) return FALSE;
+  // With Shift, GTK's own handling stretches the highlight from where its last click or
+  // plain key left the range's start.
+  if (modifiers != 0 && modifiers != GDK_CONTROL_MASK) return FALSE;
   if (const std::optional<ListKey> key = MovingKey(event->keyval)) {
-    self->SetFocusRow(CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView()));
+    const int row = CaretAfterListKey(*key, self->FocusRow(), self->Count(), self->RowsInView());
+    if (modifiers == GDK_CONTROL_MASK) {
+      self->SetFocusRow(row);
+    } else {
+      self->MoveToRow(row);
+    }
     return TRUE;
   }
+  if (modifiers != 0) return FALSE;
   if (event->keyval == GDK_KEY_space || event->keyval == GDK_KEY_KP_Space) {
     const int focus = self->FocusRow();
     if (focus == LB_ERR) return TRUE;

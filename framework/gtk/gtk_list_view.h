@@ -1,12 +1,16 @@
 // The list box of a template on GTK: a GtkTreeView of one text column in a scrolled window,
-// with several highlighted rows and one focus row. The moving keys move the focus row and
-// leave the highlight alone, Space toggles the focus row's highlight, a click moves both; the
-// focus row stays marked while the keyboard is elsewhere, since Restore acts on it.
+// with several highlighted rows and one focus row, as a list box with extended selection.
+// A click or a moving key takes the focus row and the highlight to a row; with Shift they
+// stretch the highlight from where it began, with Ctrl a click adds or takes away one row and
+// a moving key moves the focus row alone; Space adds or takes away the focus row. The focus
+// row stays marked while the keyboard is elsewhere, since Restore acts on it when nothing is
+// highlighted.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/window_constants.h"
 
@@ -38,6 +42,8 @@ class GtkListView {
   // The entry that takes the letters typed into the list, and the keyboard with them; it
   // must outlive the list.
   void SetTypingTarget(GtkWidget* entry) { m_typingTarget = entry; }
+  // The highlighted rows, in list order.
+  std::vector<int> Highlighted() const;
   std::string Text(int index) const;
   // index -1 appends; returns the new item's index or LB_ERR.
   int Insert(int index, const std::string& text);
@@ -46,6 +52,8 @@ class GtkListView {
   void Reset();
 
  private:
+  // Moves the focus row to index and highlights that row alone, as a click does.
+  void MoveToRow(int index);
   int RowsInView() const;
   // Hands a typed letter to the typing target, which takes the keyboard; false when there is
   // no target or the key is no letter for it.

@@ -16,7 +16,7 @@ MessageBoxButtons ButtonsForStyle(UINT style) {
 }
 
 int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption,
-                     UINT style, bool hasPointer) {
+                     UINT style, bool hasPointer, const MessageBoxCheck& check) {
   const bool information = (style & MB_ICONINFORMATION) != 0;
   // The text goes in as an argument, never as the format: a "%" in a path stays a "%".
   GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL,
@@ -43,6 +43,19 @@ int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::stri
   atk_object_set_name(accessible, caption.c_str());
   atk_object_set_description(accessible, text.c_str());
 
+  if (!check.detail.empty()) {
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                             check.detail.c_str());
+  }
+  GtkWidget* checkButton = nullptr;
+  if (check.checked != nullptr && !check.label.empty()) {
+    // Below the text, in the box's own area for it.
+    checkButton = gtk_check_button_new_with_label(check.label.c_str());
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    gtk_box_pack_end(GTK_BOX(area), checkButton, FALSE, FALSE, 0);
+    gtk_widget_show(checkButton);
+  }
+
   const MessageBoxButtons layout = ButtonsForStyle(style);
   for (const MessageBoxButton& button : layout.buttons) {
     gtk_dialog_add_button(GTK_DIALOG(dialog), button.label.c_str(), button.result);
@@ -53,6 +66,9 @@ int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::stri
     gtk_widget_grab_focus(focus);
   }
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  if (checkButton != nullptr) {
+    *check.checked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(checkButton)) != FALSE;
+  }
   gtk_widget_destroy(dialog);
   // Escape and the close box give no button's response.
   for (const MessageBoxButton& button : layout.buttons) {

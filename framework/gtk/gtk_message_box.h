@@ -23,8 +23,16 @@ struct MessageBoxButtons {
 };
 MessageBoxButtons ButtonsForStyle(UINT style);
 
+// A detail in smaller type below the text, then a check box, unticked at first; checked
+// receives whether it was ticked when the box was answered.
+struct MessageBoxCheck {
+  std::string detail;
+  std::string label;
+  bool* checked = nullptr;
+};
+
 // Shows the box, above parent when there is one, until the user answers; returns IDOK,
 // IDCANCEL, IDYES or IDNO. Without a parent the box is centred on the screen under the
 // pointer, where there is a pointer.
 int RunGtkMessageBox(GtkWindow* parent, const std::string& text, const std::string& caption,
-                     UINT style, bool hasPointer);
+                     UINT style, bool hasPointer, const MessageBoxCheck& check = {});

@@ -56,16 +56,21 @@ ScriptedBackend& ScriptedBackend::Click(int id) {
   return Queue(Action{.kind = Action::Click, .id = id});
 }
 
-ScriptedBackend& ScriptedBackend::Pick(int id, int index) {
-  return Queue(Action{.kind = Action::Pick, .id = id, .value = index});
+ScriptedBackend& ScriptedBackend::Pick(int id, int index, Held held) {
+  return Queue(Action{.kind = Action::Pick, .id = id, .value = index, .held = held});
 }
 
-ScriptedBackend& ScriptedBackend::PressListKey(int id, ListKey key) {
-  return Queue(Action{.kind = Action::ListKey, .id = id, .value = static_cast<int>(key)});
+ScriptedBackend& ScriptedBackend::PressListKey(int id, ListKey key, Held held) {
+  return Queue(
+      Action{.kind = Action::ListKey, .id = id, .value = static_cast<int>(key), .held = held});
 }
 
 ScriptedBackend& ScriptedBackend::Answer(int button) {
   return Queue(Action{.kind = Action::Answer, .value = button});
+}
+
+ScriptedBackend& ScriptedBackend::AnswerWithCheck(int button) {
+  return Queue(Action{.kind = Action::Answer, .value = button, .ticked = true});
 }
 
 ScriptedBackend& ScriptedBackend::Hide() { return Queue(Action{.kind = Action::Hide}); }
@@ -139,10 +144,10 @@ bool ScriptedBackend::TakeAction(ScriptedWindow& window) {
       taken = window.ClickButton(action.id);
       break;
     case Action::Pick:
-      taken = window.PickItem(action.id, action.value);
+      taken = window.PickItem(action.id, action.value, action.held);
       break;
     case Action::ListKey:
-      taken = window.PressListKey(action.id, static_cast<ListKey>(action.value));
+      taken = window.PressListKey(action.id, static_cast<ListKey>(action.value), action.held);
       break;
     case Action::Answer:
       taken = false;  // only a message box can take an answer
@@ -187,9 +192,32 @@ bool ScriptedBackend::TakeAction(ScriptedWindow& window) {
 }
 
 int ScriptedBackend::MessageBox(const std::string& text, const std::string& caption, UINT style) {
-  m_messages.push_back(ShownMessage{text, caption, style});
+  bool ticked = false;
+  const int button = AnswerBox(ShownMessage{text, caption, style}, ticked);
+  if (ticked) {
+    m_problems.push_back("AnswerWithCheck: the box \"" + text + "\" has no check box");
+  }
+  return button;
+}
+
+int ScriptedBackend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                         const std::string& caption, UINT style,
+                                         const std::string& checkText, bool& checked) {
+  const int button = AnswerBox(ShownMessage{text, caption, style, checkText, detail}, checked);
+  if (checked && checkText.empty()) {
+    m_problems.push_back("AnswerWithCheck: the box \"" + text + "\" has no check box");
+  }
+  return button;
+}
+
+int ScriptedBackend::AnswerBox(ShownMessage shown, bool& ticked) {
+  ticked = false;
+  const UINT style = shown.style;
+  const std::string text = shown.text;
+  m_messages.push_back(std::move(shown));
   if (!m_actions.empty() && m_actions.front().kind == Action::Answer) {
     const int button = m_actions.front().value;
+    ticked = m_actions.front().ticked;
     m_actions.pop_front();
     if (!BoxOffers(style, button)) {
       m_problems.push_back("Answer(" + std::to_string(button) + ") is not a button of the box \"" +

@@ -18,8 +18,7 @@
 
 #include "../list_box_keys.h"
 #include "../window_backend.h"
-
-class ScriptedWindow;
+#include "scripted_window.h"
 
 class ScriptedBackend : public WindowBackend {
  public:
@@ -27,7 +26,10 @@ class ScriptedBackend : public WindowBackend {
     std::string text;
     std::string caption;
     UINT style;
+    std::string checkText{};  // the check box's label; empty for a box without one
+    std::string detail{};     // shown below the text by a box with a check box
   };
+  using Held = HeldKey;
 
   // Installs itself as the window backend; uninstalls on destruction.
   ScriptedBackend();
@@ -39,14 +41,21 @@ class ScriptedBackend : public WindowBackend {
   // Types text one character at a time onto the box's current text, raising EN_CHANGE for each.
   ScriptedBackend& TypeKeys(int id, const std::string& text);
   ScriptedBackend& Click(int id);
-  // Moves the list box's caret (and selection) to index, raising LBN_SELCHANGE.
-  ScriptedBackend& Pick(int id, int index);
+  // A click on the list box's item index, raising LBN_SELCHANGE: it takes the caret and
+  // becomes the only highlighted item and the anchor of a range. With Ctrl held it is
+  // highlighted or not in turn and becomes the anchor, the others staying as they are; with
+  // Shift held the items from the anchor to it become the highlighted ones.
+  ScriptedBackend& Pick(int id, int index, Held held = Held::Nothing);
   // A moving key in the list box: the caret moves as CaretAfterListKey says, with as many
-  // rows in view as the control's height holds lines of its 8-point font. The selection
-  // stays, so nothing is raised.
-  ScriptedBackend& PressListKey(int id, ListKey key);
+  // rows in view as the control's height holds lines of its 8-point font. In a list box with
+  // extended selection (LBS_EXTENDEDSEL) the highlight follows as it does a click with the
+  // same key held, raising LBN_SELCHANGE, except that Ctrl moves the caret alone. Otherwise
+  // the highlight stays, and nothing is raised.
+  ScriptedBackend& PressListKey(int id, ListKey key, Held held = Held::Nothing);
   // Answers the message box that is open when this action is taken.
   ScriptedBackend& Answer(int button);
+  // Ticks the check box of the message box open when this action is taken, then answers it.
+  ScriptedBackend& AnswerWithCheck(int button);
   ScriptedBackend& Hide();
   ScriptedBackend& Show();
   ScriptedBackend& Escape();
@@ -86,6 +95,9 @@ class ScriptedBackend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
+  int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                          const std::string& caption, UINT style, const std::string& checkText,
+                          bool& checked) override;
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;
@@ -116,11 +128,16 @@ class ScriptedBackend : public WindowBackend {
     std::string text{};
     int value = 0;
     int width = 0, height = 0;
+    Held held = Held::Nothing;
+    bool ticked = false;  // an Answer that ticks the box's check box first
     std::function<void()> check{};
   };
   ScriptedBackend& Queue(Action action);
   // Takes the next action for window (the innermost); false when the queue is empty.
   bool TakeAction(ScriptedWindow& window);
+  // Records the box and takes its answer from the queue; ticked tells whether that answer
+  // ticked a check box.
+  int AnswerBox(ShownMessage shown, bool& ticked);
 
   std::deque<Action> m_actions;
   std::vector<ShownMessage> m_messages;

@@ -207,6 +207,26 @@ TEST(ScriptedMessageBoxes, AnswerNotOfferedByTheBoxIsAProblem) {
   EXPECT_EQ(backend.Problems().size(), 1u);
 }
 
+TEST(ScriptedMessageBoxes, ACheckBoxIsTickedOnlyByAnAnswerThatTicksItAndOnlyWhereThereIsOne) {
+  ScriptedBackend backend;
+  backend.Answer(IDYES).AnswerWithCheck(IDNO).AnswerWithCheck(IDOK).AnswerWithCheck(IDYES);
+  bool checked = true;
+  EXPECT_EQ(AfxMessageBoxWithCheck("q1", "/a", MB_YESNO, "for all", checked), IDYES);
+  EXPECT_FALSE(checked);
+  EXPECT_EQ(AfxMessageBoxWithCheck("q2", "/b", MB_YESNO, "for all", checked), IDNO);
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(backend.Problems().empty());
+  // A box without a check box cannot have one ticked.
+  AfxMessageBox("plain");
+  AfxMessageBoxWithCheck("q3", "/c", MB_YESNO, "", checked);
+  EXPECT_EQ(backend.Problems().size(), 2u);
+  ASSERT_EQ(backend.Messages().size(), 4u);
+  EXPECT_EQ(backend.Messages()[1].detail, "/b");
+  EXPECT_EQ(backend.Messages()[1].checkText, "for all");
+  EXPECT_EQ(backend.Messages()[1].caption, kApplicationTitle);
+  EXPECT_EQ(backend.Messages()[2].checkText, "");
+}
+
 TEST(ScriptedRuns, ShowsFirstThenClosesWhenTheQueueRunsDry) {
   ScriptedBackend backend;
   Log log;

@@ -17,7 +17,7 @@ ScriptedWindow::ScriptedWindow(ScriptedBackend& backend, const DialogTemplate& d
   m_clientRect = ClientRect{0, 0, dialogTemplate.cx, dialogTemplate.cy};
   for (const ControlTemplate& control : dialogTemplate.controls) {
     if (control.cls == ControlClass::ListBox) {
-      m_lists[control.id] = ListState{};
+      m_lists[control.id] = ListState{.extended = (control.style & LBS_EXTENDEDSEL) != 0};
     } else if (control.id != -1) {
       m_texts[control.id] = control.text;
     }
@@ -90,6 +90,16 @@ void ScriptedWindow::ListSetCaret(int id, int index) {
   if (list && index >= 0 && index < static_cast<int>(list->items.size())) list->caret = index;
 }
 
+std::vector<int> ScriptedWindow::ListSelection(int id) const {
+  std::vector<int> rows;
+  if (const ListState* list = FindList(id)) {
+    for (std::size_t i = 0; i < list->highlighted.size(); ++i) {
+      if (list->highlighted[i]) rows.push_back(static_cast<int>(i));
+    }
+  }
+  return rows;
+}
+
 std::string ScriptedWindow::ListText(int id, int index) const {
   const ListState* list = FindList(id);
   if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return {};
@@ -103,6 +113,7 @@ int ScriptedWindow::ListInsert(int id, int index, const std::string& text) {
   if (index == -1) index = count;
   if (index < 0 || index > count) return LB_ERR;
   list->items.insert(list->items.begin() + index, text);
+  list->highlighted.insert(list->highlighted.begin() + index, false);
   list->caret = CaretAfterInsert(list->caret, index);
   return index;
 }
@@ -111,6 +122,7 @@ int ScriptedWindow::ListDelete(int id, int index) {
   ListState* list = FindList(id);
   if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return LB_ERR;
   list->items.erase(list->items.begin() + index);
+  list->highlighted.erase(list->highlighted.begin() + index);
   const int count = static_cast<int>(list->items.size());
   list->caret = CaretAfterDelete(list->caret, index, count);
   return count;
@@ -120,7 +132,9 @@ void ScriptedWindow::ListReset(int id) {
   ListState* list = FindList(id);
   if (!list) return;
   list->items.clear();
+  list->highlighted.clear();
   list->caret = LB_ERR;
+  list->anchor = 0;
 }
 
 std::vector<std::string> ScriptedWindow::ListItems(int id) const {
@@ -175,15 +189,37 @@ bool ScriptedWindow::ClickButton(int id) {
   return true;
 }
 
-bool ScriptedWindow::PickItem(int id, int index) {
+void ScriptedWindow::ListState::HighlightRangeTo(int index) {
+  const int from = std::min(anchor, index), to = std::max(anchor, index);
+  for (int i = 0; i < static_cast<int>(highlighted.size()); ++i) {
+    highlighted[static_cast<std::size_t>(i)] = i >= from && i <= to;
+  }
+}
+
+bool ScriptedWindow::PickItem(int id, int index, HeldKey held) {
   ListState* list = FindList(id);
   if (!list || index < 0 || index >= static_cast<int>(list->items.size())) return false;
+  const auto at = static_cast<std::size_t>(index);
+  switch (held) {
+    case HeldKey::Nothing:
+      list->highlighted.assign(list->items.size(), false);
+      list->highlighted[at] = true;
+      list->anchor = index;
+      break;
+    case HeldKey::Ctrl:
+      list->highlighted[at] = !list->highlighted[at];
+      list->anchor = index;
+      break;
+    case HeldKey::Shift:
+      list->HighlightRangeTo(index);
+      break;
+  }
   list->caret = index;
   SendCommand(LBN_SELCHANGE, id);
   return true;
 }
 
-bool ScriptedWindow::PressListKey(int id, ListKey key) {
+bool ScriptedWindow::PressListKey(int id, ListKey key, HeldKey held) {
   ListState* list = FindList(id);
   if (!list) return false;
   // An 8-point line is 8 dialog units tall.
@@ -191,9 +227,14 @@ bool ScriptedWindow::PressListKey(int id, ListKey key) {
   for (const ControlTemplate& c : m_template.controls) {
     if (c.id == id && c.cls == ControlClass::ListBox) pageRows = c.cy / 8;
   }
-  // Only the caret moves; with the selection unchanged, no LBN_SELCHANGE is raised.
-  list->caret = CaretAfterListKey(key, list->caret, static_cast<int>(list->items.size()), pageRows);
-  return true;
+  const int caret =
+      CaretAfterListKey(key, list->caret, static_cast<int>(list->items.size()), pageRows);
+  // With the highlight unchanged, no LBN_SELCHANGE is raised.
+  if (!list->extended || held == HeldKey::Ctrl || caret == LB_ERR) {
+    list->caret = caret;
+    return true;
+  }
+  return PickItem(id, caret, held);
 }
 
 void ScriptedWindow::ShowWindow(bool show) {

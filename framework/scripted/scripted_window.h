@@ -1,7 +1,8 @@
 // The window of the scripted backend: no pixels, only the state a user would see (control
 // texts, list items and caret, title, system menu, icons), which tests read back directly.
 // A list box has a caret while it holds items: its first item once filled, and after the
-// caret item is deleted the item now at its index (list_box_caret.h).
+// caret item is deleted the item now at its index (list_box_caret.h). Its highlighted items
+// follow them as they move up or down.
 #pragma once
 
 #include <map>
@@ -12,6 +13,9 @@
 #include "../window_backend.h"
 
 class ScriptedBackend;
+
+// A key held down during a click or a moving key in a list box.
+enum class HeldKey { Nothing, Shift, Ctrl };
 
 class ScriptedWindow : public DialogWindow {
  public:
@@ -35,6 +39,7 @@ class ScriptedWindow : public DialogWindow {
   int ListCount(int id) const override;
   int ListCaret(int id) const override;
   void ListSetCaret(int id, int index) override;
+  std::vector<int> ListSelection(int id) const override;
   std::string ListText(int id, int index) const override;
   int ListInsert(int id, int index, const std::string& text) override;
   int ListDelete(int id, int index) override;
@@ -67,8 +72,8 @@ class ScriptedWindow : public DialogWindow {
   bool TypeText(int id, const std::string& text);
   bool TypeKey(int id, char key);
   bool ClickButton(int id);
-  bool PickItem(int id, int index);
-  bool PressListKey(int id, ListKey key);
+  bool PickItem(int id, int index, HeldKey held = HeldKey::Nothing);
+  bool PressListKey(int id, ListKey key, HeldKey held = HeldKey::Nothing);
   void ShowWindow(bool show);
   void PressEscape();
   void PressEnter();
@@ -85,8 +90,13 @@ class ScriptedWindow : public DialogWindow {
 
  private:
   struct ListState {
-    std::vector<std::string> items;
+    std::vector<std::string> items{};
+    std::vector<bool> highlighted{};  // one for each item
     int caret = LB_ERR;
+    int anchor = 0;         // where a range highlighted with Shift starts
+    bool extended = false;  // LBS_EXTENDEDSEL
+    // Highlights the items from the anchor to index alone.
+    void HighlightRangeTo(int index);
   };
   bool HasControl(int id, ControlClass cls) const;
   const ListState* FindList(int id) const;

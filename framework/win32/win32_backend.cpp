@@ -39,6 +39,27 @@ StopRequest RequestOf(const MSG& msg) {
   }
 }
 
+// Text in the program's code page, widened for the calls that take only wide text.
+std::wstring Widened(const std::string& text) {
+  const int size =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+// The task dialog's buttons for a message-box style.
+TASKDIALOG_COMMON_BUTTON_FLAGS ButtonsOf(UINT style) {
+  switch (style & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+      return TDCBF_OK_BUTTON | TDCBF_CANCEL_BUTTON;
+    case MB_YESNO:
+      return TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+    default:
+      return TDCBF_OK_BUTTON;
+  }
+}
+
 // Close outweighs a plain stop.
 StopRequest Stronger(StopRequest a, StopRequest b) {
   return static_cast<int>(a) >= static_cast<int>(b) ? a : b;
@@ -66,6 +87,42 @@ std::unique_ptr<DialogWindow> Win32Backend::CreateDialogWindow(const DialogTempl
 
 int Win32Backend::MessageBox(const std::string& text, const std::string& caption, UINT style) {
   return ::MessageBoxA(InnermostModal(), text.c_str(), caption.c_str(), style);
+}
+
+int Win32Backend::MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                                      const std::string& caption, UINT style,
+                                      const std::string& checkText, bool& checked) {
+  checked = false;
+  const std::wstring wideText = Widened(text), wideDetail = Widened(detail),
+                     wideCaption = Widened(caption), wideCheck = Widened(checkText);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = InnermostModal();
+  // Escape and the close box answer as a message box's would.
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.dwCommonButtons = ButtonsOf(style);
+  config.pszWindowTitle = wideCaption.c_str();
+  config.pszMainIcon = (style & MB_ICONINFORMATION) != 0 ? TD_INFORMATION_ICON : nullptr;
+  config.pszMainInstruction = wideText.c_str();
+  if (!detail.empty()) config.pszContent = wideDetail.c_str();
+  if (!checkText.empty()) config.pszVerificationText = wideCheck.c_str();
+  // Looked up rather than imported: only version 6 of the common controls has it, and a
+  // program that imported it would not start at all where an older one is loaded.
+  using TaskDialogCall = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = ::GetModuleHandleA("comctl32.dll");
+  const auto taskDialog = controls == nullptr
+                              ? nullptr
+                              : reinterpret_cast<TaskDialogCall>(reinterpret_cast<void (*)()>(
+                                    ::GetProcAddress(controls, "TaskDialogIndirect")));
+  int button = 0;
+  BOOL ticked = FALSE;
+  if (taskDialog == nullptr || FAILED(taskDialog(&config, &button, nullptr, &ticked))) {
+    // No task dialog: the question is still asked, for each file alone.
+    return MessageBox(detail.empty() ? text : text + "\n\n" + detail, caption, style);
+  }
+  checked = ticked != FALSE;
+  if (button == IDCANCEL && (style & MB_TYPEMASK) == MB_YESNO) return IDNO;
+  return button;
 }
 
 std::optional<std::string> Win32Backend::BrowseForPath(const std::string& title,

@@ -1,6 +1,7 @@
 // Win32Backend: the Windows window backend. Builds each dialog from its template as a real
 // Win32 dialog, runs it in a modal loop of its own, and uses the platform's message box
-// (MessageBoxA) and folder browser (SHBrowseForFolderA).
+// (MessageBoxA, or a task dialog where the box has a check box) and folder browser
+// (SHBrowseForFolderA).
 #pragma once
 
 #include <memory>
@@ -23,6 +24,10 @@ class Win32Backend : public WindowBackend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
                                                    MessageTarget& target) override;
   int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
+  // A task dialog whose verification check box is the check box.
+  int MessageBoxWithCheck(const std::string& text, const std::string& detail,
+                          const std::string& caption, UINT style, const std::string& checkText,
+                          bool& checked) override;
   std::optional<std::string> BrowseForPath(const std::string& title,
                                            const std::string& startFolder) override;
   int GetSystemMetrics(int index) const override;

@@ -420,6 +420,16 @@ void Win32DialogWindow::ListSetCaret(int id, int index) {
   if (Win32ListBox* list = FindList(id)) list->SetCaret(index);
 }
 
+std::vector<int> Win32DialogWindow::ListSelection(int id) const {
+  const LRESULT count = SendToItem(id, LB_GETSELCOUNT, 0, 0);
+  if (count == LB_ERR || count <= 0) return {};
+  std::vector<int> rows(static_cast<std::size_t>(count));
+  const LRESULT got = SendToItem(id, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                 reinterpret_cast<LPARAM>(rows.data()));
+  rows.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+  return rows;
+}
+
 std::string Win32DialogWindow::ListText(int id, int index) const {
   const Win32ListBox* list = FindList(id);
   return list ? list->Text(index) : std::string();

@@ -43,7 +43,7 @@ const DialogTemplate& TestTemplate() {
           {kEdit, ControlClass::Edit, "", 0x50810080, 53, 33, 97, 14},
           {-1, ControlClass::Static, "Label:", 0x50020001, 15, 35, 33, 8},
           {kButton, ControlClass::Button, "Press", 0x50010000, 48, 57, 57, 18},
-          {kList, ControlClass::ListBox, "", 0x50A1010B, 110, 5, 70, 40},
+          {kList, ControlClass::ListBox, "", 0x50A1090B, 110, 5, 70, 40},
           {-1, ControlClass::Static, "", 0x50000003, 11, 5, 20, 20, 700},
       }};
   return dialog;
@@ -174,6 +174,55 @@ TEST_F(Win32DialogWindowTest, ListBoxKeepsInsertionOrder) {
   EXPECT_EQ(window.ListDelete(kList, 5), LB_ERR);
   window.ListReset(kList);
   EXPECT_EQ(window.ListCount(kList), 0);
+}
+
+// Extended selection: a click highlights one item, Shift and a click a range from it, Ctrl and
+// a click one more; the window tells which, in list order, and they follow deletions.
+TEST_F(Win32DialogWindowTest, ListBoxHighlightsRangesWithShiftAndItemsWithCtrl) {
+  for (const char* text : {"a", "b", "c", "d", "e"}) window.ListInsert(kList, -1, text);
+  EXPECT_EQ(window.ListSelection(kList), std::vector<int>{});
+  const auto click = [&](int index, WPARAM keys) {
+    RECT item{};
+    ::SendMessageA(Item(kList), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 2, (item.top + item.bottom) / 2);
+    ::SendMessageA(Item(kList), WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    ::SendMessageA(Item(kList), WM_LBUTTONUP, keys, at);
+  };
+  click(1, 0);
+  click(3, MK_SHIFT);
+  EXPECT_EQ(window.ListSelection(kList), (std::vector<int>{1, 2, 3}));
+  click(0, MK_CONTROL);
+  EXPECT_EQ(window.ListSelection(kList), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(window.ListCaret(kList), 0);
+  window.ListDelete(kList, 2);
+  EXPECT_EQ(window.ListSelection(kList), (std::vector<int>{0, 1, 2}));
+  click(3, 0);
+  EXPECT_EQ(window.ListSelection(kList), std::vector<int>{3});
+}
+
+// The question with a check box: a task dialog, answered here as a user would, through the
+// messages that click its check box and its buttons.
+TEST_F(Win32DialogWindowTest, AQuestionWithACheckBoxTellsTheAnswerAndTheTick) {
+  static bool tick;
+  static int button;
+  const auto answer = [](HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = ::FindWindowA(nullptr, "Check box test");
+    if (box == nullptr) return;
+    ::KillTimer(nullptr, timer);
+    if (tick) ::SendMessageA(box, TDM_CLICK_VERIFICATION, TRUE, FALSE);
+    ::SendMessageA(box, TDM_CLICK_BUTTON, static_cast<WPARAM>(button), 0);
+  };
+  for (const auto& [ticked, pressed] : {std::pair{true, IDNO}, std::pair{false, IDYES}}) {
+    tick = ticked;
+    button = pressed;
+    ::SetTimer(nullptr, 0, 50, answer);
+    bool checked = !ticked;
+    EXPECT_EQ(backend.MessageBoxWithCheck("File already exists. Overwrite it?", "C:\\a.txt",
+                                          "Check box test", MB_YESNO, "For all", checked),
+              pressed);
+    EXPECT_EQ(checked, ticked);
+  }
 }
 
 // The program's text is UTF-8: a list box shows the characters themselves.

@@ -14,7 +14,7 @@
           X(MB_OK) X(MB_OKCANCEL) X(MB_YESNO) X(MB_ICONINFORMATION) X(MB_TYPEMASK) X(MF_STRING)    \
               X(MF_SEPARATOR) X(LB_ERR) X(SM_CXICON) X(SM_CYICON) X(WS_VISIBLE) X(WS_SYSMENU)      \
                   X(WS_TABSTOP) X(WS_BORDER) X(WS_VSCROLL) X(WS_HSCROLL) X(ES_MULTILINE) X(ES_READONLY) X(WS_EX_APPWINDOW) X(BS_DEFPUSHBUTTON)  \
-                      X(SS_CENTER) X(SS_ICON) X(SS_NOPREFIX) X(SS_PATHELLIPSIS) X(LBS_MULTIPLESEL)
+                      X(SS_CENTER) X(SS_ICON) X(SS_NOPREFIX) X(SS_PATHELLIPSIS) X(LBS_MULTIPLESEL) X(LBS_EXTENDEDSEL)
 #define QUILLMAR_VALUE(name) static_cast<long long>(name),
 #define QUILLMAR_NAME(name) #name,
 namespace {
@@ -56,6 +56,11 @@ class NamesBackend : public WindowBackend {
   }
   int MessageBox(const std::string&, const std::string&, UINT style) override {
     return style == MB_YESNO ? IDYES : IDOK;
+  }
+  int MessageBoxWithCheck(const std::string& text, const std::string&, const std::string& caption,
+                          UINT style, const std::string&, bool& checked) override {
+    checked = true;
+    return MessageBox(text, caption, style);
   }
   std::optional<std::string> BrowseForPath(const std::string&, const std::string&) override {
     return std::nullopt;
