@@ -154,7 +154,7 @@ int GtkListView::Delete(int index) {
     // GTK keeps the focus row and the highlight of the other rows: nothing here may cost more
     // than the row itself, or deleting many rows grows with the square of their number.
     ++m_quiet;
-    gtk_list_store_remove(m_store, &iter);
+    TextRowsRemove(m_rows, index);
     --m_quiet;
     return Count();
   }
