@@ -8,6 +8,7 @@
 
 #include "platform/file.h"
 #include "platform/file_copies.h"
+#include "platform/folder_handle.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
@@ -28,10 +29,11 @@ const std::error_code kQuotaExceeded = std::make_error_code(std::errc::no_space_
 // that changes again gives no copy, rather than one that mixes two versions.
 NamedCopyResult CopyOneVersion(const char* source, const std::string& store,
                                const std::string& destination, const FileNote* note,
-                               bool likelyTaken) {
-  NamedCopyResult copied = CopyFileToName(source, store, destination, note, likelyTaken);
+                               bool likelyTaken, const BeforeReplacing& beforeReplacing = {}) {
+  NamedCopyResult copied =
+      CopyFileToName(source, store, destination, note, likelyTaken, beforeReplacing);
   if (copied.source == ChangedWhileCopied()) {
-    copied = CopyFileToName(source, store, destination, note, likelyTaken);
+    copied = CopyFileToName(source, store, destination, note, likelyTaken, beforeReplacing);
   }
   return copied;
 }
@@ -85,6 +87,18 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
   return {};
 }
 
+std::error_code StoreCopier::OpenStoreFolder() {
+  if (m_storeFolder.IsOpen()) return {};
+  return m_storeFolder.Open(m_store.c_str());
+}
+
+std::error_code StoreCopier::KeepOwnCopy(const std::string& own, const char* source) {
+  if (!IsRegularFile(own)) return {};
+  const std::optional<std::string> noted = ReadFileNote(own.c_str(), kTakenNoteName);
+  const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
+  return KeepAsVersion(m_store, own, source, taken ? taken->takenAt : m_takenAt);
+}
+
 std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAll) {
   if (waitForAll) m_sharedNames.Wait();
   return m_sharedNames.TakeFailures();
@@ -116,21 +130,28 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
         m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
         return {StoreCopyResult::kOwnCopy, {}};
       }
-      // The copy about to be replaced stays, as a version of the path named by the time its
-      // clean took it; a copy that noted no time is named by this clean's.
-      if (IsRegularFile(*own)) {
-        const std::int64_t takenAt = taken ? taken->takenAt : m_takenAt;
-        if (const std::error_code kept = KeepAsVersion(m_store, *own, source, takenAt)) {
-          return {StoreCopyResult::kStoreFailed, kept};
-        }
-      }
     }
     const std::string takenText = stamp ? TakenNoteText({*stamp, m_takenAt}) : std::string();
     const FileNote takenNote{kTakenNoteName, takenText};
+    // Whatever copy has the path's name when this one is about to take it stays, as a version
+    // of the path, under the store's lock until the new copy has the name: another instance
+    // may have put its own copy there since this one looked, and it must not be lost.
+    std::optional<FolderLockScope> locked;
+    const BeforeReplacing keepReplaced = [&]() -> std::error_code {
+      if (!locked) {
+        if (std::error_code error = OpenStoreFolder()) return error;
+        if (std::error_code error = locked.emplace(m_storeFolder).error()) {
+          locked.reset();
+          return error;
+        }
+      }
+      return KeepOwnCopy(*own, source);
+    };
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
     // The origin is for the shared name, which follows with it.
-    const NamedCopyResult copied =
-        CopyOneVersion(source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted);
+    const NamedCopyResult copied = CopyOneVersion(
+        source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted, keepReplaced);
+    locked.reset();
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;

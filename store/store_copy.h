@@ -2,7 +2,8 @@
 // one file with two names where the file system has hard links, carrying its origin. A file
 // whose contents stamp (ContentsStamp) equals the one its own copy was taken with is not
 // copied again; one that changed replaces its own copy, which is kept first as a version of
-// the path (versions.h), named by the time the clean that took it started. The
+// the path (versions.h), named by the time the clean that took it started, under the store's
+// lock, so that of several instances copying the same path each keeps the copy it replaces. The
 // origin and the shared name follow the own copy on a thread of their own; every one is given
 // by the time the copier is gone.
 #pragma once
@@ -12,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/folder_handle.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
 
@@ -51,8 +53,13 @@ class StoreCopier {
   // Makes the folder that will hold ownCopy; the error when it cannot be made. existed tells
   // whether it was there before this clean (an earlier clean most likely copied into it).
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
+  std::error_code OpenStoreFolder();
+  // Keeps the file at own, when there is one, as a version of source's path, named by the
+  // time its clean noted (by this clean's when it noted none).
+  std::error_code KeepOwnCopy(const std::string& own, const char* source);
 
   std::string m_store;
+  FolderHandle m_storeFolder;  // for the store's lock, opened when first needed
   // When this clean started: noted with each own copy it takes.
   std::int64_t m_takenAt;
   std::string m_madeFolder;

@@ -195,24 +195,22 @@ std::error_code KeepAsVersion(const std::string& store, const std::string& curre
         VersionPathIn(store, recordedPath, takenAt, sequence);
     if (!version) return std::make_error_code(std::errc::invalid_argument);
     if (version->size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
-    if (!IsMissing(*version)) {
-      // Kept already, by a clean cut short before it replaced the copy: once is enough.
-      FileIdentity existing, keeping;
-      if (!IdentifyFile(version->c_str(), existing) && !IdentifyFile(current.c_str(), keeping) &&
-          existing.device == keeping.device && existing.index == keeping.index) {
-        if (kept != nullptr) *kept = *version;
-        return {};
-      }
-      continue;
+    if (sequence == 1) {
+      if (std::error_code error = CreatePrivateFolders(FolderPart(*version))) return error;
     }
-    if (std::error_code error = CreatePrivateFolders(FolderPart(*version))) return error;
-    // The name was free a moment ago; another instance keeping the same path's version in
-    // the same second keeps the same copy, so replacing its name loses nothing.
-    if (std::error_code error = AddNameReplacing(current, *version, store, nullptr, false)) {
-      return error;
+    // Never over a name that has a file: another instance may have kept another file under
+    // it a moment ago.
+    const std::error_code named = AddNameIfFree(current, *version, store, nullptr);
+    if (named && named != std::errc::file_exists) return named;
+    // Kept already (by a clean cut short before it replaced the copy, or by another
+    // instance): once is enough.
+    FileIdentity existing, keeping;
+    if (!named ||
+        (!IdentifyFile(version->c_str(), existing) && !IdentifyFile(current.c_str(), keeping) &&
+         existing.device == keeping.device && existing.index == keeping.index)) {
+      if (kept != nullptr) *kept = *version;
+      return {};
     }
-    if (kept != nullptr) *kept = *version;
-    return {};
   }
   return std::make_error_code(std::errc::file_exists);
 }
