@@ -37,7 +37,8 @@ using BeforeReplacing = std::function<std::error_code()>;
 // Every hidden name on the way lies in workFolder, never beside the destination. note goes
 // with the copy. likelyTaken says whether the caller expects something to have the name
 // already: a right guess saves a system call, a wrong one costs one. beforeReplacing, when
-// given, runs only when something has the name once the copy is complete.
+// given, runs once the copy is complete and something has the name, at most once; on a guess
+// that the name is taken it may run without looking whether it is.
 NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
                                const std::string& destination, const FileNote* note,
                                bool likelyTaken = false,

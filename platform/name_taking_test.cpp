@@ -68,12 +68,13 @@ TEST_P(NameTakingTest, ACopyReplacesWhatHasItsNameOnlyAfterItsCallerWasTold) {
       heldWhenTold = TempFolder::Read(Name());
       return {};
     };
-    // A free name is taken without a word.
+    // A free name is taken without a word, but for a guess that it was taken, which may
+    // save the look.
     NamedCopyResult result =
         CopyFileToName(folder.Path("source").c_str(), Work(), Name(), nullptr, guess, tell);
     ASSERT_FALSE(result.source || result.write || result.name);
     EXPECT_EQ(TempFolder::Read(Name()), "new contents");
-    EXPECT_EQ(told, guess ? 1 : 0);
+    EXPECT_LE(told, guess ? 1 : 0);
 
     // A taken one: the caller sees what has it, then the copy has it.
     told = 0;
