@@ -125,10 +125,12 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
       // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
       // the contents themselves tell: reading costs less than a copy, and a version that
-      // repeats its own copy would double the store at every clean.
-      if ((stamp && taken && taken->stamp == *stamp) || (!taken && SameContents(source, *own))) {
-        m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
-        return {StoreCopyResult::kOwnCopy, {}};
+      // repeats its own copy would double the store at every clean. A file not copied again
+      // leaves the shared copy of its name as it is, the latest copy made of a file of that
+      // name: a clean of an unchanged tree then writes nothing but its records.
+      if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
+          (!taken && SameContents(source, *own))) {
+        return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }
     }
     const std::string takenText = stamp ? TakenNoteText({*stamp, m_takenAt}) : std::string();

@@ -1,11 +1,11 @@
 // Copying one file into the store: its own copy below "paths" and the shared copy NAMEBACKUP,
 // one file with two names where the file system has hard links, carrying its origin. A file
 // whose contents stamp (ContentsStamp) equals the one its own copy was taken with is not
-// copied again; one that changed replaces its own copy, which is kept first as a version of
-// the path (versions.h), named by the time the clean that took it started, under the store's
-// lock, so that of several instances copying the same path each keeps the copy it replaces. The
-// origin and the shared name follow the own copy on a thread of their own; every one is given
-// by the time the copier is gone.
+// copied again, and leaves the shared copy of its name as it is; one that changed replaces its own
+// copy, which is kept first as a version of the path (versions.h), named by the time the clean that
+// took it started, under the store's lock, so that of several instances copying the same path each
+// keeps the copy it replaces. The origin and the shared name follow the own copy on a thread of
+// their own; every one is given by the time the copier is gone.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,8 @@ enum class StoreCopyResult {
 struct StoreCopyOutcome {
   StoreCopyResult result;
   std::error_code error;
+  // kOwnCopy without a copy: the file is as it was when its own copy was taken.
+  bool unchanged = false;
 };
 
 // True for failures that say the store itself cannot take any more copies, rather than

@@ -244,8 +244,31 @@ std::vector<Version> VersionsOf(const std::string& store, std::string_view recor
   return versions;
 }
 
+namespace {
+
+// FNV-1a over the text, then mixed so that every input bit reaches every output bit.
+std::string StampDigest(std::string_view stamp) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : stamp) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  hash ^= hash >> 33;
+  hash *= 0xff51afd7ed558ccdull;
+  hash ^= hash >> 33;
+  std::string text(16, '0');
+  for (int digit = 15; digit >= 0; --digit, hash >>= 4) text[digit] = "0123456789abcdef"[hash & 15];
+  return text;
+}
+
+}  // namespace
+
 std::string TakenNoteText(const TakenNote& note) {
-  return note.stamp + "@" + std::to_string(note.takenAt);
+  return StampDigest(note.stamp) + "@" + std::to_string(note.takenAt);
+}
+
+bool TakenWithStamp(const TakenNote& note, std::string_view stamp) {
+  return note.stamp == StampDigest(stamp) || note.stamp == stamp;
 }
 
 std::optional<TakenNote> ParseTakenNote(std::string_view text) {
