@@ -104,6 +104,28 @@ TEST_F(CleanVersionsTest, RecordsKeepTheWalksOrderWhetherCopiedOrNotAndAStopLose
             std::vector<std::string>(first.begin(), first.begin() + 4));
 }
 
+TEST_F(CleanVersionsTest, InALargeFolderEveryChangedFileIsCopiedAndNoUnchangedOne) {
+  // Enough files that the notes of the later ones are read ahead of the walk.
+  constexpr int kFiles = 150;
+  tree.MakeDir("D");
+  auto name = [](int i) { return "f" + std::to_string(i); };
+  for (int i = 0; i < kFiles; ++i) tree.Write("D/" + name(i), "first " + name(i));
+  Clean();
+  std::vector<ino_t> first;
+  for (int i = 0; i < kFiles; ++i) first.push_back(Inode(OwnCopy(name(i))));
+  for (int i = 0; i < kFiles; i += 7) tree.Write("D/" + name(i), "second " + name(i));
+  Clean();
+  for (int i = 0; i < kFiles; ++i) {
+    SCOPED_TRACE(name(i));
+    const bool changed = i % 7 == 0;
+    EXPECT_EQ(Inode(OwnCopy(name(i))) == first[i], !changed);
+    EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/" + name(i))),
+              (changed ? "second " : "first ") + name(i));
+    EXPECT_EQ(VersionContents(name(i)),
+              changed ? std::vector<std::string>{"first " + name(i)} : std::vector<std::string>{});
+  }
+}
+
 TEST_F(CleanVersionsTest, AFileWhoseModificationTimeWasPutBackIsStillCopiedAgain) {
   tree.MakeDir("D");
   tree.Write("D/a.log", "old text");

@@ -19,6 +19,9 @@
 
 namespace {
 
+// Files into a folder before its notes are read ahead (notes_ahead.h).
+constexpr int kReadAheadAfter = 64;
+
 #if defined(EDQUOT)
 const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
 #else
@@ -69,6 +72,7 @@ StoreCopier::StoreCopier(std::string store)
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
+      m_notesAhead(kTakenNoteName),
       m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {
@@ -80,6 +84,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
     for (const std::string& each : made) m_madeFolders.Add(each);
     m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
     m_madeFolderNew = !made.empty();
+    m_filesInFolder = 0;
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
@@ -105,8 +110,13 @@ std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAl
 }
 
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
-  std::string shared = SharedCopyPathIn(m_store, source);
-  const bool nameSeen = m_seenNames.Add(FindFileName(source));
+  // The shared name, and whether this clean has given it before: only a copy made needs them.
+  std::string shared;
+  bool nameSeen = false;
+  auto lookUpShared = [&] {
+    shared = SharedCopyPathIn(m_store, source);
+    nameSeen = m_seenNames.Add(FindFileName(source));
+  };
   const FileNote origin = OriginNoteOf(source);
   std::error_code noOwnCopy;
   bool folderExisted = false;
@@ -117,11 +127,20 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   } else if ((noOwnCopy = MakeFolderFor(*own, folderExisted))) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
+    // Only a folder this clean made is sure to hold no earlier copy of the path.
+    const bool earlierCopies = !m_madeFolderNew;
+    const std::string name(FindFileName(*own));
+    // In a large folder, the notes of its earlier copies are read ahead on a thread.
+    if (earlierCopies && ++m_filesInFolder == kReadAheadAfter) {
+      m_notesAhead.Read(FolderPart(source), m_madeFolder, name);
+    }
     // Taken before the copy: a file changed after this look is copied again next time.
     const std::optional<std::string> stamp = ContentsStamp(source);
-    // Only a folder this clean made is sure to hold no earlier copy of the path.
-    if (!m_madeFolderNew) {
-      const std::optional<std::string> noted = ReadFileNote(own->c_str(), kTakenNoteName);
+    if (earlierCopies) {
+      std::optional<std::optional<std::string>> ahead;
+      if (m_filesInFolder > kReadAheadAfter) ahead = m_notesAhead.Take(name);
+      const std::optional<std::string> noted =
+          ahead ? std::move(*ahead) : ReadFileNote(own->c_str(), kTakenNoteName);
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
       // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
       // the contents themselves tell: reading costs less than a copy, and a version that
@@ -133,6 +152,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
         return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }
     }
+    lookUpShared();
     const std::string takenText = stamp ? TakenNoteText({*stamp, m_takenAt}) : std::string();
     const FileNote takenNote{kTakenNoteName, takenText};
     // Whatever copy has the path's name when this one is about to take it stays, as a version
@@ -164,6 +184,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   }
   // Only the shared copy, written now: a shared name still waiting must not overtake it.
+  if (shared.empty()) lookUpShared();
   m_sharedNames.Wait();
   const NamedCopyResult copied =
       CopyOneVersion(source, m_store, shared, &origin, folderExisted || nameSeen);

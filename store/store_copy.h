@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/folder_handle.h"
+#include "store/notes_ahead.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
 
@@ -73,6 +74,10 @@ class StoreCopier {
   SeenStrings m_madeFolders;
   // The names this clean gave shared copies.
   SeenStrings m_seenNames;
+  // The notes of the own copies in the folder below "paths" that the walk is in, when an
+  // earlier clean copied into it, read ahead of the walk.
+  NotesAhead m_notesAhead;
+  int m_filesInFolder = 0;  // into the folder below "paths" copied into last
   // Declared last, so that it gives its waiting names while everything else is still there.
   SharedNamer m_sharedNames;
 };
