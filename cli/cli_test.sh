@@ -3,8 +3,10 @@
 # exit status, output and the bytes of list.txt; --dry-run writes nothing; folders and entries
 # typed with "." and ".." parts; names that are not UTF-8 or hold line breaks through list,
 # list -0 and list --json; the answers a and q to restore's questions; a script that cleans,
-# deletes the originals and restores them; versions and restore --as-of over three cleans; a
-# clean in another process while a restore runs. Usage: cli_test.sh PATH-TO-QUILLMAR
+# deletes the originals and restores them; versions and restore --as-of over three cleans;
+# restore --as-of --under and --all finding paths by their copies after their entries left the
+# list, and list --json giving each entry's copies; a clean in another process while a restore
+# runs. Usage: cli_test.sh PATH-TO-QUILLMAR
 set -uo pipefail
 work=$(mktemp -d /tmp/quillmar-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -423,6 +425,57 @@ done
 run store
 [[ $(grep '^Bytes:' "$out") == "$bytes_once" ]] || fail "unchanged cleans" "the store grew: $(grep '^Bytes:' "$out")"
 ok "unchanged cleans"
+
+# --- restore --as-of --under and --all: paths found by their copies, listed or not ------------
+rm -rf "$store" "$work/hist"
+mkdir -p "$work/hist/sub"
+echo a1 >"$work/hist/a.txt"
+echo b1 >"$work/hist/sub/b.txt"
+run clean hist
+first=$(date -u '+%Y-%m-%d %H:%M:%S')
+sleep 1.1
+echo a2 >"$work/hist/a.txt"
+echo b2 >"$work/hist/sub/b.txt"
+echo c2 >"$work/hist/sub/c.txt"
+run clean hist
+run list --json
+expect_status "list --json with versions" 0
+python3 - "$out" "$work/hist" <<'EOF' || fail "list --json with versions" "not each entry's copies, newest first"
+import json, sys
+entries = json.load(open(sys.argv[1]))
+hist = sys.argv[2]
+copies = {}
+for e in entries:
+    copies.setdefault(e["path"], e["versions"])
+    assert e["versions"] == copies[e["path"]], e
+def held(path):
+    return [(c["kind"], c["size"], open(c["file"]).read()) for c in copies[path]]
+assert held(hist + "/a.txt") == [("latest", 3, "a2\n"), ("version", 3, "a1\n")], held(hist + "/a.txt")
+assert held(hist + "/sub//c.txt") == [("latest", 3, "c2\n")], held(hist + "/sub//c.txt")
+a = copies[hist + "/a.txt"]
+assert a[0]["time"] > a[1]["time"] and a[1]["time"].endswith(" UTC"), a
+EOF
+# Every entry restored: the list is empty, the paths are only in the store.
+run restore --yes --all
+[[ ! -s $store/list.txt ]] || fail "restore --yes --all" "entries left in the list"
+rm -rf "$work/hist"
+run restore --as-of "$first" --under hist/sub
+expect_status "restore --as-of --under after the entries left" 0
+[[ $(cat "$work/hist/sub/b.txt" 2>&1) == b1 && ! -e $work/hist/sub/c.txt && ! -e $work/hist/a.txt ]] ||
+  fail "restore --as-of --under after the entries left" "not b.txt as it was first, alone"
+grep -qx "quillmar: 1 path has no copy taken at or before ${first:0:10} ${first:11:2}${first:14:2}${first:17:2} UTC: left as it is" "$err" ||
+  fail "restore --as-of --under after the entries left" "c.txt, newer than the time, not counted"
+run restore --yes --as-of "$(date -u '+%Y-%m-%d %H:%M:%S')" --all
+expect_status "restore --as-of --all after the entries left" 0
+[[ $(cat "$work/hist/a.txt" "$work/hist/sub/b.txt" "$work/hist/sub/c.txt" 2>&1) == $'a2\nb2\nc2' ]] ||
+  fail "restore --as-of --all after the entries left" "not the latest copies"
+[[ $(grep -c '^restored' "$out") == 3 ]] || fail "restore --as-of --all after the entries left" "not three restored"
+[[ ! -s $store/list.txt ]] || fail "restore --as-of --all after the entries left" "the list gained entries"
+# The b2 it replaced was kept too, and the first state comes back again, as often as asked.
+run restore --yes --as-of "$first" --all
+[[ $(cat "$work/hist/a.txt" "$work/hist/sub/b.txt" 2>&1) == $'a1\nb1' ]] ||
+  fail "restore --as-of --all once more" "not the first copies"
+ok "restore --as-of --under and --all find paths by their copies"
 
 # --- a clean in another process while a restore runs ---------------------------------------
 rm -rf "$store"

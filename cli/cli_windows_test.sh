@@ -2,8 +2,9 @@
 # The command line of quillmar.exe under Wine, output redirected as a script would: each
 # command's exit status and output, the bytes of list.txt with Windows paths, --dry-run
 # writing nothing, a script that cleans, deletes the originals and restores them, folders and
-# entries typed with "." and ".." parts and either separator or in quotes, /? and a mistyped
-# command.
+# entries typed with "." and ".." parts and either separator or in quotes, folders in other
+# case, versions with the unchanged-file check and a restore keeping the file it replaces, /?
+# and a mistyped command.
 # Usage: cli_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -131,6 +132,35 @@ run restore --under "$shouted\\B"
 expect_status "restore --under in capitals" 0
 [[ $(tr -d '\r' <"$work/proj/b/README") == "project B" ]] || fail "restore --under in capitals" "not restored"
 ok "folders in other case"
+
+# --- versions: an unchanged file not copied again, a changed one kept, a replaced one kept ----
+rm -rf "$store"
+mkdir -p "$work/ver"
+echo one >"$work/ver/n.txt"
+ver=$(windows_path "$work/ver")
+run clean "$ver"
+expect_status "versions: first clean" 0
+own=$store/paths/Z$work/ver/n.txt
+first=$(stat -c %i "$own" 2>/dev/null)
+run clean "$ver"
+expect_status "versions: unchanged clean" 0
+[[ -n $first && $(stat -c %i "$own") == "$first" && ! -e $store/versions ]] ||
+  fail "versions: unchanged clean" "the unchanged file was copied again"
+echo two >"$work/ver/n.txt"
+run clean "$ver"
+run versions "$ver\\n.txt"
+expect_status "versions" 0
+[[ $(grep -c ' latest ' "$out") == 1 && $(grep -c ' version ' "$out") == 1 ]] ||
+  fail "versions" "not the own copy and the one it replaced"
+kept=$(sed -n 's/.* version  Z:\(.*\)$/\1/p' "$out" | tr '\\' /)
+[[ $(tr -d '\r' <"$kept" 2>/dev/null) == one ]] || fail "versions" "the version does not hold the first contents"
+echo edited >"$work/ver/n.txt"
+run restore --yes "$ver\\n.txt"
+expect_status "restore over an edited file" 0
+kept=$(sed -n 's/^  the file it replaced is kept as Z:\(.*\)$/\1/p' "$out" | tr '\\' /)
+[[ $(tr -d '\r' <"$work/ver/n.txt") == two && $(tr -d '\r' <"$kept" 2>/dev/null) == edited ]] ||
+  fail "restore over an edited file" "the edited file is not kept: '$kept'"
+ok "versions, the unchanged-file check and a restore keeping what it replaces"
 
 run '/?'
 expect_status "/?" 0 && grep -q '^Usage: quillmar ' "$out" || fail "/?" "no usage"

@@ -1,11 +1,13 @@
 // quillmar list: the entries of list.txt as the restoration list shows them, in its order: one
 // a line, each ending in a zero byte for scripts (-0), or with --json one object per entry with
-// its path and whether its copy is there.
+// its path, whether its copy is there, and the copies of its path that the store holds.
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/entry_text.h"
 #include "cli/store_list.h"
+#include "store/stored_paths.h"
+#include "store/versions.h"
 
 namespace {
 
@@ -20,20 +22,43 @@ constexpr const char* kListHelp =
     "\n"
     "Options:\n"
     "  --under FOLDER  only the entries in FOLDER or below it\n"
-    "  --json          a JSON array, one object a line: {\"path\": ..., \"copy\": true|false},\n"
-    "                  copy telling whether a backup copy to restore from is there; a name\n"
-    "                  that is not UTF-8 has each such byte as U+FFFD in path, and all its\n"
-    "                  bytes in base64 in \"path_bytes\"\n"
+    "  --json          a JSON array, one object a line: {\"path\": ..., \"copy\": true|false,\n"
+    "                  \"versions\": [...]}, copy telling whether a backup copy to restore\n"
+    "                  from is there, versions listing the copies of the path that the\n"
+    "                  store holds, newest first, as `quillmar versions` does: each\n"
+    "                  {\"time\": \"2026-12-07 221503 UTC\" (null when not noted), \"size\": N,\n"
+    "                  \"kind\": \"latest\"|\"version\", \"file\": ...}; a name that is not\n"
+    "                  UTF-8 has each such byte as U+FFFD in path (or file), and all its\n"
+    "                  bytes in base64 in \"path_bytes\" (or \"file_bytes\")\n"
     "  -0              each entry exactly as recorded, followed by a zero byte, for scripts\n"
     "                  (xargs -0)\n"
     "  --help          show this help\n";
 
 enum class Shape { kLines, kJson, kZeroEnded };
 
-std::string JsonEntry(const std::string& store, const std::string& entry) {
-  std::string object = "{\"path\": " + JsonString(entry);
-  if (!IsUtf8(entry)) object += ", \"path_bytes\": \"" + Base64(entry) + "\"";
-  return object + ", \"copy\": " + (HasCopy(store, entry) ? "true" : "false") + "}";
+// "name": text, and "name_bytes" with its bytes when they are not UTF-8.
+std::string JsonName(const char* name, const std::string& text) {
+  std::string field = "\"" + std::string(name) + "\": " + JsonString(text);
+  if (!IsUtf8(text)) field += ", \"" + std::string(name) + "_bytes\": \"" + Base64(text) + "\"";
+  return field;
+}
+
+std::string JsonEntry(const std::string& store, const std::string& entry, StoredCopies& copies) {
+  std::string object = "{" + JsonName("path", entry);
+  object += ", \"copy\": ";
+  object += HasCopy(store, entry) ? "true" : "false";
+  object += ", \"versions\": [";
+  bool first = true;
+  for (const Version& copy : copies.Of(entry)) {
+    object += first ? "" : ", ";
+    first = false;
+    object += "{\"time\": ";
+    object += copy.timeKnown ? "\"" + VersionTimeText(copy.takenAt) + " UTC\"" : "null";
+    object += ", \"size\": " + std::to_string(copy.size);
+    object += copy.ownCopy ? ", \"kind\": \"latest\", " : ", \"kind\": \"version\", ";
+    object += JsonName("file", copy.path) + "}";
+  }
+  return object + "]}";
 }
 
 }  // namespace
@@ -70,13 +95,14 @@ int RunList(CliArgs args, const CliStreams& io) {
     return kExitPartly;
   }
   std::string text = shape == Shape::kJson ? "[" : "";
+  StoredCopies copies(list.store);
   bool first = true;
   for (const std::string& entry : list.entries) {
     if (under && !LiesUnder(entry, *under)) continue;
     switch (shape) {
       case Shape::kJson:
         text += first ? "\n" : ",\n";
-        text += JsonEntry(list.store, entry);
+        text += JsonEntry(list.store, entry, copies);
         break;
       case Shape::kZeroEnded:
         text += entry;

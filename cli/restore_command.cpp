@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cli/as_of_choice.h"
 #include "cli/as_of_time.h"
 #include "cli/commands.h"
 #include "cli/entry_text.h"
@@ -43,7 +44,11 @@ constexpr const char* kRestoreHelp =
     "                  2026-12-07 (the end of that day), 2026-12-07 22:15,\n"
     "                  2026-12-07T22:15:03 or 2026-12-07 221503 (as `quillmar versions`\n"
     "                  prints it); an ENTRY then need not be in the list any more, only\n"
-    "                  have copies in the store\n"
+    "                  have copies in the store. With --under or --all it takes the\n"
+    "                  entries there and every path there that the store holds copies\n"
+    "                  of (below paths/ and versions/ in the backups folder), the list's\n"
+    "                  entries first, then those paths in the order of their names; a\n"
+    "                  path with no copy taken by TIME is left, and counted\n"
     "  --yes           answer yes to every question: replace files that are there, and\n"
     "                  restore a shared copy last taken from another file of the same name\n"
     "  --no-clobber    answer no to every question: such entries are left as they are\n"
@@ -59,26 +64,17 @@ constexpr const char* kRestoreHelp =
     "chosen entry was restored, 1 when one was not (said on standard error), 2 for a\n"
     "usage error.\n";
 
-// The copy of entry's path to restore as of asOf: the newest taken at or before it.
-std::optional<std::string> CopyAsOf(const std::string& store, const std::string& entry,
-                                    std::int64_t asOf) {
-  for (const Version& copy : CopiesOf(store, entry)) {
-    if (copy.timeKnown && copy.takenAt <= asOf) return copy.path;
-  }
-  return std::nullopt;
-}
-
 // Restores one entry, from its newest copy or, with asOf, from the newest taken by then;
 // false when it was not restored, after saying why on standard error.
-bool RestoreOne(const StoreList& list, const std::string& entry, std::optional<std::int64_t> asOf,
+bool RestoreOne(const StoreList& list, const std::string& entry, AsOfChoice* asOf,
                 RestoreBatch& batch, TerminalConversation& conversation, const CliStreams& io) {
   RestoreOutcome outcome;
   if (!asOf) {
     outcome = batch.Restore(entry);
-  } else if (const std::optional<std::string> copy = CopyAsOf(list.store, entry, *asOf)) {
+  } else if (const std::optional<std::string> copy = asOf->CopyFor(entry)) {
     outcome = batch.RestoreFrom(entry, *copy);
   } else {
-    PrintFailure(io, "no copy taken at or before " + VersionTimeText(*asOf) + " UTC", entry);
+    PrintFailure(io, "no copy taken at or before " + VersionTimeText(asOf->Time()) + " UTC", entry);
     return false;
   }
   switch (outcome.result) {
@@ -174,6 +170,8 @@ int RunRestore(CliArgs args, const CliStreams& io) {
                  list.listPath.empty() ? "no backups folder" : list.listPath, failure);
     return kExitPartly;
   }
+  std::optional<AsOfChoice> choice;
+  if (asOf) choice.emplace(list.store, *asOf);
   bool complete = true;
   // The entries to restore, each once, in the order asked for (file order for a folder or
   // all of them): views into the list read, or into typed for paths found by their copies.
@@ -225,8 +223,15 @@ int RunRestore(CliArgs args, const CliStreams& io) {
       choose(*found);
     }
   }
+  if (choice && (all || under)) {
+    AsOfChoice::Paths paths = choice->PathsUnder(list.entries, under);
+    chosen.clear();
+    seen.clear();
+    for (std::string& path : paths.paths) choose(typed.emplace_back(std::move(path)));
+    PrintPassedOver(io, paths.passedOver, *asOf);
+  }
   for (const std::string& entry : list.entries) {
-    if (all || (under && LiesUnder(entry, *under))) choose(entry);
+    if (!choice && (all || (under && LiesUnder(entry, *under)))) choose(entry);
   }
   if (chosen.empty() && complete) {
     Print(io.err, "quillmar: nothing to restore\n");
@@ -242,7 +247,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
     if (conversation.Stopped()) break;
     ++tried;
     const std::string entry(view);
-    if (!RestoreOne(list, entry, asOf, batch, conversation, io)) {
+    if (!RestoreOne(list, entry, choice ? &*choice : nullptr, batch, conversation, io)) {
       complete = false;
       continue;
     }

@@ -43,6 +43,15 @@ bool s_storeFailed = false;
 std::optional<StoreCopier> s_copier;
 std::vector<UnprotectedItem> s_unprotected;
 std::string s_reportPath;
+// Within a run, the records of files that needed no copy (their own copies are there already)
+// wait here and go to list.txt together, under one lock and in one write, in the walk's order:
+// before the record of a file that was copied, when they fill kWaitingBytes, when the walk
+// enters another folder and when the run ends. A clean of an unchanged tree then costs a look
+// at each file and little more. Killed outright, a clean loses at most these records, of
+// files whose copies were made by an earlier clean.
+constexpr std::size_t kWaitingBytes = 64 * 1024;
+std::string s_waitingRecords;
+std::vector<std::string> s_waitingPaths;
 
 // Concatenates parts into destination; on overflow leaves it empty and returns false, so a
 // cut path can never name some other file.
@@ -103,6 +112,32 @@ std::string SourceFailure(std::error_code error) {
   return "the copy failed: " + ErrorText(error);
 }
 
+// Appends records (each ending with its ";") to list.txt; paths are the paths they record, each
+// reported as not recorded when the append fails. False on failure.
+bool Record(const std::string& records, const std::vector<std::string>& paths) {
+  std::error_code failure;
+  CleanFailure kind = CleanFailure::kListNotReopened;
+  if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
+    failure = g_fileList.LastError();
+  } else if ((failure = AppendRecord(g_fileList, g_szListPath, s_store, records))) {
+    if (g_fileList.IsOpen()) kind = CleanFailure::kRecordNotWritten;
+  }
+  if (!failure) return true;
+  ReportCleanFailure(kind, paths.front(), failure);
+  for (const std::string& path : paths) {
+    ReportUnprotected(path, "its path could not be recorded in list.txt: " + ErrorText(failure));
+  }
+  if (IsStoreWideFailure(failure)) StoreCannotBeWritten(failure);
+  return false;
+}
+
+void RecordWaiting() {
+  if (s_waitingRecords.empty()) return;
+  Record(s_waitingRecords, s_waitingPaths);
+  s_waitingRecords.clear();
+  s_waitingPaths.clear();
+}
+
 std::string NoOwnCopy(const char* path, std::error_code why) {
   std::string reason;
   if (why == std::errc::filename_too_long) {
@@ -129,6 +164,7 @@ void BeginBackupRun() {
 }
 
 void EndBackupRun() {
+  RecordWaiting();
   s_runActive = false;
   s_programDirKnown = false;
   g_fileList.Close();
@@ -154,6 +190,7 @@ void EndBackupRun() {
 }
 
 void PrepareBackupStore() {
+  RecordWaiting();
   if (!s_programDirKnown) {
     LoadProgramDir();
     s_storeFolder = g_szProgramDir[0] != '\0' ? BackupsFolderPath() : std::string();
@@ -167,8 +204,8 @@ void PrepareBackupStore() {
   std::error_code folderMade = std::make_error_code(std::errc::filename_too_long);
   if (folderFits) {
     // Within a run, once the store is open an earlier folder has made and tightened it.
-    folderMade = s_runActive && s_store.IsOpen() ? std::error_code()
-                                                 : CreateBackupsFolder(g_szBackupPath);
+    folderMade =
+        s_runActive && s_store.IsOpen() ? std::error_code() : CreateBackupsFolder(g_szBackupPath);
     if (s_runActive) OpenStore();
   }
   if (!g_fileList.IsOpen()) {
@@ -244,25 +281,19 @@ bool BackupCurrentFile() {
       break;
   }
   s_storeWritten = true;
-  if (!g_fileList.IsOpen() && !OpenListForAppend(g_fileList, g_szListPath, /*create=*/false)) {
-    ReportCleanFailure(CleanFailure::kListNotReopened, g_szFilePath, g_fileList.LastError());
-    ReportUnprotected(g_szFilePath, "its path could not be recorded in list.txt");
-    return false;
+  if (copied.unchanged && s_runActive) {
+    s_waitingRecords += g_strRecord;
+    s_waitingRecords += kRecordEnd;
+    s_waitingPaths.emplace_back(g_szFilePath);
+    if (s_waitingRecords.size() >= kWaitingBytes) RecordWaiting();
+    return true;
   }
+  RecordWaiting();
   // Path and separator go out in one write, so a record is never left without its ";".
   g_strRecord.push_back(kRecordEnd);
-  const std::error_code recordFailure =
-      AppendRecord(g_fileList, g_szListPath, s_store, g_strRecord);
+  const bool recorded = Record(g_strRecord, {g_szFilePath});
   g_strRecord.pop_back();
-  if (recordFailure) {
-    ReportCleanFailure(g_fileList.IsOpen() ? CleanFailure::kRecordNotWritten
-                                           : CleanFailure::kListNotReopened,
-                       g_szFilePath, recordFailure);
-    ReportUnprotected(g_szFilePath,
-                      "its path could not be recorded in list.txt: " + ErrorText(recordFailure));
-    if (IsStoreWideFailure(recordFailure)) StoreCannotBeWritten(recordFailure);
-    return false;
-  }
+  if (!recorded) return false;
   if (copied.result == StoreCopyResult::kSharedOnly) {
     // Recorded and restorable for now, but not kept safe from the next file of its name.
     ReportUnprotected(g_szFilePath, NoOwnCopy(g_szFilePath, copied.error));

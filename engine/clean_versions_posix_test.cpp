@@ -73,6 +73,59 @@ TEST_F(CleanVersionsTest, AnUnchangedTreeIsRecordedAgainWithoutACopy) {
   EXPECT_TRUE(Texts().empty());
 }
 
+std::int32_t StopAfterFourFiles(const char*, const FindData* data, std::int32_t) {
+  static int files = 0;
+  if ((data->dwFileAttributes & kFolderAttribute) != 0) return 1;
+  return ++files % 4 != 0;
+}
+
+TEST_F(CleanVersionsTest, RecordsKeepTheWalksOrderWhetherCopiedOrNotAndAStopLosesNone) {
+  for (const char* folder : {"D", "D/s", "D/t"}) tree.MakeDir(folder);
+  for (const char* file : {"D/a", "D/s/b", "D/s/c", "D/t/d", "D/t/e", "D/f"}) {
+    tree.Write(file, file);
+  }
+  Clean();
+  const std::vector<std::string> first = Records(List());
+  ASSERT_EQ(first.size(), 6u);
+  // One file changed among unchanged ones, in another folder than some of them.
+  tree.Write("D/s/c", "changed");
+  Clean();
+  std::vector<std::string> records = Records(List());
+  EXPECT_EQ(std::vector<std::string>(records.begin() + 6, records.end()), first);
+  EXPECT_EQ(VersionContents("s/c"), std::vector<std::string>{"D/s/c"});
+
+  // Stopped after four files, every one of them is recorded, copied or not.
+  tree.Write("D/t/d", "changed too");
+  ASSERT_EQ(
+      WalkFolder(tree.Path("D").c_str(), "*", StopAfterFourFiles, 0, WALK_FILES | WALK_FOLDERS),
+      WALK_STOPPED);
+  records = Records(List());
+  EXPECT_EQ(std::vector<std::string>(records.begin() + 12, records.end()),
+            std::vector<std::string>(first.begin(), first.begin() + 4));
+}
+
+TEST_F(CleanVersionsTest, InALargeFolderEveryChangedFileIsCopiedAndNoUnchangedOne) {
+  // Enough files that the notes of the later ones are read ahead of the walk.
+  constexpr int kFiles = 150;
+  tree.MakeDir("D");
+  auto name = [](int i) { return "f" + std::to_string(i); };
+  for (int i = 0; i < kFiles; ++i) tree.Write("D/" + name(i), "first " + name(i));
+  Clean();
+  std::vector<ino_t> first;
+  for (int i = 0; i < kFiles; ++i) first.push_back(Inode(OwnCopy(name(i))));
+  for (int i = 0; i < kFiles; i += 7) tree.Write("D/" + name(i), "second " + name(i));
+  Clean();
+  for (int i = 0; i < kFiles; ++i) {
+    SCOPED_TRACE(name(i));
+    const bool changed = i % 7 == 0;
+    EXPECT_EQ(Inode(OwnCopy(name(i))) == first[i], !changed);
+    EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/" + name(i))),
+              (changed ? "second " : "first ") + name(i));
+    EXPECT_EQ(VersionContents(name(i)),
+              changed ? std::vector<std::string>{"first " + name(i)} : std::vector<std::string>{});
+  }
+}
+
 TEST_F(CleanVersionsTest, AFileWhoseModificationTimeWasPutBackIsStillCopiedAgain) {
   tree.MakeDir("D");
   tree.Write("D/a.log", "old text");

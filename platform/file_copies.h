@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -24,16 +25,24 @@ struct NamedCopyResult {
   std::error_code name;
 };
 
+// Runs once a finished copy is about to replace what has its name, and before it does: the
+// caller may keep the file that has it elsewhere first, or hold a lock until the copy has
+// the name. An error leaves the name to what has it, and is the name's failure.
+using BeforeReplacing = std::function<std::error_code()>;
+
 // Copies source, keeping its mode bits and modification time, and gives the copy the name
 // destination, replacing whatever had it all at once or not at all, as CopyFileReplacing does.
 // The name goes only to a copy of one version of the source: one whose contents changed while
 // they were read never takes it.
 // Every hidden name on the way lies in workFolder, never beside the destination. note goes
 // with the copy. likelyTaken says whether the caller expects something to have the name
-// already: a right guess saves a system call, a wrong one costs one.
+// already: a right guess saves a system call, a wrong one costs one. beforeReplacing, when
+// given, runs once the copy is complete and something has the name, at most once; on a guess
+// that the name is taken it may run without looking whether it is.
 NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
                                const std::string& destination, const FileNote* note,
-                               bool likelyTaken = false);
+                               bool likelyTaken = false,
+                               const BeforeReplacing& beforeReplacing = {});
 
 // Gives the file named existing the further name destination: a hard link that replaces
 // whatever had the name all at once, or, where the file system has no hard links, a copy of
@@ -42,6 +51,10 @@ NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder
 std::error_code AddNameReplacing(const std::string& existing, const std::string& destination,
                                  const std::string& workFolder, const FileNote* note,
                                  bool likelyTaken);
+// As AddNameReplacing, but only where nothing has the name: std::errc::file_exists otherwise,
+// and what has it stays, however many processes name files there at once.
+std::error_code AddNameIfFree(const std::string& existing, const std::string& destination,
+                              const std::string& workFolder, const FileNote* note);
 
 // A regular file held open for reading. Its notes and its contents come from the one file that
 // was opened, even if its name is given to another file meanwhile.

@@ -1,7 +1,5 @@
 // A copy that takes its name all at once, further names for it, and copies from a source held
 // open, over POSIX descriptors.
-#include "platform/file_copies.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -9,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/file_copies.h"
 #include "platform/injected_failures.h"
 #include "platform/pending_file_posix.h"
 
@@ -84,7 +83,7 @@ std::error_code CopyOpenFile(int in, const char* destination, bool failIfExists,
 
 NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
                                const std::string& destination, const FileNote* note,
-                               bool likelyTaken) {
+                               bool likelyTaken, const BeforeReplacing& beforeReplacing) {
   NamedCopyResult result;
   FdGuard in(-1);
   struct stat st;
@@ -97,6 +96,14 @@ NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder
     return result;
   }
   if ((result.source = ChangedSince(in.get(), st))) return result;
+  if (beforeReplacing) {
+    if (!likelyTaken) {
+      result.name = out.Publish(destination.c_str(), /*failIfExists=*/true);
+      if (result.name != std::errc::file_exists) return result;
+    }
+    if ((result.name = beforeReplacing())) return result;
+    likelyTaken = true;
+  }
   result.name = out.Publish(destination.c_str(), false, likelyTaken);
   return result;
 }
@@ -126,6 +133,25 @@ std::error_code AddNameReplacing(const std::string& existing, const std::string&
   if (std::error_code error = out.Create(hint, CopyMode(st))) return error;
   if (std::error_code error = WriteCopy(in.get(), st, out, note, /*rewind=*/false)) return error;
   return out.Publish(destination.c_str(), false, likelyTaken);
+}
+
+std::error_code AddNameIfFree(const std::string& existing, const std::string& destination,
+                              const std::string& workFolder, const FileNote* note) {
+  std::error_code error = InjectedFailure(FileCall::kLink, destination);
+  if (!error) {
+    if (::link(existing.c_str(), destination.c_str()) == 0) return {};
+    error = errno == EEXIST ? Error(std::errc::file_exists) : LastPosixError();
+  }
+  if (!IsNoHardLinks(error)) return error;
+  FdGuard in(-1);
+  struct stat st;
+  if (std::error_code failure = OpenRegular(existing.c_str(), in, st)) return failure;
+  PendingFile out(workFolder);
+  if (std::error_code failure = out.Create(NameOf(destination), CopyMode(st))) return failure;
+  if (std::error_code failure = WriteCopy(in.get(), st, out, note, /*rewind=*/false)) {
+    return failure;
+  }
+  return out.Publish(destination.c_str(), /*failIfExists=*/true);
 }
 
 SourceFile::~SourceFile() {

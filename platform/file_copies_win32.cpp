@@ -104,6 +104,28 @@ std::error_code ChangedSince(HANDLE file, const ContentsStamp& before) {
   return same ? std::error_code() : ChangedWhileCopied();
 }
 
+// How a finished copy takes its name: over whatever has it, only where nothing has it, or,
+// where something has it, once beforeReplacing has run.
+struct Naming {
+  bool replace = true;
+  const BeforeReplacing* beforeReplacing = nullptr;
+};
+
+std::error_code MoveIntoPlace(const std::string& temp, const std::string& destination,
+                              const Naming& naming) {
+  const bool ask = naming.beforeReplacing != nullptr && *naming.beforeReplacing;
+  if (!naming.replace || ask) {
+    if (MoveFileExLong(temp, destination, MOVEFILE_WRITE_THROUGH)) return {};
+    const std::error_code error = LastError();
+    if (!ask || error != std::errc::file_exists) return error;
+    if (std::error_code refused = (*naming.beforeReplacing)()) return refused;
+  }
+  if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return {};
+  }
+  return LastError();
+}
+
 // Copies source to destination by way of a hidden name in workFolder, never beside the
 // destination: the hidden name is held open until it has been moved into place, so that the
 // store's tidying takes it for a living writer's, not for a dead one's leftover. When watched
@@ -111,7 +133,7 @@ std::error_code ChangedSince(HANDLE file, const ContentsStamp& before) {
 // it takes the name.
 std::error_code CopyIntoPlace(const char* source, const std::string& destination,
                               const std::string& workFolder, const FileNote* note,
-                              HANDLE watched = INVALID_HANDLE_VALUE) {
+                              HANDLE watched = INVALID_HANDLE_VALUE, const Naming& naming = {}) {
   const std::string_view name = FindFileName(destination);
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp;
@@ -133,11 +155,8 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
       }
     }
     HANDLE held = HoldPendingFile(temp);
-    std::error_code error;
-    if (!MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      error = LastError();
-      DeleteFileLong(temp);
-    }
+    const std::error_code error = MoveIntoPlace(temp, destination, naming);
+    if (error) DeleteFileLong(temp);
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     return error;
   }
@@ -155,13 +174,24 @@ std::error_code AddNameReplacing(const std::string& existing, const std::string&
   return CopyIntoPlace(existing.c_str(), destination, workFolder, note);
 }
 
+std::error_code AddNameIfFree(const std::string& existing, const std::string& destination,
+                              const std::string& workFolder, const FileNote* note) {
+  if (CreateHardLinkLong(destination, existing)) return {};
+  const DWORD code = ::GetLastError();
+  const std::error_code error = LastError();
+  if (!IsNoHardLinks(code)) return error;
+  return CopyIntoPlace(existing.c_str(), destination, workFolder, note, INVALID_HANDLE_VALUE,
+                       Naming{/*replace=*/false, nullptr});
+}
+
 NamedCopyResult CopyFileToName(const char* source, const std::string& workFolder,
                                const std::string& destination, const FileNote* note,
-                               bool /*likelyTaken*/) {
+                               bool /*likelyTaken*/, const BeforeReplacing& beforeReplacing) {
   NamedCopyResult result;
   HANDLE held = INVALID_HANDLE_VALUE;
   if ((result.source = OpenHeld(source, held))) return result;
-  const std::error_code error = CopyIntoPlace(source, destination, workFolder, note, held);
+  const std::error_code error =
+      CopyIntoPlace(source, destination, workFolder, note, held, Naming{true, &beforeReplacing});
   ::CloseHandle(held);
   (error == ChangedWhileCopied() ? result.source : result.name) = error;
   return result;

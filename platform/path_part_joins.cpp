@@ -7,19 +7,23 @@
 #include "platform/path_parts.h"
 
 std::optional<std::string> JoinPartsBelow(std::string prefix, std::string_view rest) {
+  // A plain loop: every file of a clean has its place below "paths" joined here.
   std::string joined = std::move(prefix);
+  joined.reserve(joined.size() + 1 + rest.size());
   bool anyPart = false;
-  std::size_t start = 0;
-  while (start <= rest.size()) {
-    std::size_t end = rest.find(kPathSeparator, start);
-    if (end == std::string_view::npos) end = rest.size();
+  for (std::size_t start = 0; start < rest.size();) {
+    if (rest[start] == kPathSeparator) {
+      ++start;
+      continue;
+    }
+    std::size_t end = start;
+    while (end < rest.size() && rest[end] != kPathSeparator) ++end;
     const std::string_view part = rest.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) continue;
     if (part == "." || part == "..") return std::nullopt;
     if (!joined.empty()) joined += kPathSeparator;
     joined.append(part);
     anyPart = true;
+    start = end;
   }
   if (!anyPart) return std::nullopt;
   return joined;

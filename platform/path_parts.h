@@ -40,6 +40,11 @@ std::string FolderPart(std::string_view path);
 // relative path, a root alone, or a path with a "." or ".." part, whose parts alone do not
 // tell where it leads.
 std::optional<std::string> PartsBelowRoot(std::string_view path);
+// The absolute path whose PartsBelowRoot are parts: "home/me/a.txt" gives "/home/me/a.txt"; on
+// Windows C\Users\a.txt gives C:\Users\a.txt and UNC\server\share\a.txt gives
+// \\server\share\a.txt. Nothing for parts that PartsBelowRoot never gives (empty, or on
+// Windows a first part that is neither a drive letter nor UNC with a server and a share).
+std::optional<std::string> PathFromPartsBelowRoot(std::string_view parts);
 
 // path resolved lexically, as a shell's cd resolves it, without following links: "." parts and
 // doubled separators dropped, each ".." taking off the part before it, no separator at the end

@@ -2,8 +2,8 @@
 // lexical resolution of "." and "..".
 #include <cstring>
 
-#include "platform/path_parts.h"
 #include "platform/path_part_joins.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -84,6 +84,13 @@ bool RemoveFileSpec(char* path) {
 std::optional<std::string> PartsBelowRoot(std::string_view path) {
   if (path.empty() || path.front() != kPathSeparator) return std::nullopt;
   return JoinPartsBelow(std::string(), path.substr(1));
+}
+
+std::optional<std::string> PathFromPartsBelowRoot(std::string_view parts) {
+  if (parts.empty()) return std::nullopt;
+  std::string path(1, kPathSeparator);
+  path += parts;
+  return path;
 }
 
 std::string NormalPath(std::string_view path) {

@@ -96,6 +96,13 @@ TEST(PartsBelowRootTest, DoubledSeparatorsLeadToTheSamePlaceAndUnsureOnesToNone)
   }
 }
 
+TEST(PartsBelowRootTest, PartsLeadBackToTheirPath) {
+  for (const char* path : {"/home/me/a.txt", "/x", "/d/s/.bashrc"}) {
+    EXPECT_EQ(PathFromPartsBelowRoot(*PartsBelowRoot(path)), path);
+  }
+  EXPECT_EQ(PathFromPartsBelowRoot(""), std::nullopt);
+}
+
 TEST(IsSamePathTest, DoubledSeparatorsAreOneAndCaseCounts) {
   EXPECT_TRUE(IsSamePath("/d/s//a.txt", "/d/s/a.txt"));
   EXPECT_FALSE(IsSamePath("/d/s/a.txt", "/d/s/A.txt"));

@@ -3,8 +3,8 @@
 // "." and ".." with Windows' roots, on the string alone, asking the system nothing.
 #include <string>
 
-#include "platform/path_parts.h"
 #include "platform/path_part_joins.h"
+#include "platform/path_parts.h"
 #include "platform/windows_system.h"
 
 namespace {
@@ -50,6 +50,23 @@ std::optional<std::string> PartsBelowRoot(std::string_view path) {
     return JoinPartsBelow("UNC", path.substr(2));
   }
   return std::nullopt;
+}
+
+std::optional<std::string> PathFromPartsBelowRoot(std::string_view parts) {
+  const std::size_t first = parts.find(kPathSeparator);
+  if (first == std::string_view::npos) return std::nullopt;
+  const std::string_view root = parts.substr(0, first);
+  if (root.size() == 1 && IsDriveLetter(root[0])) {
+    return std::string(root) + ":" + std::string(parts.substr(first));
+  }
+  if (root != "UNC") return std::nullopt;
+  // A share's path needs a server, a share and a name in it.
+  const std::size_t server = parts.find(kPathSeparator, first + 1);
+  if (server == std::string_view::npos ||
+      parts.find(kPathSeparator, server + 1) == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return std::string(1, kPathSeparator) + std::string(parts.substr(first));
 }
 
 bool IsSamePath(std::string_view a, std::string_view b) {

@@ -78,6 +78,11 @@ TEST(PathPartsWin32Test, PartsBelowRootTakeTheDriveAndTheServerAsFolders) {
   for (const char* unsure : {"a\\b", "\\a", "C:a", "C:\\", "C:\\a\\..\\b", "\\\\?\\C:\\a"}) {
     EXPECT_EQ(PartsBelowRoot(unsure), std::nullopt) << unsure;
   }
+  EXPECT_EQ(PathFromPartsBelowRoot("C\\Users\\me\\a.txt"), "C:\\Users\\me\\a.txt");
+  EXPECT_EQ(PathFromPartsBelowRoot("UNC\\server\\share\\a.txt"), "\\\\server\\share\\a.txt");
+  for (const char* none : {"", "C", "CD\\a.txt", "UNC\\server\\share", "UNC\\server"}) {
+    EXPECT_EQ(PathFromPartsBelowRoot(none), std::nullopt) << none;
+  }
   EXPECT_TRUE(IsSamePath("C:\\D\\S\\\\a.txt", "c:\\d\\s\\A.TXT"));
   EXPECT_FALSE(IsSamePath("C:\\D\\a.txt", "C:\\E\\a.txt"));
 }

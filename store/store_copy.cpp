@@ -8,6 +8,7 @@
 
 #include "platform/file.h"
 #include "platform/file_copies.h"
+#include "platform/folder_handle.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
@@ -17,6 +18,9 @@
 #include "store/versions.h"
 
 namespace {
+
+// Files into a folder before its notes are read ahead (notes_ahead.h).
+constexpr int kReadAheadAfter = 64;
 
 #if defined(EDQUOT)
 const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
@@ -28,10 +32,11 @@ const std::error_code kQuotaExceeded = std::make_error_code(std::errc::no_space_
 // that changes again gives no copy, rather than one that mixes two versions.
 NamedCopyResult CopyOneVersion(const char* source, const std::string& store,
                                const std::string& destination, const FileNote* note,
-                               bool likelyTaken) {
-  NamedCopyResult copied = CopyFileToName(source, store, destination, note, likelyTaken);
+                               bool likelyTaken, const BeforeReplacing& beforeReplacing = {}) {
+  NamedCopyResult copied =
+      CopyFileToName(source, store, destination, note, likelyTaken, beforeReplacing);
   if (copied.source == ChangedWhileCopied()) {
-    copied = CopyFileToName(source, store, destination, note, likelyTaken);
+    copied = CopyFileToName(source, store, destination, note, likelyTaken, beforeReplacing);
   }
   return copied;
 }
@@ -67,6 +72,7 @@ StoreCopier::StoreCopier(std::string store)
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
+      m_notesAhead(kTakenNoteName),
       m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {
@@ -78,11 +84,24 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
     for (const std::string& each : made) m_madeFolders.Add(each);
     m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
     m_madeFolderNew = !made.empty();
+    m_filesInFolder = 0;
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
   existed = m_madeFolderExisted;
   return {};
+}
+
+std::error_code StoreCopier::OpenStoreFolder() {
+  if (m_storeFolder.IsOpen()) return {};
+  return m_storeFolder.Open(m_store.c_str());
+}
+
+std::error_code StoreCopier::KeepOwnCopy(const std::string& own, const char* source) {
+  if (!IsRegularFile(own)) return {};
+  const std::optional<std::string> noted = ReadFileNote(own.c_str(), kTakenNoteName);
+  const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
+  return KeepAsVersion(m_store, own, source, taken ? taken->takenAt : m_takenAt);
 }
 
 std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAll) {
@@ -91,8 +110,13 @@ std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAl
 }
 
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
-  std::string shared = SharedCopyPathIn(m_store, source);
-  const bool nameSeen = m_seenNames.Add(FindFileName(source));
+  // The shared name, and whether this clean has given it before: only a copy made needs them.
+  std::string shared;
+  bool nameSeen = false;
+  auto lookUpShared = [&] {
+    shared = SharedCopyPathIn(m_store, source);
+    nameSeen = m_seenNames.Add(FindFileName(source));
+  };
   const FileNote origin = OriginNoteOf(source);
   std::error_code noOwnCopy;
   bool folderExisted = false;
@@ -103,34 +127,53 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
   } else if ((noOwnCopy = MakeFolderFor(*own, folderExisted))) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
+    // Only a folder this clean made is sure to hold no earlier copy of the path.
+    const bool earlierCopies = !m_madeFolderNew;
+    const std::string name(FindFileName(*own));
+    // In a large folder, the notes of its earlier copies are read ahead on a thread.
+    if (earlierCopies && ++m_filesInFolder == kReadAheadAfter) {
+      m_notesAhead.Read(FolderPart(source), m_madeFolder, name);
+    }
     // Taken before the copy: a file changed after this look is copied again next time.
     const std::optional<std::string> stamp = ContentsStamp(source);
-    // Only a folder this clean made is sure to hold no earlier copy of the path.
-    if (!m_madeFolderNew) {
-      const std::optional<std::string> noted = ReadFileNote(own->c_str(), kTakenNoteName);
+    if (earlierCopies) {
+      std::optional<std::optional<std::string>> ahead;
+      if (m_filesInFolder > kReadAheadAfter) ahead = m_notesAhead.Take(name);
+      const std::optional<std::string> noted =
+          ahead ? std::move(*ahead) : ReadFileNote(own->c_str(), kTakenNoteName);
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
       // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
       // the contents themselves tell: reading costs less than a copy, and a version that
-      // repeats its own copy would double the store at every clean.
-      if ((stamp && taken && taken->stamp == *stamp) || (!taken && SameContents(source, *own))) {
-        m_sharedNames.Give(std::move(*own), std::move(shared), source, true);
-        return {StoreCopyResult::kOwnCopy, {}};
-      }
-      // The copy about to be replaced stays, as a version of the path named by the time its
-      // clean took it; a copy that noted no time is named by this clean's.
-      if (IsRegularFile(*own)) {
-        const std::int64_t takenAt = taken ? taken->takenAt : m_takenAt;
-        if (const std::error_code kept = KeepAsVersion(m_store, *own, source, takenAt)) {
-          return {StoreCopyResult::kStoreFailed, kept};
-        }
+      // repeats its own copy would double the store at every clean. A file not copied again
+      // leaves the shared copy of its name as it is, the latest copy made of a file of that
+      // name: a clean of an unchanged tree then writes nothing but its records.
+      if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
+          (!taken && SameContents(source, *own))) {
+        return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }
     }
+    lookUpShared();
     const std::string takenText = stamp ? TakenNoteText({*stamp, m_takenAt}) : std::string();
     const FileNote takenNote{kTakenNoteName, takenText};
+    // Whatever copy has the path's name when this one is about to take it stays, as a version
+    // of the path, under the store's lock until the new copy has the name: another instance
+    // may have put its own copy there since this one looked, and it must not be lost.
+    std::optional<FolderLockScope> locked;
+    const BeforeReplacing keepReplaced = [&]() -> std::error_code {
+      if (!locked) {
+        if (std::error_code error = OpenStoreFolder()) return error;
+        if (std::error_code error = locked.emplace(m_storeFolder).error()) {
+          locked.reset();
+          return error;
+        }
+      }
+      return KeepOwnCopy(*own, source);
+    };
     // A folder an earlier clean copied into most likely holds this path's earlier copy.
     // The origin is for the shared name, which follows with it.
-    const NamedCopyResult copied =
-        CopyOneVersion(source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted);
+    const NamedCopyResult copied = CopyOneVersion(
+        source, m_store, *own, stamp ? &takenNote : nullptr, folderExisted, keepReplaced);
+    locked.reset();
     if (copied.source) return {StoreCopyResult::kSourceFailed, copied.source};
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;
@@ -141,6 +184,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   }
   // Only the shared copy, written now: a shared name still waiting must not overtake it.
+  if (shared.empty()) lookUpShared();
   m_sharedNames.Wait();
   const NamedCopyResult copied =
       CopyOneVersion(source, m_store, shared, &origin, folderExisted || nameSeen);

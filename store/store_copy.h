@@ -1,10 +1,11 @@
 // Copying one file into the store: its own copy below "paths" and the shared copy NAMEBACKUP,
 // one file with two names where the file system has hard links, carrying its origin. A file
 // whose contents stamp (ContentsStamp) equals the one its own copy was taken with is not
-// copied again; one that changed replaces its own copy, which is kept first as a version of
-// the path (versions.h), named by the time the clean that took it started. The
-// origin and the shared name follow the own copy on a thread of their own; every one is given
-// by the time the copier is gone.
+// copied again, and leaves the shared copy of its name as it is; one that changed replaces its own
+// copy, which is kept first as a version of the path (versions.h), named by the time the clean that
+// took it started, under the store's lock, so that of several instances copying the same path each
+// keeps the copy it replaces. The origin and the shared name follow the own copy on a thread of
+// their own; every one is given by the time the copier is gone.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/folder_handle.h"
+#include "store/notes_ahead.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
 
@@ -26,6 +29,8 @@ enum class StoreCopyResult {
 struct StoreCopyOutcome {
   StoreCopyResult result;
   std::error_code error;
+  // kOwnCopy without a copy: the file is as it was when its own copy was taken.
+  bool unchanged = false;
 };
 
 // True for failures that say the store itself cannot take any more copies, rather than
@@ -51,8 +56,13 @@ class StoreCopier {
   // Makes the folder that will hold ownCopy; the error when it cannot be made. existed tells
   // whether it was there before this clean (an earlier clean most likely copied into it).
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
+  std::error_code OpenStoreFolder();
+  // Keeps the file at own, when there is one, as a version of source's path, named by the
+  // time its clean noted (by this clean's when it noted none).
+  std::error_code KeepOwnCopy(const std::string& own, const char* source);
 
   std::string m_store;
+  FolderHandle m_storeFolder;  // for the store's lock, opened when first needed
   // When this clean started: noted with each own copy it takes.
   std::int64_t m_takenAt;
   std::string m_madeFolder;
@@ -64,6 +74,10 @@ class StoreCopier {
   SeenStrings m_madeFolders;
   // The names this clean gave shared copies.
   SeenStrings m_seenNames;
+  // The notes of the own copies in the folder below "paths" that the walk is in, when an
+  // earlier clean copied into it, read ahead of the walk.
+  NotesAhead m_notesAhead;
+  int m_filesInFolder = 0;  // into the folder below "paths" copied into last
   // Declared last, so that it gives its waiting names while everything else is still there.
   SharedNamer m_sharedNames;
 };

@@ -11,19 +11,18 @@ std::string CopyNameFor(std::string_view recordedPath) {
 
 std::string ListPathIn(const std::string& store) { return store + std::string(kListFileName); }
 
-std::string ReportPathIn(const std::string& store) {
-  return store + std::string(kReportFileName);
-}
+std::string ReportPathIn(const std::string& store) { return store + std::string(kReportFileName); }
 
 std::string SharedCopyPathIn(const std::string& store, std::string_view recordedPath) {
   return store + CopyNameFor(recordedPath);
 }
 
-std::optional<std::string> OwnCopyPathIn(const std::string& store,
-                                         std::string_view recordedPath) {
+std::optional<std::string> OwnCopyPathIn(const std::string& store, std::string_view recordedPath) {
   const std::optional<std::string> below = PartsBelowRoot(recordedPath);
   if (!below) return std::nullopt;
-  std::string path = store;
+  std::string path;
+  path.reserve(store.size() + kMirrorFolderName.size() + 1 + below->size());
+  path += store;
   path += kMirrorFolderName;
   path += kPathSeparator;
   path += *below;

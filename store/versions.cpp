@@ -195,24 +195,22 @@ std::error_code KeepAsVersion(const std::string& store, const std::string& curre
         VersionPathIn(store, recordedPath, takenAt, sequence);
     if (!version) return std::make_error_code(std::errc::invalid_argument);
     if (version->size() >= kMaxPath) return std::make_error_code(std::errc::filename_too_long);
-    if (!IsMissing(*version)) {
-      // Kept already, by a clean cut short before it replaced the copy: once is enough.
-      FileIdentity existing, keeping;
-      if (!IdentifyFile(version->c_str(), existing) && !IdentifyFile(current.c_str(), keeping) &&
-          existing.device == keeping.device && existing.index == keeping.index) {
-        if (kept != nullptr) *kept = *version;
-        return {};
-      }
-      continue;
+    if (sequence == 1) {
+      if (std::error_code error = CreatePrivateFolders(FolderPart(*version))) return error;
     }
-    if (std::error_code error = CreatePrivateFolders(FolderPart(*version))) return error;
-    // The name was free a moment ago; another instance keeping the same path's version in
-    // the same second keeps the same copy, so replacing its name loses nothing.
-    if (std::error_code error = AddNameReplacing(current, *version, store, nullptr, false)) {
-      return error;
+    // Never over a name that has a file: another instance may have kept another file under
+    // it a moment ago.
+    const std::error_code named = AddNameIfFree(current, *version, store, nullptr);
+    if (named && named != std::errc::file_exists) return named;
+    // Kept already (by a clean cut short before it replaced the copy, or by another
+    // instance): once is enough.
+    FileIdentity existing, keeping;
+    if (!named ||
+        (!IdentifyFile(version->c_str(), existing) && !IdentifyFile(current.c_str(), keeping) &&
+         existing.device == keeping.device && existing.index == keeping.index)) {
+      if (kept != nullptr) *kept = *version;
+      return {};
     }
-    if (kept != nullptr) *kept = *version;
-    return {};
   }
   return std::make_error_code(std::errc::file_exists);
 }
@@ -246,8 +244,31 @@ std::vector<Version> VersionsOf(const std::string& store, std::string_view recor
   return versions;
 }
 
+namespace {
+
+// FNV-1a over the text, then mixed so that every input bit reaches every output bit.
+std::string StampDigest(std::string_view stamp) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : stamp) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  hash ^= hash >> 33;
+  hash *= 0xff51afd7ed558ccdull;
+  hash ^= hash >> 33;
+  std::string text(16, '0');
+  for (int digit = 15; digit >= 0; --digit, hash >>= 4) text[digit] = "0123456789abcdef"[hash & 15];
+  return text;
+}
+
+}  // namespace
+
 std::string TakenNoteText(const TakenNote& note) {
-  return note.stamp + "@" + std::to_string(note.takenAt);
+  return StampDigest(note.stamp) + "@" + std::to_string(note.takenAt);
+}
+
+bool TakenWithStamp(const TakenNote& note, std::string_view stamp) {
+  return note.stamp == StampDigest(stamp) || note.stamp == stamp;
 }
 
 std::optional<TakenNote> ParseTakenNote(std::string_view text) {

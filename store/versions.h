@@ -28,14 +28,20 @@ struct Version {
 };
 
 // What an own copy notes of how it was taken: the contents stamp of its source
-// (ContentsStamp) and the time the clean that took it started.
+// (ContentsStamp) and the time the clean that took it started. The text holds a 64-bit digest
+// of the stamp rather than the stamp: short enough that the file system keeps the note inside
+// the copy's own record (ext4's inode), where a clean of an unchanged tree reads it without a
+// further block for each file.
 inline constexpr const char* kTakenNoteName = "quillmar.taken";
 struct TakenNote {
-  std::string stamp;
+  std::string stamp;  // as written: the stamp; as read back: what the note holds of it
   std::int64_t takenAt = 0;
 };
 std::string TakenNoteText(const TakenNote& note);
 std::optional<TakenNote> ParseTakenNote(std::string_view text);
+// True when the note read back was taken from a source whose stamp was stamp, also for a note
+// that holds the whole stamp.
+bool TakenWithStamp(const TakenNote& note, std::string_view stamp);
 
 // "2026-12-07 221503" for a time in seconds since 1970-01-01 UTC.
 std::string VersionTimeText(std::int64_t takenAt);

@@ -110,8 +110,15 @@ TEST(TakenNoteTest, AStampAndATimeReadBackAndAnythingElseIsNoNote) {
   const TakenNote note{"803:2a:5:1796681703.000000001:1796681703.5@x", 1796681703};
   const std::optional<TakenNote> back = ParseTakenNote(TakenNoteText(note));
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->stamp, note.stamp);
+  EXPECT_TRUE(TakenWithStamp(*back, note.stamp));
   EXPECT_EQ(back->takenAt, note.takenAt);
+  // Any other stamp, however close, is another source; a note holding the whole stamp, as
+  // earlier copies have it, still matches its own.
+  for (const char* other : {"803:2a:5:1796681703.000000001:1796681703.6@x",
+                            "803:2a:5:1796681703.000000002:1796681703.5@x", ""}) {
+    EXPECT_FALSE(TakenWithStamp(*back, other)) << other;
+  }
+  EXPECT_TRUE(TakenWithStamp(*ParseTakenNote("803:2a:5:1.0:1.0@7"), "803:2a:5:1.0:1.0"));
   for (const char* wrong : {"", "no time", "stamp@", "stamp@12a", "stamp@-"}) {
     EXPECT_FALSE(ParseTakenNote(wrong)) << wrong;
   }
