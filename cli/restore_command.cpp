@@ -66,8 +66,8 @@ constexpr const char* kRestoreHelp =
 
 // Restores one entry, from its newest copy or, with asOf, from the newest taken by then;
 // false when it was not restored, after saying why on standard error.
-bool RestoreOne(const StoreList& list, const std::string& entry, AsOfChoice* asOf,
-                RestoreBatch& batch, TerminalConversation& conversation, const CliStreams& io) {
+bool RestoreOne(const std::string& entry, AsOfChoice* asOf, RestoreBatch& batch,
+                TerminalConversation& conversation, const CliStreams& io) {
   RestoreOutcome outcome;
   if (!asOf) {
     outcome = batch.Restore(entry);
@@ -247,7 +247,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
     if (conversation.Stopped()) break;
     ++tried;
     const std::string entry(view);
-    if (!RestoreOne(list, entry, choice ? &*choice : nullptr, batch, conversation, io)) {
+    if (!RestoreOne(entry, choice ? &*choice : nullptr, batch, conversation, io)) {
       complete = false;
       continue;
     }
