@@ -271,8 +271,11 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   }
   if (ending.rewriteError) {
     PrintFailure(io,
-                 "the restoration list could not be rewritten; its " + std::to_string(dropped) +
-                     " records of the files restored are still in it",
+                 "the restoration list could not be rewritten; " +
+                     (dropped == 1 ? std::string("the record of the file restored is")
+                                   : "the " + std::to_string(dropped) +
+                                         " records of the files restored are") +
+                     " still in it",
                  list.listPath, ending.rewriteError);
     complete = false;
   }

@@ -51,7 +51,7 @@ if ((status == 0)); then
 else
   # Windows replaces a file that another process holds open only by a rename that Wine does
   # not have: the restore must then say so, and keep the entry, rather than claim success.
-  grep -q '^quillmar: restored .*early\\a\.txt, but the restoration list could not be rewritten: ' <<<"$said" ||
+  grep -q '^quillmar: the restoration list could not be rewritten; the record of the file restored is still in it: ' <<<"$said" ||
     fail "$label" "restore exit status $status: $said"
   grep -q 'early\\a\.txt;' "$list" || fail "$label" "the entry left a list that was not rewritten"
   echo "note: the list could not be replaced while the clean held it: $said"
