@@ -16,6 +16,7 @@
 
 #include "bench/measure.h"
 #include "bench/report.h"
+#include "bench/restore_all_bench.h"
 #include "bench/restore_bench.h"
 #include "bench/tree_bench.h"
 #include "bench/tree_census.h"
@@ -28,6 +29,9 @@ struct Options {
   int runs = 5;
   int largeRuns = 5;
   int listRuns = 5;
+  int restoreRuns = 3;
+  // The executable whose `restore --all` is timed.
+  std::string program = QUILLMAR_BENCH_PROGRAM;
   bool verbose = false;
   // Names of the parts to run (tree shapes and "lists"); empty runs them all.
   std::vector<std::string> only;
@@ -40,20 +44,25 @@ struct Options {
 void Usage() {
   std::fprintf(stderr,
                "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
+               "                      [--restore-runs N] [--program QUILLMAR]\n"
                "                      [--only PART,PART...] [--verbose]\n"
                "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
-               "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists.\n");
+               "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists, "
+               "restore-all.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    int* count = arg == "--runs"         ? &options.runs
-                 : arg == "--large-runs" ? &options.largeRuns
-                 : arg == "--list-runs"  ? &options.listRuns
-                                         : nullptr;
+    int* count = arg == "--runs"           ? &options.runs
+                 : arg == "--large-runs"   ? &options.largeRuns
+                 : arg == "--list-runs"    ? &options.listRuns
+                 : arg == "--restore-runs" ? &options.restoreRuns
+                                           : nullptr;
     if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--program" && i + 1 < argc) {
+      options.program = argv[++i];
     } else if (arg == "--only" && i + 1 < argc) {
       std::stringstream parts(argv[++i]);
       for (std::string part; std::getline(parts, part, ',');) options.only.push_back(part);
@@ -174,6 +183,31 @@ int main(int argc, char** argv) {
   }
   RemoveTree(scratch);
 
+  // Last, once the other parts' copies are gone: it needs the disk space they took. Each size
+  // is removed before the next is made; the largest is run once, for its memory.
+  std::vector<RestoreAllRow> restoreAllRows;
+  for (std::uint32_t entries : {20000u, 100000u, 200000u}) {
+    if (!options.Wanted("restore-all")) break;
+    std::fprintf(stderr, "preparing a store of %u entries to restore ...\n", entries);
+    RestoreAllSetup setup;
+    if (std::error_code error = PrepareRestoreAll(scratch, options.program, entries, setup)) {
+      std::fprintf(stderr, "cannot prepare the restore of %u entries: %s\n", entries,
+                   error.message().c_str());
+      return 2;
+    }
+    const bool memoryOnly = entries == 200000u;
+    std::fprintf(stderr, "measuring restore --all of %u entries ...\n", entries);
+    RestoreAllRow row;
+    if (!BenchRestoreAll(setup, memoryOnly ? 1 : options.restoreRuns, memoryOnly ? 0 : 1,
+                         options.verbose, row, failure)) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return 2;
+    }
+    restoreAllRows.push_back(row);
+    RemoveTree(setup.folder);
+  }
+  RemoveTree(scratch);
+
   std::printf(
       "Clean walk (filter *.txt) without its closing flush to disk against find -exec cp -p,\n"
       "and whole against find -exec cp -p followed by sync; walk alone (filter *.nomatch)\n"
@@ -187,11 +221,26 @@ int main(int argc, char** argv) {
       "std::vector<std::string>.\nMedians of %d runs, timed inside the child.\n\n",
       options.listRuns);
   PrintRestoreTable(stdout, listRows);
+  std::printf(
+      "\nquillmar restore --all --yes of a deleted tree of small files, from its store,\n"
+      "against cp -a of the store's copies, and cp -a followed by sync (the restore ends\n"
+      "with its files and list on disk). Medians of %d runs after one warm-up; 200,000\n"
+      "entries once, for the peak memory.\n\n",
+      options.restoreRuns);
+  PrintRestoreAllTable(stdout, restoreAllRows);
   std::printf("\nTargets:\n");
-  PrintTargets(stdout, CheckTargets(treeRows, listRows));
+  std::vector<TargetCheck> checks = CheckTargets(treeRows, listRows);
+  for (TargetCheck& check : CheckRestoreAllTargets(restoreAllRows)) checks.push_back(check);
+  PrintTargets(stdout, checks);
 
   bool doubtful = false;
   for (const ToolRow& row : treeRows) {
+    for (const std::string& problem : row.problems) {
+      std::printf("PROBLEM: %s\n", problem.c_str());
+      doubtful = true;
+    }
+  }
+  for (const RestoreAllRow& row : restoreAllRows) {
     for (const std::string& problem : row.problems) {
       std::printf("PROBLEM: %s\n", problem.c_str());
       doubtful = true;
