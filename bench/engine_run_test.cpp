@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "bench/measure.h"
-#include "bench/temp_folder.h"
+#include "platform/test_support/temp_folder.h"
 #include "bench/tree_census.h"
 #include "bench/tree_generator.h"
 
@@ -17,7 +17,6 @@ namespace {
 class EngineRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(m_temp.Path().empty());
     m_tree = m_temp.Path() + "/tree";
     ASSERT_FALSE(WriteTree(PlanTree({"tiny", 5, 3, 30, 0, 2000, 1, 3}), m_tree));
     ASSERT_FALSE(CensusTree(m_tree, m_census));

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "bench/temp_folder.h"
+#include "platform/test_support/temp_folder.h"
 
 namespace {
 
@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 class RestoreAllBenchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(m_temp.Path().empty());
     ASSERT_FALSE(PrepareRestoreAll(m_temp.Path(), QUILLMAR_BENCH_PROGRAM, 40, m_setup));
   }
 

@@ -18,42 +18,15 @@
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
 #include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
 #include "framework/scripted/scripted_backend.h"
 #include "shell/clean_boxes.h"
 
 namespace test_tree {
 
-// Removes name below dirFd, descending by descriptor so that no path length limit applies.
-inline void RemoveAt(int dirFd, const char* name) {
-  if (::unlinkat(dirFd, name, 0) == 0) return;
-  int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return;
-  DIR* dir = ::fdopendir(fd);
-  if (dir == nullptr) {
-    ::close(fd);
-    return;
-  }
-  std::vector<std::string> names;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string child = entry->d_name;
-    if (child != "." && child != "..") names.push_back(child);
-  }
-  for (const std::string& child : names) RemoveAt(::dirfd(dir), child.c_str());
-  ::closedir(dir);
-  ::unlinkat(dirFd, name, AT_REMOVEDIR);
-}
-
 class TempTree {
  public:
-  TempTree() {
-    char pattern[] = "/tmp/quillmar-test-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    m_root = made;
-  }
-  ~TempTree() { RemoveAt(AT_FDCWD, m_root.c_str()); }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
+  TempTree() : m_root(m_folder.Path()) {}
 
   const std::string& Root() const { return m_root; }
   std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
@@ -93,6 +66,7 @@ class TempTree {
   }
 
  private:
+  TempFolder m_folder;
   std::string m_root;
 };
 

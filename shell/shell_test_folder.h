@@ -3,36 +3,23 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "platform/test_support/temp_folder.h"
 
 class ShellTestFolder {
  public:
-  ShellTestFolder() {
-    std::random_device random;
-    for (int attempt = 0; m_root.empty(); ++attempt) {
-      if (attempt == 100) std::abort();
-      const std::filesystem::path candidate =
-          std::filesystem::temp_directory_path() / ("quillmar-shell-" + std::to_string(random()));
-      std::error_code error;
-      if (std::filesystem::create_directory(candidate, error)) m_root = candidate.string();
-    }
+  ShellTestFolder() : m_root(m_folder.Path()) {
     MakeDir("prog");
     SetProgramPathForTesting(Path("prog/quillmar"));
   }
-  ~ShellTestFolder() {
-    SetProgramPathForTesting("");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
-  }
+  ~ShellTestFolder() { SetProgramPathForTesting(""); }
   ShellTestFolder(const ShellTestFolder&) = delete;
   ShellTestFolder& operator=(const ShellTestFolder&) = delete;
 
@@ -76,5 +63,6 @@ class ShellTestFolder {
   }
 
  private:
+  TempFolder m_folder;
   std::string m_root;
 };

@@ -1,6 +1,13 @@
 // For tests on any platform: a new empty folder under the system's temporary folder, removed
-// with everything in it when the object goes. Paths are the platform's (std::filesystem).
+// with everything in it, however deep, when the object goes. Paths are the platform's
+// (std::filesystem).
 #pragma once
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 class TempFolder {
  public:
@@ -30,6 +38,10 @@ class TempFolder {
     std::abort();  // no temporary folder: no test can run
   }
   ~TempFolder() {
+#ifndef _WIN32
+    // Trees deeper than a path can name are removed by descriptor.
+    RemoveAt(AT_FDCWD, m_root.c_str());
+#endif
     std::error_code ignored;
     std::filesystem::remove_all(m_root, ignored);
   }
@@ -63,5 +75,26 @@ class TempFolder {
   }
 
  private:
+#ifndef _WIN32
+  static void RemoveAt(int dirFd, const char* name) {
+    if (::unlinkat(dirFd, name, 0) == 0) return;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+      ::close(fd);
+      return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string child = entry->d_name;
+      if (child != "." && child != "..") names.push_back(child);
+    }
+    for (const std::string& child : names) RemoveAt(::dirfd(dir), child.c_str());
+    ::closedir(dir);
+    ::unlinkat(dirFd, name, AT_REMOVEDIR);
+  }
+#endif
+
   std::filesystem::path m_root;
 };
