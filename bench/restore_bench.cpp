@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "bench/measure.h"
@@ -19,6 +20,7 @@
 #include "platform/platform_files.h"
 #include "framework/scripted/scripted_backend.h"
 #include "restore/restore_list_dlg.h"
+#include "store/store_layout.h"
 
 namespace {
 
@@ -95,7 +97,12 @@ std::error_code PrepareRestoreList(const std::string& scratch, std::uint32_t ent
   fs::create_directories(EntryFolder(scratch, restored), error);
   if (error) return error;
   setup.restoredPath = EntryFolder(scratch, restored) + "//" + EntryName(restored);
-  error = WriteText(backups + "/" + EntryName(restored) + "BACKUP", "the restored file\n");
+  // Its own copy, as a clean leaves it: the restore then asks nothing.
+  const std::optional<std::string> own = OwnCopyPathIn(backups + "/", setup.restoredPath);
+  if (!own) return std::make_error_code(std::errc::filename_too_long);
+  fs::create_directories(fs::path(*own).parent_path(), error);
+  if (error) return error;
+  error = WriteText(*own, "the restored file\n");
   if (error) return error;
   return ResetRestoreList(setup);
 }

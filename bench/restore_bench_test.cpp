@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 
 #include "bench/measure.h"
-#include "bench/temp_folder.h"
+#include "platform/test_support/temp_folder.h"
 #include "bench/tree_census.h"
+#include "store/store_layout.h"
 
 namespace {
 
@@ -23,7 +25,6 @@ std::string ReadFile(const std::string& path) {
 class RestoreBenchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(m_temp.Path().empty());
     ASSERT_FALSE(PrepareRestoreList(m_temp.Path(), 100, m_setup));
   }
 
@@ -54,8 +55,10 @@ TEST_F(RestoreBenchTest, WritesDistinctEntriesAndTheOneBackupCopyNeeded) {
   EXPECT_FALSE(std::filesystem::exists(m_setup.restoredPath));
   EXPECT_TRUE(
       std::filesystem::is_directory(std::filesystem::path(m_setup.restoredPath).parent_path()));
-  EXPECT_TRUE(
-      std::filesystem::is_regular_file(m_setup.programFolder + "/backups/file000050.txtBACKUP"));
+  const std::optional<std::string> own =
+      OwnCopyPathIn(m_setup.programFolder + "/backups/", m_setup.restoredPath);
+  ASSERT_TRUE(own.has_value());
+  EXPECT_TRUE(std::filesystem::is_regular_file(*own));
 }
 
 TEST_F(RestoreBenchTest, TheDialogRunRestoresOneEntryAndRewritesTheList) {

@@ -156,8 +156,8 @@ list_before=$(cat "$store/list.txt")
 echo "changed" >"$work/data/a.txt"
 run restore --no-clobber "$work/data/a.txt"
 expect_status "restore --no-clobber" 1
-grep -qx "quillmar: not restored, as answered: $work/data/a.txt" "$err" ||
-  fail "restore --no-clobber" "not said what was left"
+grep -qx "quillmar: not restored under --no-clobber, as a file is there already: $work/data/a.txt" "$err" ||
+  fail "restore --no-clobber" "not said what was left and why"
 [[ $(cat "$work/data/a.txt") == changed && $(cat "$store/list.txt") == "$list_before" ]] ||
   fail "restore --no-clobber" "something changed"
 run restore "$work/data/a.txt"

@@ -3,8 +3,8 @@
 # command's exit status and output, the bytes of list.txt with Windows paths, --dry-run
 # writing nothing, a script that cleans, deletes the originals and restores them, folders and
 # entries typed with "." and ".." parts and either separator or in quotes, folders in other
-# case, versions with the unchanged-file check and a restore keeping the file it replaces, /?
-# and a mistyped command.
+# case, versions with the unchanged-file check and a restore keeping the file it replaces, a
+# shared copy of unknown origin, /? and a mistyped command.
 # Usage: cli_windows_test.sh PATH-TO-QUILLMAR.EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -161,6 +161,25 @@ kept=$(sed -n 's/^  the file it replaced is kept as Z:\(.*\)$/\1/p' "$out" | tr 
 [[ $(tr -d '\r' <"$work/ver/n.txt") == two && $(tr -d '\r' <"$kept" 2>/dev/null) == edited ]] ||
   fail "restore over an edited file" "the edited file is not kept: '$kept'"
 ok "versions, the unchanged-file check and a restore keeping what it replaces"
+
+# --- a shared copy whose origin Wine cannot keep (no alternate data streams) asks ------------
+rm -rf "$store"
+mkdir -p "$work/dup/a" "$work/dup/b"
+echo from-a >"$work/dup/a/same.txt"
+echo from-b >"$work/dup/b/same.txt"
+dup=$(windows_path "$work/dup")
+run clean "$dup"
+expect_status "unknown origin: clean" 0
+rm -f "$store/paths/Z$work/dup/a/same.txt" "$work/dup/a/same.txt"
+run restore --no-clobber "$dup\\a\\\\same.txt"
+expect_status "unknown origin: --no-clobber" 1
+grep -q "^quillmar: not restored under --no-clobber, as its backup copy was taken from a file of the same name, origin unknown: " "$err" ||
+  fail "unknown origin: --no-clobber" "no word of the unknown origin: $(cat "$out" "$err")"
+[[ -e $work/dup/a/same.txt ]] && fail "unknown origin: --no-clobber" "restored all the same"
+run restore --yes "$dup\\a\\\\same.txt"
+expect_status "unknown origin: --yes" 0
+[[ $(tr -d '\r' <"$work/dup/a/same.txt" 2>/dev/null) == from-b ]] || fail "unknown origin: --yes" "not the shared copy"
+ok "a shared copy of unknown origin asks"
 
 run '/?'
 expect_status "/?" 0 && grep -q '^Usage: quillmar ' "$out" || fail "/?" "no usage"

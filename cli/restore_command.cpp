@@ -79,8 +79,11 @@ bool RestoreOne(const std::string& entry, AsOfChoice* asOf, RestoreBatch& batch,
   }
   switch (outcome.result) {
     case RestoreResult::kDeclined:
+      // --no-clobber declined a question nobody saw: say what it was about.
       PrintFailure(io,
-                   conversation.LastQuestionUnanswered()
+                   conversation.AnsweredByOptions()
+                       ? "not restored under --no-clobber, as " + conversation.LastQuestionAbout()
+                   : conversation.LastQuestionUnanswered()
                        ? "not restored, no answer before the end of input"
                    : conversation.Stopped() ? "not restored, stopped as answered"
                                             : "not restored, as answered",

@@ -22,12 +22,18 @@ TerminalConversation::TerminalConversation(const CliStreams& io, Answers answers
 
 bool TerminalConversation::RestoreFromOtherOrigin(const std::string& origin,
                                                   const std::string& entry) {
-  return Ask(m_otherOrigin, "The backup copy of " + entry +
-                                " was last taken from another file:\n  " + origin +
+  const std::string from = origin.empty()
+                               ? " was last taken from a file of the same name, origin unknown."
+                               : " was last taken from another file:\n  " + origin;
+  m_lastAbout = origin.empty()
+                    ? "its backup copy was taken from a file of the same name, origin unknown"
+                    : "its backup copy was taken from another file, " + origin;
+  return Ask(m_otherOrigin, "The backup copy of " + entry + from +
                                 "\nRestore that file's contents to " + entry + "?");
 }
 
 bool TerminalConversation::Overwrite(const std::string& entry) {
+  m_lastAbout = "a file is there already";
   return Ask(m_overwrite, entry + " already exists. Overwrite it?");
 }
 

@@ -38,6 +38,11 @@ class TerminalConversation : public RestoreConversation {
   bool LastQuestionUnanswered() const { return m_unanswered; }
   // True once a question was answered q: no further entry is to be tried.
   bool Stopped() const { return m_stopped; }
+  // True when the options, not the terminal, answer every question.
+  bool AnsweredByOptions() const { return m_answers != Answers::kAsk; }
+  // What the last question was about, as the end of a sentence "not restored, as ...": the
+  // reason to give when the options declined it unseen.
+  const std::string& LastQuestionAbout() const { return m_lastAbout; }
 
  private:
   // One kind of question, and whether it was answered yes for all of its kind.
@@ -50,6 +55,7 @@ class TerminalConversation : public RestoreConversation {
   Answers m_answers;
   std::unordered_map<std::string_view, std::size_t> m_records;
   Kind m_overwrite, m_otherOrigin;
+  std::string m_lastAbout;
   bool m_unanswered = false;
   bool m_stopped = false;
 };

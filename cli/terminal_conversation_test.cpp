@@ -25,12 +25,17 @@ class Terminal {
   Terminal& operator=(const Terminal&) = delete;
 
   CliStreams Streams() const { return {stdout, m_err, m_in}; }
-  // How many questions were put on standard error.
-  int Questions() const {
+  // What was put on standard error.
+  std::string Said() const {
     std::fflush(m_err);
     std::rewind(m_err);
     std::string text;
     for (int c; (c = std::fgetc(m_err)) != EOF;) text += static_cast<char>(c);
+    return text;
+  }
+  // How many questions were put on standard error.
+  int Questions() const {
+    const std::string text = Said();
     int count = 0;
     for (std::size_t at = 0; (at = text.find("[y/N/a/q]", at)) != std::string::npos; ++at) ++count;
     return count;
@@ -71,6 +76,19 @@ TEST(TerminalConversationTest, AllAnswersTheRestOfItsKindOnlyAndQuitStops) {
   // The input has ended: no answer, which is no.
   EXPECT_FALSE(conversation.RestoreFromOtherOrigin("/x", "/f"));
   EXPECT_TRUE(conversation.LastQuestionUnanswered());
+}
+
+TEST(TerminalConversationTest, TheOriginQuestionNamesTheOtherFileOrSaysItIsUnknown) {
+  const std::vector<std::string> list;
+  Terminal terminal("y\nn\n");
+  TerminalConversation conversation(terminal.Streams(), Answers::kAsk, list);
+  EXPECT_TRUE(conversation.RestoreFromOtherOrigin("/b/n.txt", "/a/n.txt"));
+  EXPECT_FALSE(conversation.RestoreFromOtherOrigin("", "/a/n.txt"));
+  EXPECT_EQ(terminal.Said(),
+            "The backup copy of /a/n.txt was last taken from another file:\n  /b/n.txt\n"
+            "Restore that file's contents to /a/n.txt? [y/N/a/q] y\n"
+            "The backup copy of /a/n.txt was last taken from a file of the same name, origin "
+            "unknown.\nRestore that file's contents to /a/n.txt? [y/N/a/q] n\n");
 }
 
 TEST(TerminalConversationTest, OptionsAnswerEverythingAndRecordsAreDroppedOneAtATime) {

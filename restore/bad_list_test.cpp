@@ -46,7 +46,7 @@ TEST_F(RestoreListDlgTest, ListOfSeveralMegabytesIsShownWholeAndLosesOnlyTheRest
   const std::string list = ListOf(entries);
   ASSERT_GT(list.size(), 3u * 1000 * 1000);
   WriteList(list);
-  WriteFile(BackupOf("f"), "backup of f");
+  WriteBackup("f", "backup of f");
   CRestoreListDlg dialog;
   m_backend.Then([&] { EXPECT_EQ(Shown(), entries); })
       .Pick(IDC_LIST_ENTRIES, 30000)
@@ -65,7 +65,7 @@ TEST_F(RestoreListDlgTest, EntriesAfterAZeroByteSurviveARewrite) {
   const std::string f = Data("f");
   const std::string tail = std::string(8, '\0') + "/later/one;/later/two;";
   WriteList(ListOf({f, "/kept/x"}) + tail);
-  WriteFile(BackupOf("f"), "backup of f");
+  WriteBackup("f", "backup of f");
   CRestoreListDlg dialog;
   m_backend.Then([&] {
              EXPECT_EQ(Shown(), (Texts{f, "/kept/x"}));
@@ -94,20 +94,22 @@ TEST_F(RestoreListDlgTest, ListEditedWithLineBreaksKeepsEveryFragmentThroughARew
   // An editor put each record on its own line and ended the file with a line break.
   const std::string list = f + ";\n" + g + ";\r\n";
   WriteList(list);
-  WriteFile(BackupOf("f"), "backup of f");
-  WriteFile(BackupOf("g"), "backup of g");
+  WriteBackup("f", "backup of f");
+  WriteBackup("g", "backup of g");
   CRestoreListDlg dialog;
   m_backend.Then([&] {
              EXPECT_EQ(Shown(), (Texts{f, "\n" + g, "\r\n"}));
            })
-      .Pick(IDC_LIST_ENTRIES, 1)  // "\n/.../g" is no absolute path: nothing may be written
+      // "\n/.../g" is another path than g's, and no absolute one: nothing may be written.
+      .Pick(IDC_LIST_ENTRIES, 1)
       .Click(IDC_RESTORE)
+      .Answer(IDYES)
       .Pick(IDC_LIST_ENTRIES, 0)
       .Click(IDC_RESTORE);
   dialog.DoModal();
-  ASSERT_EQ(m_backend.Messages().size(), 2u);
-  EXPECT_EQ(m_backend.Messages()[0].caption, "Error");
-  EXPECT_EQ(m_backend.Messages()[1].text, "File Restored");
+  ASSERT_EQ(m_backend.Messages().size(), 3u);
+  EXPECT_EQ(m_backend.Messages()[1].caption, "Error");
+  EXPECT_EQ(m_backend.Messages()[2].text, "File Restored");
   EXPECT_FALSE(fs::exists(g));
   EXPECT_EQ(ReadFile(f), "backup of f");
   EXPECT_EQ(Counted(SplitList(ReadFile(ListPath()))), Counted({"\n" + g, "\r\n"}));
@@ -118,7 +120,7 @@ TEST_F(RestoreListDlgTest, ReadOnlyListIsShownAndKeepsTheRestoredEntry) {
   const std::string f = Data("f");
   const std::string list = ListOf({f, Data("g")});
   WriteList(list);
-  WriteFile(BackupOf("f"), "backup of f");
+  WriteBackup("f", "backup of f");
   // Root writes through mode bits; the immutable attribute stops even root.
   if (std::system(("chattr +i '" + ListPath() + "' 2>/dev/null").c_str()) != 0) {
     GTEST_SKIP() << "the file system here has no immutable attribute (chattr +i failed)";
@@ -146,7 +148,7 @@ TEST_F(RestoreListDlgTest, AListThatCannotBeReadWholeIsNeitherShownNorRewritten)
   const std::string f = Data("f"), g = Data("g");
   const std::string list = ListOf({f, g});
   WriteList(list);
-  WriteFile(BackupOf("f"), "backup of f");
+  WriteBackup("f", "backup of f");
   const std::error_code readFault = std::make_error_code(std::errc::io_error);
   std::unique_ptr<ScopedFailure> failure;
   CRestoreListDlg dialog;
@@ -182,8 +184,8 @@ TEST_F(RestoreListDlgTest, AListThatCannotBeReadWholeIsNeitherShownNorRewritten)
 TEST_F(RestoreListDlgTest, ARewriteThatFailsLeavesTheNextOneToFindItsEntry) {
   const std::string a = Data("a"), c = Data("c"), b = Data("b");
   WriteList(ListOf({a, c}));
-  WriteFile(BackupOf("a"), "backup of a");
-  WriteFile(BackupOf("c"), "backup of c");
+  WriteBackup("a", "backup of a");
+  WriteBackup("c", "backup of c");
   std::unique_ptr<ScopedFailure> failure;
   CRestoreListDlg dialog;
   m_backend
@@ -216,7 +218,7 @@ TEST_F(RestoreListDlgTest, ARewriteThatFailsLeavesTheNextOneToFindItsEntry) {
 TEST_F(RestoreListDlgTest, BackupsFolderRemovedWhileOpenGivesMessagesAndChangesNothing) {
   const std::string f = Data("f");
   WriteList(ListOf({f}));
-  WriteFile(BackupOf("f"), "backup of f");
+  WriteBackup("f", "backup of f");
   CRestoreListDlg dialog;
   m_backend.Then([&] { fs::remove_all(m_backups); })
       .Pick(IDC_LIST_ENTRIES, 0)

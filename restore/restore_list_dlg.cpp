@@ -44,6 +44,10 @@ constexpr const char* kForAll = "Do this for all remaining files";
 
 // The question before restoring a copy that another file of the same name filled last.
 std::string OtherOriginQuestion(const std::string& origin, const std::string& dat) {
+  if (origin.empty()) {
+    return "The backup copy of this file was last taken from a file of the same name, origin "
+           "unknown.\nRestore that file's contents to\n" + dat + "?";
+  }
   return "The backup copy of this file was last taken from another file:\n" + origin +
          "\nRestore that file's contents to\n" + dat + "?";
 }

@@ -28,7 +28,7 @@ class HighlightedRestoreTest : public RestoreListDlgTest {
     for (int i = 0; i < count; ++i) {
       const std::string name = "n" + std::to_string(i);
       entries.push_back(Data(name));
-      WriteFile(BackupOf(name), "copy of " + name);
+      WriteBackup(name, "copy of " + name);
     }
     for (int i : occupied)
       WriteFile(entries[static_cast<std::size_t>(i)], "current n" + std::to_string(i));
@@ -138,6 +138,7 @@ TEST_F(HighlightedRestoreTest, EntriesThatCannotComeBackAreNamedWithTheirReasons
   // n2's folder is a file: its copy cannot be put there.
   const std::string blocked = Data("file") + "/n2";
   WriteFile(Data("file"), "in the way");
+  WriteBackup("n2", "copy of n2", blocked);
   WriteList(ListOf({e[0], e[1], blocked}));
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 0).Pick(IDC_LIST_ENTRIES, 2, Held::Shift).Click(IDC_RESTORE);

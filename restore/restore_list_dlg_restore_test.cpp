@@ -13,7 +13,7 @@ namespace {
 TEST_F(RestoreListDlgTest, RestoreToFreePathCopiesBackAndDropsTheEntry) {
   const std::string a = Data("a.txt"), b = Data("b.txt");
   WriteList(ListOf({a, b}));
-  WriteFile(BackupOf("a.txt"), "alpha");
+  WriteBackup("a.txt", "alpha");
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
     EXPECT_EQ(Shown(), Texts{b});
@@ -32,7 +32,7 @@ TEST_F(RestoreListDlgTest, OccupiedPathAsksAndNoChangesNothing) {
   const std::string a = Data("a.txt");
   const std::string list = ListOf({a, Data("b.txt")});
   WriteList(list);
-  WriteFile(BackupOf("a.txt"), "backup");
+  WriteBackup("a.txt", "backup");
   WriteFile(a, "current");
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDNO).Then([&] {
@@ -50,7 +50,7 @@ TEST_F(RestoreListDlgTest, OccupiedPathAsksAndNoChangesNothing) {
 TEST_F(RestoreListDlgTest, OccupiedPathYesReplacesKeepingTheBackupsModeAndTime) {
   const std::string a = Data("a.txt");
   WriteList(ListOf({a}));
-  WriteFile(BackupOf("a.txt"), "backup");
+  WriteBackup("a.txt", "backup");
   WriteFile(a, "current, longer than the backup");
   fs::permissions(BackupOf("a.txt"),
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -101,7 +101,7 @@ TEST_F(RestoreListDlgTest, MissingBackupShowsTheSystemTextThenOffersToForgetTheE
 TEST_F(RestoreListDlgTest, RestoringTheMiddleOfThreeRewritesTheRestReversed) {
   const std::string x = Data("x"), y = Data("y"), z = Data("z");
   WriteList(ListOf({x, y, z}));
-  WriteFile(BackupOf("y"), "why");
+  WriteBackup("y", "why");
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 1).Click(IDC_RESTORE).Then([&] {
     EXPECT_EQ(Shown(), (Texts{x, z}));
@@ -115,7 +115,7 @@ TEST_F(RestoreListDlgTest, RestoringTheMiddleOfThreeRewritesTheRestReversed) {
 TEST_F(RestoreListDlgTest, RestoringTheLastEntryEmptiesTheListForTheNextOpening) {
   const std::string a = Data("a.txt");
   WriteList(ListOf({a}));
-  WriteFile(BackupOf("a.txt"), "alpha");
+  WriteBackup("a.txt", "alpha");
   {
     CRestoreListDlg dialog;
     m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
@@ -133,7 +133,7 @@ TEST_F(RestoreListDlgTest, RestoringTheLastEntryEmptiesTheListForTheNextOpening)
 TEST_F(RestoreListDlgTest, DuplicatedPathIsShownTwiceAndRemovedOnceAtATime) {
   const std::string p = Data("p.txt"), q = Data("q.txt");
   WriteList(ListOf({p, q, p}));
-  WriteFile(BackupOf("p.txt"), "pea");
+  WriteBackup("p.txt", "pea");
   CRestoreListDlg dialog;
   m_backend.Then([&] {
              EXPECT_EQ(Shown(), (Texts{p, q, p}));
@@ -161,12 +161,14 @@ TEST_F(RestoreListDlgTest, SameNameFromTwoFoldersSharesOneBackupCopy) {
   fs::create_directories(Data("two"));
   const std::string first = Data("one/n.txt"), second = Data("two/n.txt");
   WriteList(ListOf({first, second}));
-  WriteFile(BackupOf("n.txt"), "shared");
+  // Last taken from the second: the first asks before taking its contents.
+  WriteBackup("n.txt", "shared", second);
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 1)
       .Click(IDC_RESTORE)
       .Pick(IDC_LIST_ENTRIES, 0)
-      .Click(IDC_RESTORE);
+      .Click(IDC_RESTORE)
+      .Answer(IDYES);
   dialog.DoModal();
   EXPECT_EQ(ReadFile(first), "shared");
   EXPECT_EQ(ReadFile(second), "shared");
@@ -178,7 +180,7 @@ TEST_F(RestoreListDlgTest, SameNameFromTwoFoldersSharesOneBackupCopy) {
 
 TEST_F(RestoreListDlgTest, RestoreWithoutAClickActsOnTheFirstEntryThenOnTheOneNowInItsPlace) {
   const Texts entries{Data("a"), Data("b"), Data("c")};
-  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  for (const char* name : {"a", "b", "c"}) WriteBackup(name, name);
   WriteList(ListOf(entries));
   CRestoreListDlg dialog;
   m_backend.Click(IDC_RESTORE)
@@ -198,7 +200,7 @@ TEST_F(RestoreListDlgTest, RestoreWithoutAClickActsOnTheFirstEntryThenOnTheOneNo
 
 TEST_F(RestoreListDlgTest, RestoringTheLastRowMovesTheCaretToTheNewLastRow) {
   const Texts entries{Data("a"), Data("b"), Data("c")};
-  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  for (const char* name : {"a", "b", "c"}) WriteBackup(name, name);
   WriteList(ListOf(entries));
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 2).Click(IDC_RESTORE).Click(IDC_RESTORE);
@@ -238,7 +240,7 @@ TEST_F(RestoreListDlgTest, PathsBeyondThePlatformLimitAreRefusedNotCut) {
 TEST_F(RestoreListDlgTest, TextAfterTheLastSeparatorIsKeptAndSurvivesARewrite) {
   const std::string a = Data("a.txt");
   WriteList(a + ";/d/tail\n");
-  WriteFile(BackupOf("a.txt"), "alpha");
+  WriteBackup("a.txt", "alpha");
   CRestoreListDlg dialog;
   m_backend.Then([&] {
              EXPECT_EQ(Shown(), (Texts{a, "/d/tail\n"}));
@@ -255,7 +257,7 @@ TEST_F(RestoreListDlgTest, FailedRewriteLeavesThePreviousListWholeAndSaysSo) {
   const std::string longName = std::string(150, 'k');
   const std::string list = ListOf({a, Data(longName + "1"), Data(longName + "2")});
   WriteList(list);
-  WriteFile(BackupOf("a.txt"), "alpha");
+  WriteBackup("a.txt", "alpha");
   CRestoreListDlg dialog;
   std::unique_ptr<FileSizeLimit> limit;
   m_backend
@@ -286,7 +288,7 @@ TEST_F(RestoreListDlgTest, FailedOverwriteLeavesTheExistingFileWhole) {
   const std::string a = Data("a.txt");
   const std::string list = ListOf({a});
   WriteList(list);
-  WriteFile(BackupOf("a.txt"), std::string(4096, 'n'));
+  WriteBackup("a.txt", std::string(4096, 'n'));
   WriteFile(a, "the user's current text");
   CRestoreListDlg dialog;
   std::unique_ptr<FileSizeLimit> limit;
@@ -316,7 +318,7 @@ TEST_F(RestoreListDlgTest, ListBoxStaysInStepWithEntriesWhenTextsShareAPrefixOrD
   for (const Case& c : cases) {
     SCOPED_TRACE(c.other);
     WriteList(ListOf({c.restored, c.other}));
-    WriteFile(BackupOf(std::string(fs::path(c.restored).filename())), "restored");
+    WriteBackup(fs::path(c.restored).filename().string(), "restored");
     CRestoreListDlg dialog;
     m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Then([&] {
       EXPECT_EQ(Shown(), Texts{c.other});
@@ -330,7 +332,7 @@ TEST_F(RestoreListDlgTest, ListBoxStaysInStepWithEntriesWhenTextsShareAPrefixOrD
 TEST_F(RestoreListDlgTest, ARestoreMakesTheFoldersACleanUpRemovedWithTheUsersPermissions) {
   const std::string r = Data("gone/deeper//r.txt");
   WriteList(ListOf({r}));
-  WriteFile(BackupOf("r.txt"), "restored");
+  WriteBackup("r.txt", "restored", r);
   const mode_t previousMask = umask(027);
   CRestoreListDlg dialog;
   m_backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE);
@@ -349,7 +351,7 @@ TEST_F(RestoreListDlgTest, ARestoreMakesTheFoldersACleanUpRemovedWithTheUsersPer
 
 TEST_F(RestoreListDlgTest, AFailedRestoreLeavesNoFolderBehind) {
   WriteFile(Data("plain"), "a file where a folder should be");
-  WriteFile(BackupOf("p.txt"), "p");
+  WriteBackup("p.txt", "p", Data("plain/sub/p.txt"));
   const struct {
     std::string entry;
     std::errc reason;
@@ -384,7 +386,7 @@ TEST_F(RestoreListDlgTest, RestoreActsOnTheEntryTheListKeysMovedTheCaretTo) {
   for (int i = 0; i < 30; ++i) {
     const std::string name = "e" + std::to_string(i);
     entries.push_back(Data(name));
-    WriteFile(BackupOf(name), name);
+    WriteBackup(name, name);
   }
   WriteList(ListOf(entries));
   CRestoreListDlg dialog;

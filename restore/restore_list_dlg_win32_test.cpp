@@ -14,6 +14,7 @@
 #include "platform/test_support/temp_folder.h"
 #include "framework/windows_api.h"
 #include "restore/restore_list_dlg.h"
+#include "store/test_support/own_copy.h"
 
 namespace {
 
@@ -29,6 +30,11 @@ class RestoreListWin32Test : public ::testing::Test {
   }
   void TearDown() override { SetProgramPathForTesting(""); }
   std::string List() const { return TempFolder::Read(tree.Path("prog\\backups\\list.txt")); }
+  // Own copies: a shared one would raise the question about an unknown origin on volumes (and
+  // Wine) that keep no alternate data streams.
+  void KeepOwnCopy(const std::string& entry, const std::string& contents) {
+    WriteOwnCopy(tree.Path("prog\\backups") + "\\", entry, contents, tree.Path("scratch"));
+  }
 
   TempFolder tree;
   ScriptedBackend backend;
@@ -38,7 +44,7 @@ TEST_F(RestoreListWin32Test, RestoresAWalkRecordOverTheFileAfterAsking) {
   const std::string a = tree.Path("D") + "\\a.txt";
   const std::string c = tree.Path("D") + "\\S\\\\c.txt";  // as the walk records it
   tree.Write("prog\\backups\\list.txt", a + ";" + c + ";");
-  tree.Write("prog\\backups\\c.txtBACKUP", "gamma");
+  KeepOwnCopy(c, "gamma");
   tree.Write("D\\S\\c.txt", "changed");
   CRestoreListDlg dialog;
   backend
@@ -64,9 +70,7 @@ TEST_F(RestoreListWin32Test, HighlightedEntriesComeBackTogetherAfterOneAnswerFor
   std::string list;
   for (const std::string& entry : e) list += entry + ";";
   tree.Write("prog\\backups\\list.txt", list);
-  for (const char* name : {"a", "b", "c", "d"}) {
-    tree.Write(std::string("prog\\backups\\") + name + ".txtBACKUP", name);
-  }
+  for (std::size_t i = 0; i < e.size(); ++i) KeepOwnCopy(e[i], std::string(1, "abcd"[i]));
   tree.Write("D\\a.txt", "changed");
   tree.Write("D\\S\\b.txt", "changed");
   CRestoreListDlg dialog;
@@ -134,12 +138,7 @@ TEST_F(RestoreListWin32Test, RestoresAnEntryWithNonWesternNames) {
   const std::string entry = folder + "\\\\Привет été.txt";
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   tree.Write("prog\\backups\\list.txt", entry + ";");
-  HANDLE copy = ::CreateFileA((tree.Path("prog\\backups") + "\\Привет été.txtBACKUP").c_str(),
-                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(copy, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  ::WriteFile(copy, "ru", 2, &written, nullptr);
-  ::CloseHandle(copy);
+  KeepOwnCopy(entry, "ru");
 
   CRestoreListDlg dialog;
   backend
@@ -174,8 +173,8 @@ TEST_F(RestoreListWin32Test, RestoresEntriesOf255And300Characters) {
   const std::string entry255 = entryFolder + "\\\\" + name255;
   const std::string entry300 = entryFolder + "\\\\" + deeper + "\\\\" + name300;
   tree.Write("prog\\backups\\list.txt", entry255 + ";" + entry300 + ";");
-  tree.Write("prog\\backups\\" + name255 + "BACKUP", "two five five");
-  tree.Write("prog\\backups\\" + name300 + "BACKUP", "three hundred");
+  KeepOwnCopy(entry255, "two five five");
+  KeepOwnCopy(entry300, "three hundred");
 
   CRestoreListDlg dialog;
   backend.Pick(IDC_LIST_ENTRIES, 0)

@@ -14,6 +14,7 @@
 #include "platform/platform_files.h"
 #include "platform/test_support/temp_folder.h"
 #include "restore/restore_list_dlg.h"
+#include "store/test_support/own_copy.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ TEST_F(RestoreListFindTest, RestoreActsOnTheEntryFound) {
   const std::string plan = tree.Path("data/plan.txt");
   const std::string bank = tree.Path("data/bank.txt");
   WriteList({plan, bank});
-  tree.Write("prog/backups/bank.txtBACKUP", "statement");
+  WriteOwnCopy(tree.Path("prog/backups") + "/", bank, "statement", tree.Path("scratch"));
   CRestoreListDlg dialog;
   backend.Type(IDC_FIND, "BANK").Click(IDC_RESTORE).Escape();
   dialog.DoModal();

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -19,7 +18,9 @@
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
 #include "platform/test_support/file_size_limit.h"
+#include "platform/test_support/temp_folder.h"
 #include "restore/restore_list_dlg.h"
+#include "store/copy_origin.h"
 
 namespace restore_test {
 
@@ -34,9 +35,7 @@ inline constexpr const char* kOverwrite = "File already exists. Overwrite it?";
 class RestoreListDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "quillmar-restore-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
+    m_root = m_folder.Path();
     m_program = m_root + "/prog";
     m_backups = m_program + "/backups";
     m_data = m_root + "/data";
@@ -46,8 +45,6 @@ class RestoreListDlgTest : public ::testing::Test {
   }
   void TearDown() override {
     SetProgramPathForTesting("");
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
   }
 
   std::string ListPath() const { return m_backups + "/list.txt"; }
@@ -62,6 +59,15 @@ class RestoreListDlgTest : public ::testing::Test {
   }
   std::string Data(const std::string& name) const { return m_data + "/" + name; }
   std::string BackupOf(const std::string& name) const { return m_backups + "/" + name + "BACKUP"; }
+
+  // The shared copy of name, as a clean leaves it: noted with the path it was taken from,
+  // by default the data folder's file of that name.
+  void WriteBackup(const std::string& name, const std::string& content,
+                   const std::string& origin = "") const {
+    WriteFile(BackupOf(name), content);
+    const std::string from = origin.empty() ? Data(name) : origin;
+    ASSERT_FALSE(AttachFileNote(BackupOf(name).c_str(), OriginNoteOf(from.c_str()))) << name;
+  }
 
   static void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -93,6 +99,7 @@ class RestoreListDlgTest : public ::testing::Test {
   }
 
   ScriptedBackend m_backend;
+  TempFolder m_folder;
   std::string m_root, m_program, m_backups, m_data;
 };
 

@@ -71,7 +71,7 @@ TEST_F(SharedStoreTest, RestoreKeepsWhatOtherInstancesDidSinceTheLoad) {
     const Texts e = {Data(folder + "x"),  Data(folder + "y"),  Data(folder + "z"),
                      Data(folder + "n1"), Data(folder + "n2"), ListPath()};
     WriteList(ListOf({e[0], e[1], e[2]}));
-    WriteFile(BackupOf("y"), "why");
+    WriteBackup("y", "why", e[1]);
     CRestoreListDlg dialog;
     m_backend.Then([&] { c.meanwhile(*this, e); }).Pick(IDC_LIST_ENTRIES, 1).Click(IDC_RESTORE);
     dialog.DoModal();
@@ -87,7 +87,7 @@ TEST_F(SharedStoreTest, RestoreKeepsWhatOtherInstancesDidSinceTheLoad) {
 TEST_F(SharedStoreTest, AppendedRecordsSurviveEveryLaterRewriteOfTheSameDialog) {
   const Texts e = {Data("a"), Data("b"), Data("c"), Data("n")};
   WriteList(ListOf({e[0], e[1], e[2]}));
-  for (const char* name : {"a", "b"}) WriteFile(BackupOf(name), name);
+  for (const char* name : {"a", "b"}) WriteBackup(name, name);
   CRestoreListDlg dialog;
   m_backend.Then([&] { AppendFromAnotherProcess({e[3]}); })
       .Pick(IDC_LIST_ENTRIES, 1)
@@ -104,7 +104,7 @@ TEST_F(SharedStoreTest, AnEntryAnotherWindowRestoredFirstLeavesLaterRestoresRewr
   const std::string a = Data("a");
   const std::string b = Data("b");
   const std::string c = Data("c");
-  for (const char* name : {"a", "b", "c"}) WriteFile(BackupOf(name), name);
+  for (const char* name : {"a", "b", "c"}) WriteBackup(name, name);
   WriteList(ListOf({a, b, c}));
   std::string afterB;
   std::string afterC;
@@ -131,7 +131,7 @@ struct OriginCase {
   int answer;      // to the origin question, 0 when none must come
 };
 
-TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathAsksFirstAndNamesIt) {
+TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathOrAnUnknownOneAsksFirst) {
   const std::string entry = Data("n.txt");
   const std::string other = m_root + "/elsewhere/n.txt";
   std::filesystem::create_directories(m_root + "/elsewhere");
@@ -139,7 +139,8 @@ TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathAsksFirstAndNamesIt) {
       {"another path, Yes", true, true, IDYES},
       {"another path, No", true, true, IDNO},
       {"its own path", false, true, 0},
-      {"no origin recorded", true, false, 0},
+      {"no origin recorded, Yes", true, false, IDYES},
+      {"no origin recorded, No", false, false, IDNO},
   };
   for (const OriginCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -161,9 +162,12 @@ TEST_F(SharedStoreTest, CopyLastTakenFromAnotherPathAsksFirstAndNamesIt) {
 
     const bool restored = c.answer != IDNO;
     Texts expected;
+    // Without a recorded origin the copy may hold any file of the name, its own included.
+    const std::string from = c.hasOrigin ? "from another file:\n" + other
+                                         : std::string("from a file of the same name, origin unknown.");
     if (c.answer != 0) {
-      expected.push_back("The backup copy of this file was last taken from another file:\n" +
-                         other + "\nRestore that file's contents to\n" + entry + "?");
+      expected.push_back("The backup copy of this file was last taken " + from +
+                         "\nRestore that file's contents to\n" + entry + "?");
     }
     if (restored) expected.push_back("File Restored");
     EXPECT_EQ(m_backend.MessageTexts(), expected);

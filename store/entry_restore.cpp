@@ -58,11 +58,12 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
                                RestoreConversation& conversation, BatchEnd* batch) {
   RestoreOutcome outcome;
   // Files of the same name share one copy: say so before putting another file's contents
-  // at this path.
+  // at this path. A copy that keeps no origin (a volume without notes, or a copy older than
+  // them) may hold any file of that name, so it is asked about too.
   if (!ownCopy) {
-    if (const std::optional<std::string> origin = OriginOf(copy);
-        origin && !IsSamePath(*origin, entry) &&
-        !conversation.RestoreFromOtherOrigin(*origin, entry)) {
+    const std::optional<std::string> origin = OriginOf(copy);
+    if ((!origin || !IsSamePath(*origin, entry)) &&
+        !conversation.RestoreFromOtherOrigin(origin.value_or(std::string()), entry)) {
       outcome.result = RestoreResult::kDeclined;
       return outcome;
     }

@@ -18,7 +18,8 @@ class RestoreConversation {
   RestoreConversation& operator=(const RestoreConversation&) = delete;
 
   // The entry has no copy of its own, and the shared copy of its name was last taken from
-  // another file, origin: restore that file's contents to entry?
+  // another file, origin, or from a file of that name whose path the copy does not keep
+  // (origin empty): restore that file's contents to entry?
   virtual bool RestoreFromOtherOrigin(const std::string& origin, const std::string& entry) = 0;
   // A file is at entry already: replace it?
   virtual bool Overwrite(const std::string& entry) = 0;
@@ -58,8 +59,8 @@ struct BatchEnd {
 
 // Restores entry from the store folder store (ending with a separator). The entry's own copy
 // is taken when it has one, without a question; otherwise the shared copy of its name, after
-// RestoreFromOtherOrigin when that copy was last taken from another path. The origin asked
-// about is that of the very file then copied. The folders on the way to an absolute entry
+// RestoreFromOtherOrigin unless that copy keeps entry as its origin. The origin asked about
+// is that of the very file then copied. The folders on the way to an absolute entry
 // are made when missing. A file already at the entry is replaced only after Overwrite, and
 // only once it is kept as a version of the entry's path (versions.h). After the copy,
 // DropEntry, then the list is rewritten without it and the file flushed to disk; with batch,

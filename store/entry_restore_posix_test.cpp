@@ -43,12 +43,14 @@ class EntryRestoreTest : public ::testing::Test {
     folder.MakeDir("data/S");
     store = folder.Path("backups") + "/";
   }
-  // A copy of a file that held contents, taken from origin, under path in the store.
+  // A copy of a file that held contents, taken from origin (none kept when empty), under path
+  // in the store.
   void Keep(const std::string& path, const std::string& contents, const std::string& origin) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     folder.Write("source", contents);
     const FileNote note = OriginNoteOf(origin.c_str());
-    ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), path.c_str(), false, &note));
+    ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), path.c_str(), false,
+                                   origin.empty() ? nullptr : &note));
   }
   RestoreOutcome Restore(const std::string& entry) {
     folder.Write("backups/list.txt", entry + ";");
@@ -74,7 +76,7 @@ TEST_F(EntryRestoreTest, AnEntryWithItsOwnCopyComesBackWithoutAQuestion) {
   EXPECT_EQ(TempFolder::Read(folder.Path("backups/list.txt")), "");
 }
 
-TEST_F(EntryRestoreTest, TheSharedCopyAsksOnlyWhenItCameFromAnotherPath) {
+TEST_F(EntryRestoreTest, TheSharedCopyAsksUnlessItKeepsTheEntryAsItsOrigin) {
   const std::string entry = folder.Path("data/S/a.txt");
   struct Case {
     const char* name;
@@ -83,6 +85,7 @@ TEST_F(EntryRestoreTest, TheSharedCopyAsksOnlyWhenItCameFromAnotherPath) {
   } cases[] = {
       {"the same path with a doubled separator", folder.Path("data/S") + "//a.txt", false},
       {"another path", folder.Path("data/a.txt"), true},
+      {"no origin kept", "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -90,7 +93,10 @@ TEST_F(EntryRestoreTest, TheSharedCopyAsksOnlyWhenItCameFromAnotherPath) {
     conversation.asked.clear();
     Keep(SharedCopyPathIn(store, entry), c.name, c.origin);
     EXPECT_EQ(Restore(entry).result, RestoreResult::kRestored);
-    EXPECT_EQ(conversation.asked.size(), c.asks ? 1u : 0u);
+    ASSERT_EQ(conversation.asked.size(), c.asks ? 1u : 0u);
+    if (c.asks) {
+      EXPECT_EQ(conversation.asked[0], c.origin + " -> " + entry);
+    }
     EXPECT_EQ(TempFolder::Read(entry), c.name);
   }
 }
