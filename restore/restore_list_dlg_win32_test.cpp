@@ -1,6 +1,6 @@
 // Tests of the restoration list on Windows: entries with Windows paths restored over an
-// existing file, alone or several highlighted together, the platform's error text, a store
-// not made yet and a list held by another open.
+// existing file, alone or several highlighted together, a shared copy of unknown origin, the
+// platform's error text, a store not made yet and a list held by another open.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -89,6 +89,21 @@ TEST_F(RestoreListWin32Test, HighlightedEntriesComeBackTogetherAfterOneAnswerFor
   EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\b.txt")), "b");
   EXPECT_EQ(TempFolder::Read(tree.Path("D\\S\\d.txt")), "d");
   EXPECT_EQ(List(), "");
+  EXPECT_TRUE(backend.Problems().empty());
+}
+
+TEST_F(RestoreListWin32Test, ASharedCopyWithoutAnOriginAsksAndNoLeavesEverything) {
+  const std::string a = tree.Path("D") + "\\a.txt";
+  tree.Write("prog\\backups\\list.txt", a + ";");
+  tree.Write("prog\\backups\\a.txtBACKUP", "some a.txt");  // no origin noted with it
+  CRestoreListDlg dialog;
+  backend.Pick(IDC_LIST_ENTRIES, 0).Click(IDC_RESTORE).Answer(IDNO).Escape();
+  dialog.DoModal();
+  EXPECT_EQ(backend.MessageTexts(),
+            Texts{"The backup copy of this file was last taken from a file of the same name, "
+                  "origin unknown.\nRestore that file's contents to\n" + a + "?"});
+  EXPECT_EQ(::GetFileAttributesA(a.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(List(), a + ";");
   EXPECT_TRUE(backend.Problems().empty());
 }
 
