@@ -12,10 +12,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 source "$here/shell/xvfb_session.sh"
 
 start_xvfb
-export WINEPREFIX="$session_dir/wineprefix" LANG=C.UTF-8
-session_wineprefix=$WINEPREFIX
+export LANG=C.UTF-8
+# The caller's Wine prefix when it names one (the test command's, made once for all tests).
+if [[ -z ${WINEPREFIX:-} ]]; then
+  export WINEPREFIX="$session_dir/wineprefix"
+  session_wineprefix=$WINEPREFIX
+fi
 wine() { "$here/scripts/wine-run.sh" "$@"; }
-wine wineboot --init >/dev/null 2>&1
+[[ -d $WINEPREFIX/drive_c ]] || wine wineboot --init >/dev/null 2>&1
 
 bin=$session_dir/bin
 mkdir -p "$bin" "$session_dir/data"

@@ -8,15 +8,20 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../scripts/wine-run.sh
 work=$(mktemp -d /tmp/quillmar-shared-win-XXXXXX)
-export WINEPREFIX=$work/wineprefix
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+# The caller's Wine prefix when it names one (the test command's, made once for all tests).
+if [[ -z ${WINEPREFIX:-} ]]; then
+  export WINEPREFIX=$work/wineprefix
+  trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+else
+  trap 'rm -rf "$work"' EXIT
+fi
 mkdir "$work/bin"
 cp "$1" "$work/bin/quillmar.exe"
 list=$work/bin/backups/list.txt
 out=$work/out
 err=$work/err
 . "$(dirname "$0")/cli_test_checks.sh"
-"$wine_run" wineboot --init >/dev/null 2>&1
+[[ -d $WINEPREFIX/drive_c ]] || "$wine_run" wineboot --init >/dev/null 2>&1
 quillmar() { (cd "$work" && "$wine_run" bin/quillmar.exe "$@" </dev/null); }
 
 label="a restore while a clean runs"
