@@ -54,7 +54,8 @@ sanitizer_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEB
 (cd build-asan && ctest --output-on-failure -j2 -E 'e2e|E2E|EndToEnd')
 
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
-cmake -S . -B build-tsan -G Ninja -DQUILLMAR_TSAN=ON "${sanitizer_flags[@]}" >/dev/null
+cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DQUILLMAR_TSAN=ON \
+  "${sanitizer_flags[@]}" >/dev/null
 cmake --build build-tsan --target store_test engine_test
 (cd build-tsan && ctest --output-on-failure -j2 -R '^(store_test|engine_test)[.]')
 
