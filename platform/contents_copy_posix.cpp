@@ -45,8 +45,8 @@ std::error_code CopyRange(int in, int out, off_t offset, off_t length) {
   static thread_local char buffer[64 * 1024];
   while (length > 0) {
     if (inKernel) {
-      const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset,
-                                          static_cast<std::size_t>(length), 0);
+      const ssize_t n =
+          ::copy_file_range(in, &inOffset, out, &outOffset, static_cast<std::size_t>(length), 0);
       if (n > 0) {
         length -= n;
         continue;
@@ -58,16 +58,16 @@ std::error_code CopyRange(int in, int out, off_t offset, off_t length) {
       }
       inKernel = false;
     }
-    const ssize_t got = ::pread(in, buffer, static_cast<std::size_t>(
-                                    std::min<off_t>(length, sizeof buffer)), inOffset);
+    const ssize_t got = ::pread(
+        in, buffer, static_cast<std::size_t>(std::min<off_t>(length, sizeof buffer)), inOffset);
     if (got < 0) {
       if (errno == EINTR) continue;
       return LastPosixError();
     }
     if (got == 0) return {};
     for (ssize_t done = 0; done < got;) {
-      const ssize_t put = ::pwrite(out, buffer + done, static_cast<std::size_t>(got - done),
-                                   outOffset + done);
+      const ssize_t put =
+          ::pwrite(out, buffer + done, static_cast<std::size_t>(got - done), outOffset + done);
       if (put < 0) {
         if (errno == EINTR) continue;
         return LastPosixError();

@@ -37,8 +37,8 @@ std::error_code OpenRegular(const char* path, FdGuard& in, struct stat& st) {
   return {};
 }
 
-// Fills out with in's contents, what else of in a copy keeps (file_metadata_posix.h) and note. A descriptor that has been read or written
-// before is read again from its start.
+// Fills out with in's contents, what else of in a copy keeps (file_metadata_posix.h) and note.
+// A descriptor that has been read or written before is read again from its start.
 std::error_code WriteCopy(int in, const struct stat& st, PendingFile& out, const FileNote* note,
                           bool rewind) {
   if (rewind && ::lseek(in, 0, SEEK_SET) != 0) return LastPosixError();

@@ -72,8 +72,8 @@ class FileMetadataTest : public ::testing::Test {
   // there). Returns false, with a failure, when either copy failed.
   bool RoundTrip() {
     const FileNote note{"quillmar.origin", "/from/this/store"};
-    const NamedCopyResult copied = CopyFileToName(Path("source").c_str(), Path("work"),
-                                                  Path("store/copy"), &note);
+    const NamedCopyResult copied =
+        CopyFileToName(Path("source").c_str(), Path("work"), Path("store/copy"), &note);
     EXPECT_FALSE(copied.source);
     EXPECT_FALSE(copied.write);
     EXPECT_FALSE(copied.name);
@@ -123,8 +123,8 @@ TEST_F(FileMetadataTest, ModeBitsTimesAndUserAttributesGoThereAndBackButNotTheNo
 
 TEST_F(FileMetadataTest, TheAccessListGoesThereAndBack) {
   const std::string list = AccessListForNobody();
-  if (::setxattr(Path("source").c_str(), "system.posix_acl_access", list.data(), list.size(),
-                 0) != 0) {
+  if (::setxattr(Path("source").c_str(), "system.posix_acl_access", list.data(), list.size(), 0) !=
+      0) {
     GTEST_SKIP() << "the temporary folder's file system has no POSIX access lists ("
                  << std::strerror(errno) << ")";
   }
@@ -162,8 +162,8 @@ TEST_F(FileMetadataTest, AnOwnerThatCannotBeGivenTakesTheSetIdBitsButNotTheConte
   ASSERT_EQ(::chmod(Path("store").c_str(), 0777), 0);
   ASSERT_EQ(::chmod(Path("").c_str(), 0755), 0);
   const std::string report = RunAsNobody([&] {
-    const NamedCopyResult copied = CopyFileToName(Path("source").c_str(), Path("work"),
-                                                  Path("store/copy"), nullptr);
+    const NamedCopyResult copied =
+        CopyFileToName(Path("source").c_str(), Path("work"), Path("store/copy"), nullptr);
     if (copied.source || copied.write || copied.name) return std::string("copy failed");
     SourceFile copy;
     if (copy.Open(Path("store/copy").c_str())) return std::string("open failed");

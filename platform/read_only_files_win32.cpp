@@ -58,8 +58,8 @@ BOOL DeleteEvenReadOnly(const std::string& path) {
     const DWORD attributes = basic.FileAttributes;
     basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
     if (::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
-      deleted = ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                             sizeof disposition);
+      deleted =
+          ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
       const DWORD error = ::GetLastError();
       basic.FileAttributes = attributes;
       ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);

@@ -219,7 +219,8 @@ TEST_F(EntryRestoreTest, TheFileReplacedAndTheOneRestoredKeepTheirModesAndAttrib
 
   const RestoreOutcome outcome = Restore(entry);
   ASSERT_EQ(outcome.result, RestoreResult::kRestoredOverwriting);
-  struct stat restored {}, kept {};
+  struct stat restored {};
+  struct stat kept {};
   ASSERT_EQ(::stat(entry.c_str(), &restored), 0);
   ASSERT_EQ(::stat(outcome.keptVersion.c_str(), &kept), 0);
   EXPECT_EQ(restored.st_mode & 07777, 04750u);
