@@ -84,6 +84,8 @@ TEST(ReadOnlyCopyWin32Test, AReadOnlyCopyInTheStoreIsReplacedByTheNextOneAndItsS
       ::SetFileAttributesA(folder.Path("source").c_str(), FILE_ATTRIBUTE_NORMAL);
       folder.Write("source", contents);
       ASSERT_TRUE(::SetFileAttributesA(folder.Path("source").c_str(), FILE_ATTRIBUTE_READONLY));
+      // The earlier copy is kept as a version first, as a further name of the same file.
+      ASSERT_TRUE(::CreateHardLinkA(folder.Path("version").c_str(), own.c_str(), nullptr));
     }
     const NamedCopyResult result =
         CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), own, nullptr);
@@ -96,11 +98,14 @@ TEST(ReadOnlyCopyWin32Test, AReadOnlyCopyInTheStoreIsReplacedByTheNextOneAndItsS
       EXPECT_NE(::GetFileAttributesA(name.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     }
   }
+  // The version is the earlier copy, still read-only, though the name it had was replaced.
+  EXPECT_EQ(TempFolder::Read(folder.Path("version")), "first");
+  EXPECT_NE(::GetFileAttributesA(folder.Path("version").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   // No hidden name is left behind in the work folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("work")),
                           std::filesystem::directory_iterator()),
             1);
-  for (const std::string& name : {folder.Path("source"), own, shared}) {
+  for (const std::string& name : {folder.Path("source"), own, shared, folder.Path("version")}) {
     ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 }

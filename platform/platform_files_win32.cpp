@@ -128,21 +128,24 @@ class PendingFile {
   // Gives the finished file the destination's name, on disk before the call returns, while
   // the file is still held open: nobody can take it away between the last write and the move.
   std::error_code Publish(const char* destination, bool failIfExists) {
-    DWORD flags = MOVEFILE_WRITE_THROUGH;
-    if (!failIfExists) {
-      flags |= MOVEFILE_REPLACE_EXISTING;
-      // A read-only file cannot be replaced by a move; the user has agreed to replace it.
-      const DWORD attributes = GetFileAttributesLong(destination);
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesLong(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
-      }
-    }
-    if (!failIfExists && ReplaceByHandle(destination)) {
+    if (failIfExists) {
+      if (!MoveFileExLong(m_name.c_str(), destination, MOVEFILE_WRITE_THROUGH)) return LastError();
       m_name.clear();
       return {};
     }
-    if (!MoveFileExLong(m_name.c_str(), destination, flags)) return LastError();
+    {
+      // A read-only file cannot be replaced; the user has agreed to replace it. The file
+      // replaced keeps the attribute under its other names: the version a restore keeps of it.
+      const ReadOnlyLifted lifted(destination);
+      if (ReplaceByHandle(destination)) {
+        m_name.clear();
+        return {};
+      }
+    }
+    if (!MoveReplacingReadOnly(m_name, destination,
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return LastError();
+    }
     m_name.clear();
     return {};
   }

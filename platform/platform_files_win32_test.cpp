@@ -140,13 +140,19 @@ TEST_F(PlatformFilesWin32Test, CopyOverAnExistingFile) {
   ASSERT_FALSE(CopyFileReplacing(P("new").c_str(), P("old").c_str(), false));
   EXPECT_EQ(TempFolder::Read(P("old")), "new bytes");
   EXPECT_NE(::GetFileAttributesA(P("old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  // And a read-only copy is replaced in its turn.
+  // And a read-only copy is replaced in its turn, while the version a restore keeps of it
+  // first, a further name of the same file, stays read-only.
+  ASSERT_TRUE(::CreateHardLinkA(P("version").c_str(), P("old").c_str(), nullptr));
   tree.Write("newer", "newer bytes");
   ASSERT_FALSE(CopyFileReplacing(P("newer").c_str(), P("old").c_str(), false));
   EXPECT_EQ(TempFolder::Read(P("old")), "newer bytes");
   EXPECT_EQ(::GetFileAttributesA(P("old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  ::SetFileAttributesA(P("new").c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(Names(""), (std::vector<std::string>{"new", "newer", "old"}));
+  EXPECT_EQ(TempFolder::Read(P("version")), "new bytes");
+  EXPECT_NE(::GetFileAttributesA(P("version").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  for (const char* name : {"new", "version"}) {
+    ::SetFileAttributesA(P(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"new", "newer", "old", "version"}));
 }
 
 TEST_F(PlatformFilesWin32Test, CopyKeepsAttributesAndTimesThereAndBack) {
