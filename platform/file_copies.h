@@ -30,7 +30,7 @@ struct NamedCopyResult {
 // the name. An error leaves the name to what has it, and is the name's failure.
 using BeforeReplacing = std::function<std::error_code()>;
 
-// Copies source, keeping its mode bits and modification time, and gives the copy the name
+// Copies source, keeping what CopyFileReplacing keeps of it, and gives the copy the name
 // destination, replacing whatever had it all at once or not at all, as CopyFileReplacing does.
 // The name goes only to a copy of one version of the source: one whose contents changed while
 // they were read never takes it.

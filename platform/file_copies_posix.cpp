@@ -7,7 +7,9 @@
 
 #include <cerrno>
 
+#include "platform/contents_copy_posix.h"
 #include "platform/file_copies.h"
+#include "platform/file_metadata_posix.h"
 #include "platform/injected_failures.h"
 #include "platform/pending_file_posix.h"
 
@@ -22,7 +24,12 @@ std::error_code OpenRegular(const char* path, FdGuard& in, struct stat& st) {
   if (S_ISDIR(st.st_mode)) return Error(std::errc::is_a_directory);
   if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
   if (std::error_code injected = InjectedFailure(FileCall::kOpen, path)) return injected;
-  in.Reset(::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  // Reading leaves the access time as it was, where the process may ask for that (its own
+  // files, or root): the copy takes the access time along, and a later copy must find it
+  // unchanged.
+  constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  in.Reset(::open(path, kFlags | O_NOATIME));
+  if (in.get() < 0 && errno == EPERM) in.Reset(::open(path, kFlags));
   if (in.get() < 0) return LastPosixError();
   // The name may have been swapped for something else since the look above.
   if (::fstat(in.get(), &st) != 0) return LastPosixError();
@@ -30,14 +37,13 @@ std::error_code OpenRegular(const char* path, FdGuard& in, struct stat& st) {
   return {};
 }
 
-// Fills out with in's contents, times and note. A descriptor that has been read or written
-// before is read again from its start.
+// Fills out with in's contents, what else of in a copy keeps (file_metadata_posix.h) and note.
+// A descriptor that has been read or written before is read again from its start.
 std::error_code WriteCopy(int in, const struct stat& st, PendingFile& out, const FileNote* note,
                           bool rewind) {
   if (rewind && ::lseek(in, 0, SEEK_SET) != 0) return LastPosixError();
-  if (std::error_code error = CopyContents(in, out.fd(), st.st_size)) return error;
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (::futimens(out.fd(), times) != 0) return LastPosixError();
+  if (std::error_code error = CopyFileContents(in, out.fd(), st)) return error;
+  if (std::error_code error = CopyFileMetadata(in, st, out.fd())) return error;
   if (note != nullptr && !InjectedFailure(FileCall::kNote, "")) {
     // A note is extra knowledge, not part of the copy: a file system without extended
     // attributes still gets the copy.
@@ -61,7 +67,8 @@ std::error_code ChangedSince(int in, const struct stat& before) {
   return same ? std::error_code() : ChangedWhileCopied();
 }
 
-// Permission bits only: a copy made by another user must not carry set-id bits.
+// Permission bits only while the copy is written: the set-id bits follow once its owner is
+// settled (CopyFileMetadata).
 mode_t CopyMode(const struct stat& st) { return st.st_mode & 0777; }
 
 // The copy of an open regular file to one destination, beside which it is written.

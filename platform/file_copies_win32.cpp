@@ -9,6 +9,7 @@
 #include "platform/long_paths_win32.h"
 #include "platform/path_parts.h"
 #include "platform/pending_hold_win32.h"
+#include "platform/read_only_files_win32.h"
 #include "platform/windows_system.h"
 
 namespace {
@@ -43,14 +44,15 @@ std::error_code LinkReplacing(const std::string& existing, const std::string& de
       noLinks = IsNoHardLinks(code);
       return LastError();
     }
-    if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveReplacingReadOnly(temp, destination,
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       // Where the destination was already a name of the same file, the move may do nothing
       // (Wine's, as POSIX rename does) and leave the hidden name: it goes here.
-      DeleteFileLong(temp);
+      DeleteEvenReadOnly(temp);
       return {};
     }
     const std::error_code error = LastError();
-    DeleteFileLong(temp);
+    DeleteEvenReadOnly(temp);
     return error;
   }
   return std::make_error_code(std::errc::file_exists);
@@ -120,7 +122,9 @@ std::error_code MoveIntoPlace(const std::string& temp, const std::string& destin
     if (!ask || error != std::errc::file_exists) return error;
     if (std::error_code refused = (*naming.beforeReplacing)()) return refused;
   }
-  if (MoveFileExLong(temp, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // Copies keep read-only, so the copy an earlier clean took may have it.
+  if (MoveReplacingReadOnly(temp, destination,
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return {};
   }
   return LastError();
@@ -150,13 +154,13 @@ std::error_code CopyIntoPlace(const char* source, const std::string& destination
     }
     if (watched != INVALID_HANDLE_VALUE) {
       if (std::error_code error = ChangedSince(watched, before)) {
-        DeleteFileLong(temp);
+        DeleteEvenReadOnly(temp);
         return error;
       }
     }
     HANDLE held = HoldPendingFile(temp);
     const std::error_code error = MoveIntoPlace(temp, destination, naming);
-    if (error) DeleteFileLong(temp);
+    if (error) DeleteEvenReadOnly(temp);
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     return error;
   }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -67,6 +69,45 @@ TEST(ChangingSourceCopyWin32Test, ACopyDuringWhichTheSourceChangedIsDroppedAndTh
   }
   // The toucher moves the time without a pause: some copies must have met it.
   EXPECT_GT(dropped, 0);
+}
+
+TEST(ReadOnlyCopyWin32Test, AReadOnlyCopyInTheStoreIsReplacedByTheNextOneAndItsSharedName) {
+  TempFolder folder;
+  folder.MakeDir("work");
+  folder.Write("source", "first");
+  ASSERT_TRUE(::SetFileAttributesA(folder.Path("source").c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::string own = folder.Path("own");
+  const std::string shared = folder.Path("work/sourceBACKUP");
+  for (const char* contents : {"first", "second"}) {
+    SCOPED_TRACE(contents);
+    if (std::string(contents) == "second") {
+      ::SetFileAttributesA(folder.Path("source").c_str(), FILE_ATTRIBUTE_NORMAL);
+      folder.Write("source", contents);
+      ASSERT_TRUE(::SetFileAttributesA(folder.Path("source").c_str(), FILE_ATTRIBUTE_READONLY));
+      // The earlier copy is kept as a version first, as a further name of the same file.
+      ASSERT_TRUE(::CreateHardLinkA(folder.Path("version").c_str(), own.c_str(), nullptr));
+    }
+    const NamedCopyResult result =
+        CopyFileToName(folder.Path("source").c_str(), folder.Path("work"), own, nullptr);
+    ASSERT_FALSE(result.source);
+    ASSERT_FALSE(result.write);
+    ASSERT_FALSE(result.name);
+    ASSERT_FALSE(AddNameReplacing(own, shared, folder.Path("work"), nullptr, true));
+    for (const std::string& name : {own, shared}) {
+      EXPECT_EQ(TempFolder::Read(name), contents);
+      EXPECT_NE(::GetFileAttributesA(name.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    }
+  }
+  // The version is the earlier copy, still read-only, though the name it had was replaced.
+  EXPECT_EQ(TempFolder::Read(folder.Path("version")), "first");
+  EXPECT_NE(::GetFileAttributesA(folder.Path("version").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  // No hidden name is left behind in the work folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("work")),
+                          std::filesystem::directory_iterator()),
+            1);
+  for (const std::string& name : {folder.Path("source"), own, shared, folder.Path("version")}) {
+    ::SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 }  // namespace

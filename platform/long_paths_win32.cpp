@@ -96,6 +96,10 @@ DWORD GetFileAttributesLong(const std::string& path) {
   return ::GetFileAttributesW(WidePath(path).c_str());
 }
 
+BOOL GetFileAttributesExLong(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return ::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data);
+}
+
 BOOL SetFileAttributesLong(const std::string& path, DWORD attributes) {
   return ::SetFileAttributesW(WidePath(path).c_str(), attributes);
 }

@@ -20,6 +20,8 @@ std::string NarrowText(const wchar_t* text);
 HANDLE CreateFileLong(const std::string& path, DWORD access, DWORD sharing, DWORD creation,
                       DWORD flags);
 DWORD GetFileAttributesLong(const std::string& path);
+// GetFileAttributesExW's standard information: the attributes, the three times and the size.
+BOOL GetFileAttributesExLong(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data);
 BOOL SetFileAttributesLong(const std::string& path, DWORD attributes);
 BOOL CreateDirectoryLong(const std::string& path);
 BOOL DeleteFileLong(const std::string& path);

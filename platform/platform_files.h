@@ -121,17 +121,25 @@ struct FileNote {
   const char* name;
   std::string_view value;
 };
+// Every note's name begins with this. A copy never takes a source's own attribute of such a
+// name, so the notes on a copy are always the ones its store wrote, and a restored file never
+// carries them (a file restored from another store, or a copy of a copy, included).
+inline constexpr std::string_view kNoteNamePrefix = "quillmar.";
 
-// Copies a regular file (or a link to one) byte for byte, keeping its mode bits and its
-// modification time. The copy takes the destination's name only once complete, so a failed
-// copy leaves whatever was there before untouched; a process killed while copying leaves no
-// part of it behind (where the file system cannot hold a nameless file, a hidden locked one
-// beside the destination, see RemoveAbandonedTemporaries). With failIfExists an existing
-// destination gives std::errc::file_exists and is left alone; otherwise it is replaced. A
-// source that is not a regular file (folder, FIFO, socket, device) is refused without being
-// opened for reading in a way that could block. A note, when given, is attached to the copy
-// before it appears, where the file system can hold notes; where it cannot, the copy is made
-// without it.
+// Copies a regular file (or a link to one) byte for byte, holes and blocks shared with other
+// files kept where the file system has them, with what else of the file a copy keeps: on
+// POSIX every mode bit, the owner and group where the process may set them, the "user."
+// extended attributes but the program's notes, the access control list and the access and
+// modification times (file_metadata_posix.h); on Windows the read-only, hidden, system,
+// archive and not-indexed attributes and the creation, access and last-write times. The
+// copy takes the destination's name only once complete, so a failed copy leaves whatever was
+// there before untouched; a process killed while copying leaves no part of it behind (where
+// the file system cannot hold a nameless file, a hidden locked one beside the destination, see
+// RemoveAbandonedTemporaries). With failIfExists an existing destination gives
+// std::errc::file_exists and is left alone; otherwise it is replaced. A source that is not a
+// regular file (folder, FIFO, socket, device) is refused without being opened for reading in a
+// way that could block. A note, when given, is attached to the copy before it appears, where
+// the file system can hold notes; where it cannot, the copy is made without it.
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note = nullptr);
 

@@ -184,13 +184,13 @@ TEST_F(PlatformFilesTest, CopyIsByteForByteAndKeepsModeAndTimes) {
   EXPECT_EQ(Names(""), (std::vector<std::string>{"big", "bigBACKUP", "empty", "emptyBACKUP"}));
 }
 
-TEST_F(PlatformFilesTest, CopyDropsSetIdBits) {
+TEST_F(PlatformFilesTest, CopyOfTheProcesssOwnFileKeepsItsSetIdBits) {
   Put("tool", "#!/bin/sh\n");
-  ASSERT_EQ(::chmod(P("tool").c_str(), 04755), 0);
+  ASSERT_EQ(::chmod(P("tool").c_str(), 06755), 0);
   ASSERT_FALSE(CopyFileReplacing(P("tool").c_str(), P("copy").c_str(), false));
   struct stat st;
   ASSERT_EQ(::stat(P("copy").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0755u);
+  EXPECT_EQ(st.st_mode & 07777, 06755u);
 }
 
 TEST_F(PlatformFilesTest, CopyReplacesOrRefusesAnExistingDestination) {
@@ -314,12 +314,12 @@ TEST_F(PlatformFilesTest, AbandonedTemporariesGoWhileLiveOnesStay) {
 
 TEST_F(PlatformFilesTest, NotesTravelWithTheCopyAndOnlyWithIt) {
   Put("src", "contents");
-  const FileNote origin{"test.origin", "/where/it/came/from"};
+  const FileNote origin{"quillmar.test.origin", "/where/it/came/from"};
   ASSERT_FALSE(CopyFileReplacing(P("src").c_str(), P("noted").c_str(), false, &origin));
   ASSERT_FALSE(CopyFileReplacing(P("noted").c_str(), P("plain").c_str(), false));
-  EXPECT_EQ(ReadFileNote(P("noted").c_str(), "test.origin"), "/where/it/came/from");
-  EXPECT_EQ(ReadFileNote(P("plain").c_str(), "test.origin"), std::nullopt);
-  EXPECT_EQ(ReadFileNote(P("src").c_str(), "test.origin"), std::nullopt);
+  EXPECT_EQ(ReadFileNote(P("noted").c_str(), "quillmar.test.origin"), "/where/it/came/from");
+  EXPECT_EQ(ReadFileNote(P("plain").c_str(), "quillmar.test.origin"), std::nullopt);
+  EXPECT_EQ(ReadFileNote(P("src").c_str(), "quillmar.test.origin"), std::nullopt);
   EXPECT_EQ(Get("noted"), "contents");
 }
 

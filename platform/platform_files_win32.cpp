@@ -12,6 +12,7 @@
 #include "platform/long_paths_win32.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "platform/read_only_files_win32.h"
 #include "platform/windows_system.h"
 
 namespace {
@@ -84,7 +85,7 @@ class PendingFile {
   PendingFile() = default;
   ~PendingFile() {
     if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
-    if (!m_name.empty()) DeleteFileLong(m_name.c_str());
+    if (!m_name.empty()) DeleteEvenReadOnly(m_name);
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
@@ -127,21 +128,24 @@ class PendingFile {
   // Gives the finished file the destination's name, on disk before the call returns, while
   // the file is still held open: nobody can take it away between the last write and the move.
   std::error_code Publish(const char* destination, bool failIfExists) {
-    DWORD flags = MOVEFILE_WRITE_THROUGH;
-    if (!failIfExists) {
-      flags |= MOVEFILE_REPLACE_EXISTING;
-      // A read-only file cannot be replaced by a move; the user has agreed to replace it.
-      const DWORD attributes = GetFileAttributesLong(destination);
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesLong(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
-      }
-    }
-    if (!failIfExists && ReplaceByHandle(destination)) {
+    if (failIfExists) {
+      if (!MoveFileExLong(m_name.c_str(), destination, MOVEFILE_WRITE_THROUGH)) return LastError();
       m_name.clear();
       return {};
     }
-    if (!MoveFileExLong(m_name.c_str(), destination, flags)) return LastError();
+    {
+      // A read-only file cannot be replaced; the user has agreed to replace it. The file
+      // replaced keeps the attribute under its other names: the version a restore keeps of it.
+      const ReadOnlyLifted lifted(destination);
+      if (ReplaceByHandle(destination)) {
+        m_name.clear();
+        return {};
+      }
+    }
+    if (!MoveReplacingReadOnly(m_name, destination,
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return LastError();
+    }
     m_name.clear();
     return {};
   }
@@ -299,8 +303,15 @@ std::error_code RestrictToOwner(const char* /*path*/) { return {}; }
 
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note) {
-  const DWORD attributes = GetFileAttributesLong(source);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  // The times with the attributes, by name: opening the file may move its access time
+  // already (Wine does).
+  WIN32_FILE_ATTRIBUTE_DATA looked{};
+  if (!GetFileAttributesExLong(source, looked)) {
+    // Devices (NUL, CON) have attributes alone; the look at the open file's type refuses them.
+    looked.dwFileAttributes = GetFileAttributesLong(source);
+    if (looked.dwFileAttributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  }
+  const DWORD attributes = looked.dwFileAttributes;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Error(std::errc::is_a_directory);
   HandleGuard in(CreateFileLong(source, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -321,20 +332,23 @@ std::error_code CopyFileReplacing(const char* source, const char* destination, b
     if (got == 0) break;
     if (std::error_code error = out.Write(buffer, got)) return error;
   }
-  // The modification time goes with the copy, as the POSIX copy keeps it.
-  FILETIME written;
-  if (!::GetFileTime(in.get(), nullptr, nullptr, &written) ||
-      !::SetFileTime(out.handle(), nullptr, nullptr, &written)) {
+  // The three times go with the copy, as the POSIX copy keeps its two.
+  if (!::SetFileTime(out.handle(), &looked.ftCreationTime, &looked.ftLastAccessTime,
+                     &looked.ftLastWriteTime)) {
     return LastError();
   }
   // A note is extra knowledge, not part of the copy: a file system without alternate data
   // streams (FAT, or Wine's view of a Linux folder) still gets the copy.
   if (note != nullptr) AttachFileNote(out.name().c_str(), *note);
-  // The attributes go with it too, all but read-only: a read-only copy could never be
-  // replaced by the next backup of the same name.
-  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-  if (kept != 0) SetFileAttributesLong(out.name().c_str(), kept);
+  // The attributes go with it too, last: a read-only file takes no note. Whatever replaces
+  // or removes a read-only copy later takes the attribute off first (read_only_files_win32.h).
+  // A new file has the archive attribute already.
+  const DWORD kept =
+      attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (kept != FILE_ATTRIBUTE_ARCHIVE) {
+    SetFileAttributesLong(out.name().c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  }
   return out.Publish(destination, failIfExists);
 }
 
@@ -351,7 +365,8 @@ std::error_code IdentifyFile(const char* path, FileIdentity& identity) {
 }
 
 std::error_code RemoveFile(const char* path) {
-  return DeleteFileLong(path) ? std::error_code() : LastError();
+  // The store's copies keep read-only, and its versions are removed all the same.
+  return DeleteEvenReadOnly(path) ? std::error_code() : LastError();
 }
 
 std::optional<std::string> ContentsStamp(const char* path) {

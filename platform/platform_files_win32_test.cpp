@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/path_parts.h"
@@ -133,14 +134,73 @@ TEST_F(PlatformFilesWin32Test, CopyOverAnExistingFile) {
   // Asked not to replace: the old file stays as it was.
   EXPECT_EQ(CopyFileReplacing(P("new").c_str(), P("old").c_str(), true), std::errc::file_exists);
   EXPECT_EQ(TempFolder::Read(P("old")), "old bytes");
-  // Replacing works on a read-only file too, and leaves no read-only copy behind.
+  // Replacing works on a read-only file too, and the copy is read-only as its source is.
   ASSERT_TRUE(::SetFileAttributesA(P("old").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(::SetFileAttributesA(P("new").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_FALSE(CopyFileReplacing(P("new").c_str(), P("old").c_str(), false));
   EXPECT_EQ(TempFolder::Read(P("old")), "new bytes");
+  EXPECT_NE(::GetFileAttributesA(P("old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  // And a read-only copy is replaced in its turn, while the version a restore keeps of it
+  // first, a further name of the same file, stays read-only.
+  ASSERT_TRUE(::CreateHardLinkA(P("version").c_str(), P("old").c_str(), nullptr));
+  tree.Write("newer", "newer bytes");
+  ASSERT_FALSE(CopyFileReplacing(P("newer").c_str(), P("old").c_str(), false));
+  EXPECT_EQ(TempFolder::Read(P("old")), "newer bytes");
   EXPECT_EQ(::GetFileAttributesA(P("old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  ::SetFileAttributesA(P("new").c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(Names(""), (std::vector<std::string>{"new", "old"}));
+  EXPECT_EQ(TempFolder::Read(P("version")), "new bytes");
+  EXPECT_NE(::GetFileAttributesA(P("version").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  for (const char* name : {"new", "version"}) {
+    ::SetFileAttributesA(P(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"new", "newer", "old", "version"}));
+}
+
+TEST_F(PlatformFilesWin32Test, CopyKeepsAttributesAndTimesThereAndBack) {
+  tree.Write("src", "contents");
+  FILETIME created{}, accessed{}, written{};
+  created.dwHighDateTime = 0x01C00000;   // 2003
+  accessed.dwHighDateTime = 0x01D00000;  // 2014
+  written.dwHighDateTime = 0x01D80000;   // 2021
+  {
+    HANDLE source = ::CreateFileA(P("src").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(::SetFileTime(source, &created, &accessed, &written));
+    ::CloseHandle(source);
+  }
+  const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  ASSERT_TRUE(::SetFileAttributesA(P("src").c_str(), attributes));
+  const DWORD before = ::GetFileAttributesA(P("src").c_str());
+  ASSERT_NE(before & FILE_ATTRIBUTE_READONLY, 0u);
+  WIN32_FILE_ATTRIBUTE_DATA source{};
+  ASSERT_TRUE(::GetFileAttributesExA(P("src").c_str(), GetFileExInfoStandard, &source));
+  // Into a store and back, over a file there that has neither attribute. Each copy is looked
+  // at before anything reads it: Wine moves a file's access time when it is opened.
+  tree.Write("restored", "edited since");
+  for (const auto& [from, to] : {std::pair{"src", "copy"}, std::pair{"copy", "restored"}}) {
+    SCOPED_TRACE(to);
+    ASSERT_FALSE(CopyFileReplacing(P(from).c_str(), P(to).c_str(), false));
+    WIN32_FILE_ATTRIBUTE_DATA copy{};
+    ASSERT_TRUE(::GetFileAttributesExA(P(to).c_str(), GetFileExInfoStandard, &copy));
+    EXPECT_EQ(copy.dwFileAttributes & (attributes | FILE_ATTRIBUTE_ARCHIVE),
+              before & (attributes | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(copy.ftLastWriteTime.dwHighDateTime, written.dwHighDateTime);
+    EXPECT_EQ(copy.ftLastWriteTime.dwLowDateTime, written.dwLowDateTime);
+    EXPECT_EQ(copy.ftLastAccessTime.dwHighDateTime, accessed.dwHighDateTime);
+    EXPECT_EQ(copy.ftLastAccessTime.dwLowDateTime, accessed.dwLowDateTime);
+    // What the file system kept of the creation time (Wine, on Linux, keeps none of its own).
+    EXPECT_EQ(copy.ftCreationTime.dwHighDateTime, source.ftCreationTime.dwHighDateTime);
+  }
+  EXPECT_EQ(TempFolder::Read(P("copy")), "contents");
+  EXPECT_EQ(TempFolder::Read(P("restored")), "contents");
+  // A read-only name is removed, and the file's other name keeps the attribute.
+  ASSERT_TRUE(::CreateHardLinkA(P("second").c_str(), P("copy").c_str(), nullptr));
+  EXPECT_FALSE(RemoveFile(P("copy").c_str()));
+  EXPECT_EQ(::GetFileAttributesA(P("copy").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesA(P("second").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  for (const char* name : {"src", "restored", "second"}) {
+    ::SetFileAttributesA(P(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 TEST_F(PlatformFilesWin32Test, CopyRefusesWhatIsNoFile) {

@@ -1,6 +1,8 @@
 // Tests of restoring one entry from the store: which copy is taken, when the origin question
 // comes and about which file, and what is left of list.txt.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <filesystem>
 #include <functional>
@@ -195,6 +197,46 @@ TEST_F(EntryRestoreTest, AFileThatCannotBeKeptIsNotReplaced) {
   EXPECT_TRUE(outcome.error);
   EXPECT_EQ(TempFolder::Read(entry), "the only copy of this");
   EXPECT_TRUE(conversation.dropped.empty());
+}
+
+TEST_F(EntryRestoreTest, TheFileReplacedAndTheOneRestoredKeepTheirModesAndAttributesButNoNotes) {
+  const std::string entry = folder.Path("data/S/tool");
+  // A file restored from another store carries that store's notes.
+  folder.Write("source", "backed up");
+  auto attribute = [](const std::string& path, const char* name) -> std::optional<std::string> {
+    char value[64];
+    const ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+    return n < 0 ? std::nullopt : std::optional<std::string>(std::string(value, n));
+  };
+  if (::setxattr(folder.Path("source").c_str(), "user.colour", "blue", 4, 0) != 0) {
+    GTEST_SKIP() << "the temporary folder's file system holds no user extended attributes";
+  }
+  ASSERT_EQ(::setxattr(folder.Path("source").c_str(), "user.quillmar.origin", "/elsewhere", 10, 0),
+            0);
+  ASSERT_EQ(::chmod(folder.Path("source").c_str(), 04750), 0);
+  const std::string own = *OwnCopyPathIn(store, entry);
+  std::filesystem::create_directories(std::filesystem::path(own).parent_path());
+  const FileNote origin = OriginNoteOf(entry.c_str());
+  ASSERT_FALSE(CopyFileReplacing(folder.Path("source").c_str(), own.c_str(), false, &origin));
+  // The file there now has a mode and an attribute of its own.
+  folder.Write("data/S/tool", "edited since");
+  ASSERT_EQ(::chmod(entry.c_str(), 0640), 0);
+  ASSERT_EQ(::setxattr(entry.c_str(), "user.colour", "red", 3, 0), 0);
+
+  const RestoreOutcome outcome = Restore(entry);
+  ASSERT_EQ(outcome.result, RestoreResult::kRestoredOverwriting);
+  struct stat restored {};
+  struct stat kept {};
+  ASSERT_EQ(::stat(entry.c_str(), &restored), 0);
+  ASSERT_EQ(::stat(outcome.keptVersion.c_str(), &kept), 0);
+  EXPECT_EQ(restored.st_mode & 07777, 04750u);
+  EXPECT_EQ(attribute(entry, "user.colour"), "blue");
+  EXPECT_EQ(attribute(entry, "user.quillmar.origin"), std::nullopt);
+  EXPECT_EQ(attribute(entry, "user.quillmar.taken"), std::nullopt);
+  EXPECT_EQ(kept.st_mode & 07777, 0640u);
+  EXPECT_EQ(attribute(outcome.keptVersion, "user.colour"), "red");
+  // The store's copy says where it came from, not where its source once came from.
+  EXPECT_EQ(attribute(own, "user.quillmar.origin"), entry);
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ class RewritingProcess {
  public:
   // The file gets its first version, of size bytes (a multiple of kChunk), before this returns;
   // the process then writes the next version over it, kChunk bytes a write, until the object
-  // goes.
-  RewritingProcess(const std::string& path, std::size_t size) {
+  // goes. A trailing hole of that many bytes follows the versions, making the file sparse.
+  RewritingProcess(const std::string& path, std::size_t size, off_t trailingHole = 0) {
     void* shared = ::mmap(nullptr, sizeof(std::atomic<std::uint64_t>), PROT_READ | PROT_WRITE,
                           MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) return;
@@ -32,7 +32,8 @@ class RewritingProcess {
     std::string chunk(kChunk, 'a');
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return;
-    if (!WriteVersion(fd, chunk, size)) {
+    if (!WriteVersion(fd, chunk, size) ||
+        ::ftruncate(fd, static_cast<off_t>(size) + trailingHole) != 0) {
       ::close(fd);
       return;
     }
