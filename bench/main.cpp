@@ -49,25 +49,26 @@ struct Options {
 };
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
-               "                      [--restore-runs N] [--unchanged-runs N] [--program QUILLMAR]\n"
-               "                      [--only PART,PART...] [--verbose]\n"
-               "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
-               "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists, "
-               "unchanged (or one of\nunchanged-many-small, unchanged-large, unchanged-wide-flat), "
-               "restore-all.\n");
+  std::fprintf(
+      stderr,
+      "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
+      "                      [--restore-runs N] [--unchanged-runs N] [--program QUILLMAR]\n"
+      "                      [--only PART,PART...] [--verbose]\n"
+      "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
+      "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists, "
+      "unchanged (or one of\nunchanged-many-small, unchanged-large, unchanged-wide-flat), "
+      "restore-all.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    int* count = arg == "--runs"           ? &options.runs
-                 : arg == "--large-runs"   ? &options.largeRuns
-                 : arg == "--list-runs"    ? &options.listRuns
-                 : arg == "--restore-runs" ? &options.restoreRuns
+    int* count = arg == "--runs"             ? &options.runs
+                 : arg == "--large-runs"     ? &options.largeRuns
+                 : arg == "--list-runs"      ? &options.listRuns
+                 : arg == "--restore-runs"   ? &options.restoreRuns
                  : arg == "--unchanged-runs" ? &options.unchangedRuns
-                                           : nullptr;
+                                             : nullptr;
     if (arg == "--verbose") {
       options.verbose = true;
     } else if (arg == "--program" && i + 1 < argc) {
@@ -153,9 +154,9 @@ int main(int argc, char** argv) {
                               WideFlatShape()};
   const TreeShape unchangedShapes[] = {ManySmallFilesShape(), LargeFilesShape(), WideFlatShape()};
   for (const TreeShape& shape : shapes) {
-    const bool unchanged = std::any_of(
-        std::begin(unchangedShapes), std::end(unchangedShapes),
-        [&](const TreeShape& other) { return other.name == shape.name; });
+    const bool unchanged =
+        std::any_of(std::begin(unchangedShapes), std::end(unchangedShapes),
+                    [&](const TreeShape& other) { return other.name == shape.name; });
     if (!options.Wanted(shape.name) && !(unchanged && options.WantedUnchanged(shape.name))) {
       continue;
     }

@@ -113,4 +113,25 @@ TEST(ChangeFiles, ChangesThePickedFilesAndNoOther) {
   EXPECT_TRUE(ChangeFiles(tree, {ChangedFile{"missing", 0, 0}}));
 }
 
+TEST(ChangeFiles, InvertsEveryByteOfFilesLongerThanItsBlock) {
+  TempFolder temp;
+  ASSERT_FALSE(temp.Path().empty());
+  // Exactly two blocks of 64 KiB, and three and a bit.
+  for (const std::size_t size : {std::size_t{128} * 1024, std::size_t{200} * 1024 + 7}) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 4096);
+    const std::string name = "big" + std::to_string(size);
+    std::ofstream(temp.Path() + "/" + name, std::ios::binary) << bytes;
+    ChangedFile file{name};
+    ASSERT_FALSE(DigestFile(temp.Path() + "/" + name, file.previousDigest, file.previousSize));
+    EXPECT_EQ(file.previousSize, size);
+
+    ASSERT_FALSE(ChangeFiles(temp.Path(), {file}));
+    std::string expected = bytes;
+    for (char& byte : expected) byte = static_cast<char>(~byte);
+    expected.push_back('\n');
+    EXPECT_EQ(Contents(temp.Path() + "/" + name), expected) << size;
+  }
+}
+
 }  // namespace

@@ -77,8 +77,8 @@ class UnchangedRunner {
         outcome = RunProgram({round.program, "clean", m_tree}, round.output);
         break;
       case kRsync:
-        outcome = RunProgram(
-            {"sh", "-c", "rsync -a \"$1\" \"$2\" && sync", "sh", m_tree, round.dest});
+        outcome =
+            RunProgram({"sh", "-c", "rsync -a \"$1\" \"$2\" && sync", "sh", m_tree, round.dest});
         break;
       default:
         outcome = RunProgram(WalkBaselineCommand(m_tree));
@@ -199,8 +199,8 @@ bool BenchUnchangedClean(const UnchangedCleanSetup& setup, UnchangedCleanResult&
 
     std::vector<ChangedFile> changed;
     census = {};
-    if ((error = PickFilesToChange(tree, number, changed)) || (error = ChangeFiles(tree, changed)) ||
-        (error = CensusTree(tree, census))) {
+    if ((error = PickFilesToChange(tree, number, changed)) ||
+        (error = ChangeFiles(tree, changed)) || (error = CensusTree(tree, census))) {
       failure = round.label + "cannot change the tree: " + error.message();
       return false;
     }
@@ -263,13 +263,12 @@ void PrintUnchangedCleanTables(std::FILE* out, const std::vector<UnchangedCleanR
     const StoreSize& store = result.storeAfterThree;
     const bool once =
         store.files == result.census.all.files && store.bytes == result.census.all.bytes;
-    std::fprintf(out, "%-11s %7llu %12llu %11llu %12llu %8llu  %s\n", result.shape.c_str(),
-                 static_cast<unsigned long long>(result.census.all.files),
-                 static_cast<unsigned long long>(result.census.all.bytes),
-                 static_cast<unsigned long long>(store.files),
-                 static_cast<unsigned long long>(store.bytes),
-                 static_cast<unsigned long long>(store.names),
-                 once ? "the tree once" : "NOT the tree once");
+    std::fprintf(
+        out, "%-11s %7llu %12llu %11llu %12llu %8llu  %s\n", result.shape.c_str(),
+        static_cast<unsigned long long>(result.census.all.files),
+        static_cast<unsigned long long>(result.census.all.bytes),
+        static_cast<unsigned long long>(store.files), static_cast<unsigned long long>(store.bytes),
+        static_cast<unsigned long long>(store.names), once ? "the tree once" : "NOT the tree once");
   }
   std::fprintf(out, "\n%-11s %8s %14s %9s %14s  %s\n", "shape", "changed", "earlier bytes",
                "versions", "version bytes", "versions hold");

@@ -29,7 +29,7 @@ enum UnchangedStage { kSecondClean, kThirdClean, kChangedClean, kUnchangedStageC
 struct UnchangedStageTimes {
   double cleanSeconds = 0;  // medians of the timed rounds
   double rsyncSeconds = 0;
-  double findSeconds = 0;  // 0 where the walk alone is not measured (the changed tree)
+  double findSeconds = 0;   // 0 where the walk alone is not measured (the changed tree)
   double cleanPeakMiB = 0;  // the highest of the timed rounds
 };
 

@@ -30,8 +30,7 @@ VersionsCheck CheckVersions(const std::string& versionsOfTree,
     for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
       if (!it->is_regular_file(error) || it->is_symlink(error)) continue;
       const fs::path relative = it->path().lexically_relative(versionsOfTree);
-      const std::optional<VersionName> name =
-          ParseVersionFileName(relative.filename().string());
+      const std::optional<VersionName> name = ParseVersionFileName(relative.filename().string());
       if (!name) {
         check.problems.push_back("not named as a version: " + relative.generic_string());
         continue;
