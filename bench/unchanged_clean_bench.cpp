@@ -53,7 +53,6 @@ std::string Tally(std::uint64_t files, std::uint64_t bytes) {
 // One round's folders: a portable copy of the program with its store beside it, and the
 // folder rsync copies into.
 struct Round {
-  int number = 0;
   std::string folder;
   std::string program;
   std::string store;
@@ -148,7 +147,6 @@ bool BenchUnchangedClean(const UnchangedCleanSetup& setup, UnchangedCleanResult&
   std::vector<double> seconds[kUnchangedStageCount][kToolCount];
   for (int number = 0; number <= setup.runs; ++number) {
     Round round;
-    round.number = number;
     round.folder = scratch + "/round-" + std::to_string(number);
     round.program = round.folder + "/bin/quillmar";
     round.store = round.folder + "/bin/backups";
