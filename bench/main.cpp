@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "bench/tree_bench.h"
 #include "bench/tree_census.h"
 #include "bench/tree_generator.h"
+#include "bench/unchanged_clean_bench.h"
 
 namespace {
 
@@ -30,35 +32,43 @@ struct Options {
   int largeRuns = 5;
   int listRuns = 5;
   int restoreRuns = 3;
+  int unchangedRuns = 5;
   // The executable whose `restore --all` is timed.
   std::string program = QUILLMAR_BENCH_PROGRAM;
   bool verbose = false;
-  // Names of the parts to run (tree shapes and "lists"); empty runs them all.
+  // Names of the parts to run (tree shapes, "lists", "unchanged" or "unchanged-" and a shape,
+  // "restore-all"); empty runs them all.
   std::vector<std::string> only;
 
   bool Wanted(const std::string& part) const {
     return only.empty() || std::find(only.begin(), only.end(), part) != only.end();
   }
+  bool WantedUnchanged(const std::string& shape) const {
+    return Wanted("unchanged") || (!only.empty() && Wanted("unchanged-" + shape));
+  }
 };
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
-               "                      [--restore-runs N] [--program QUILLMAR]\n"
-               "                      [--only PART,PART...] [--verbose]\n"
-               "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
-               "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists, "
-               "restore-all.\n");
+  std::fprintf(
+      stderr,
+      "usage: quillmar_bench WORK_FOLDER [--runs N] [--large-runs N] [--list-runs N]\n"
+      "                      [--restore-runs N] [--unchanged-runs N] [--program QUILLMAR]\n"
+      "                      [--only PART,PART...] [--verbose]\n"
+      "Generates its trees in WORK_FOLDER/trees (kept for later runs) and prints the "
+      "timing tables.\nPARTs: few-small, many-small, large, wide-flat, lists, "
+      "unchanged (or one of\nunchanged-many-small, unchanged-large, unchanged-wide-flat), "
+      "restore-all.\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    int* count = arg == "--runs"           ? &options.runs
-                 : arg == "--large-runs"   ? &options.largeRuns
-                 : arg == "--list-runs"    ? &options.listRuns
-                 : arg == "--restore-runs" ? &options.restoreRuns
-                                           : nullptr;
+    int* count = arg == "--runs"             ? &options.runs
+                 : arg == "--large-runs"     ? &options.largeRuns
+                 : arg == "--list-runs"      ? &options.listRuns
+                 : arg == "--restore-runs"   ? &options.restoreRuns
+                 : arg == "--unchanged-runs" ? &options.unchangedRuns
+                                             : nullptr;
     if (arg == "--verbose") {
       options.verbose = true;
     } else if (arg == "--program" && i + 1 < argc) {
@@ -142,8 +152,14 @@ int main(int argc, char** argv) {
   std::vector<ToolRow> treeRows;
   const TreeShape shapes[] = {FewSmallFilesShape(), ManySmallFilesShape(), LargeFilesShape(),
                               WideFlatShape()};
+  const TreeShape unchangedShapes[] = {ManySmallFilesShape(), LargeFilesShape(), WideFlatShape()};
   for (const TreeShape& shape : shapes) {
-    if (!options.Wanted(shape.name)) continue;
+    const bool unchanged =
+        std::any_of(std::begin(unchangedShapes), std::end(unchangedShapes),
+                    [&](const TreeShape& other) { return other.name == shape.name; });
+    if (!options.Wanted(shape.name) && !(unchanged && options.WantedUnchanged(shape.name))) {
+      continue;
+    }
     if (!EnsureTree(trees, shape, failure)) {
       std::fprintf(stderr, "%s\n", failure.c_str());
       return 2;
@@ -183,6 +199,31 @@ int main(int argc, char** argv) {
   }
   RemoveTree(scratch);
 
+  // Once the copies of the parts above are gone: each shape's stores and rsync folders take up
+  // to about 13 times its tree, removed before the next shape.
+  std::vector<UnchangedCleanResult> unchangedResults;
+  for (const TreeShape& shape : unchangedShapes) {
+    if (!options.WantedUnchanged(shape.name)) continue;
+    UnchangedCleanSetup setup;
+    setup.shape = shape.name;
+    setup.tree = trees + "/" + shape.name;
+    setup.scratch = scratch + "/unchanged-" + shape.name;
+    setup.program = options.program;
+    setup.runs = options.unchangedRuns;
+    setup.verbose = options.verbose;
+    std::fprintf(stderr, "measuring repeated cleans of %s (%d runs per tool) ...\n",
+                 shape.name.c_str(), setup.runs);
+    UnchangedCleanResult result;
+    const bool ran = BenchUnchangedClean(setup, result, failure);
+    RemoveTree(setup.scratch);
+    if (!ran) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return 2;
+    }
+    unchangedResults.push_back(result);
+  }
+  RemoveTree(scratch);
+
   // Last, once the other parts' copies are gone: it needs the disk space they took. Each size
   // is removed before the next is made; the largest is run once, for its memory.
   std::vector<RestoreAllRow> restoreAllRows;
@@ -216,6 +257,13 @@ int main(int argc, char** argv) {
       options.runs, options.largeRuns, ::sysconf(_SC_NPROCESSORS_ONLN));
   PrintTreeTable(stdout, treeRows);
   std::printf(
+      "\nRepeated clean: quillmar clean TREE (the real executable, every file) of a tree its\n"
+      "store holds, against rsync -a TREE DEST && sync into a DEST that holds it, and find TREE;\n"
+      "the second and third clean of the unchanged tree, then the clean of 1 %% of its files\n"
+      "changed. Medians of %d runs after one warm-up; each round a store of its own.\n\n",
+      options.unchangedRuns);
+  PrintUnchangedCleanTables(stdout, unchangedResults);
+  std::printf(
       "\nRestoration list: dialog load, then Restore of one entry with the rewrite of "
       "list.txt,\nagainst reading list.txt and splitting it at ';' into a "
       "std::vector<std::string>.\nMedians of %d runs, timed inside the child.\n\n",
@@ -230,12 +278,19 @@ int main(int argc, char** argv) {
   PrintRestoreAllTable(stdout, restoreAllRows);
   std::printf("\nTargets:\n");
   std::vector<TargetCheck> checks = CheckTargets(treeRows, listRows);
+  for (TargetCheck& check : CheckUnchangedCleanTargets(unchangedResults)) checks.push_back(check);
   for (TargetCheck& check : CheckRestoreAllTargets(restoreAllRows)) checks.push_back(check);
   PrintTargets(stdout, checks);
 
   bool doubtful = false;
   for (const ToolRow& row : treeRows) {
     for (const std::string& problem : row.problems) {
+      std::printf("PROBLEM: %s\n", problem.c_str());
+      doubtful = true;
+    }
+  }
+  for (const UnchangedCleanResult& result : unchangedResults) {
+    for (const std::string& problem : result.problems) {
       std::printf("PROBLEM: %s\n", problem.c_str());
       doubtful = true;
     }

@@ -99,7 +99,7 @@ RunOutcome RunInChild(const std::function<int(int reportFd)>& body) {
   return outcome;
 }
 
-RunOutcome RunProgram(const std::vector<std::string>& argv) {
+RunOutcome RunProgram(const std::vector<std::string>& argv, const std::string& output) {
   RunOutcome outcome;
   if (argv.empty()) {
     outcome.failure = "no program to run";
@@ -112,7 +112,7 @@ RunOutcome RunProgram(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   std::fflush(nullptr);
   const Clock::time_point started = Clock::now();
   pid_t pid = 0;

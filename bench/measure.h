@@ -24,9 +24,11 @@ struct RunOutcome {
 // no buffered text is written twice.
 RunOutcome RunInChild(const std::function<int(int reportFd)>& body);
 
-// Starts argv (argv[0] looked up in PATH) with posix_spawnp, standard input and standard
-// output on /dev/null, standard error shared with the parent.
-RunOutcome RunProgram(const std::vector<std::string>& argv);
+// Starts argv (argv[0] looked up in PATH) with posix_spawnp, standard input on /dev/null,
+// standard output into the file output (made or emptied), standard error shared with the
+// parent.
+RunOutcome RunProgram(const std::vector<std::string>& argv,
+                      const std::string& output = "/dev/null");
 
 // The middle value (the mean of the two middle ones for an even count); 0 for none.
 double Median(std::vector<double> values);

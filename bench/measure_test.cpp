@@ -7,7 +7,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
+
+#include "platform/test_support/temp_folder.h"
 
 namespace {
 
@@ -87,6 +91,17 @@ TEST(RunProgram, StandardInputIsEmptyAndArgumentsArriveUnchanged) {
   // read fails at once on /dev/null; on an inherited terminal it would wait.
   EXPECT_TRUE(RunProgram({"sh", "-c", "if read line; then exit 1; fi"}).completed);
   EXPECT_TRUE(RunProgram({"sh", "-c", "test \"$1\" = 'a b;c'", "sh", "a b;c"}).completed);
+}
+
+TEST(RunProgram, StandardOutputGoesToTheFileGivenEmptiedFirst) {
+  TempFolder temp;
+  const std::string output = temp.Path() + "/out";
+  ASSERT_TRUE(RunProgram({"sh", "-c", "echo first run; echo more"}, output).completed);
+  ASSERT_TRUE(RunProgram({"echo", "second"}, output).completed);
+  std::ifstream in(output);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "second\n");
 }
 
 TEST(Median, MiddleValueOfUnsortedInput) {

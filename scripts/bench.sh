@@ -2,15 +2,16 @@
 # Builds Quillmar in Release and runs quillmar_bench on generated trees in a temporary folder:
 # prints the timing tables, then removes the folder. Usage: scripts/bench.sh [DIR] [OPTIONS]
 # With DIR the trees are kept there and reused by the next run; OPTIONS go to quillmar_bench
-# (--runs N, --restore-runs N, --only PART,..., --verbose). Exits nonzero only when the
+# (--runs N, --restore-runs N, --unchanged-runs N, --only PART,..., --verbose). Exits nonzero only when the
 # benchmark could not run or its figures cannot be trusted (see bench/main.cpp); a missed
 # target does not count.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # About 1.3 GB of trees and 3.7 GB of copies, kept until the end of their part (see
-# bench/tree_bench.h); then, beside the trees, 9.2 GB for the restores and copies of 100,000
-# files (bench/restore_all_bench.h).
+# bench/tree_bench.h); then, beside the trees, up to 8.7 GB for one shape's stores and rsync
+# folders of the repeated clean (bench/unchanged_clean_bench.h), and 9.2 GB for the restores
+# and copies of 100,000 files (bench/restore_all_bench.h).
 need_mib=11000
 
 ./scripts/install-deps.sh

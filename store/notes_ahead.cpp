@@ -15,6 +15,11 @@ constexpr std::size_t kMostAhead = 256;
 // Names passed over in one Take beyond which the clean is taken to ask out of the listing's
 // order (a file made in the folder meanwhile): the rest of the folder is not read ahead.
 constexpr int kMostPassedOver = 1024;
+// Notes handed over at a time. The side that waits is woken only once this many are ready for
+// it (the clean) or have been taken (the reader): woken for each note, the two would take
+// turns on the processors at every file, each switch costing more than the note itself, and on
+// a busy machine each waiting for a time slice.
+constexpr std::size_t kHandOver = 32;
 
 }  // namespace
 
@@ -55,13 +60,14 @@ std::optional<std::optional<std::string>> NotesAhead::Take(const std::string& na
     while (!m_ahead.empty()) {
       Ahead front = std::move(m_ahead.front());
       m_ahead.pop_front();
-      m_changed.notify_all();
+      if (m_ahead.size() == kMostAhead - kHandOver) m_changed.notify_all();
       if (front.name == name)
         return std::optional<std::optional<std::string>>(std::move(front.note));
       if (++passedOver == kMostPassedOver) {
         ++m_folder;  // the reader stops
         m_listed = true;
         m_ahead.clear();
+        m_changed.notify_all();
       }
     }
     if (m_listed) return std::nullopt;
@@ -95,8 +101,9 @@ void NotesAhead::Run() {
             lock, [&] { return m_stopping || m_folder != folder || m_ahead.size() < kMostAhead; });
         if (m_stopping || m_folder != folder) break;
         m_ahead.push_back(std::move(ahead));
+        const bool handOver = m_ahead.size() == kHandOver;
         lock.unlock();
-        m_changed.notify_all();
+        if (handOver) m_changed.notify_all();
       }
       more = search.Next(data, ended);
     }

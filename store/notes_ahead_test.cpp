@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/path_parts.h"
@@ -69,6 +71,33 @@ TEST_F(NotesAheadTest, NotesComeInTheListingsOrderWithNamesPassedOver) {
   EXPECT_EQ(readAhead, 26);
   // Past the end of the listing nothing more is read ahead.
   EXPECT_FALSE(ahead.Take(listed[1]));
+}
+
+TEST_F(NotesAheadTest, AFolderLongerThanTheReadersQueueComesWholeWhateverThePace) {
+  // Several times the notes the reader keeps ahead, and not a multiple of how many it hands
+  // over at a time: the reader waits on a full queue, the clean on an empty one, and neither
+  // may be left waiting for the other.
+  Make("a", 300);
+  const std::vector<std::string> listed = Listed("a");
+  ASSERT_EQ(listed.size(), 300u);
+  NotesAhead ahead(kNote);
+  ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[0]);
+  // Slow at first, so that the reader fills its queue; then as fast as it goes.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  for (std::size_t i = 1; i < listed.size(); ++i) {
+    const std::optional<std::optional<std::string>> note = ahead.Take(listed[i]);
+    ASSERT_TRUE(note) << listed[i];
+    ASSERT_EQ(*note, Direct("a", listed[i])) << listed[i];
+    if (i == 100) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_FALSE(ahead.Take(listed[1]));
+  // A folder read afresh after the whole of one was taken.
+  ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[150]);
+  for (std::size_t i = 151; i < listed.size(); i += 2) {
+    const std::optional<std::optional<std::string>> note = ahead.Take(listed[i]);
+    ASSERT_TRUE(note) << listed[i];
+    ASSERT_EQ(*note, Direct("a", listed[i])) << listed[i];
+  }
 }
 
 TEST_F(NotesAheadTest, ANameOutOfOrderIsTheCallersAndAnotherFolderStartsAfresh) {
