@@ -47,7 +47,7 @@ void CountFiles(const std::string& folder, bool recurse, Keep keep, Counts& coun
   std::error_code ended;
   do {
     const std::string name = data.cFileName;
-    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
+    if (IsFolderNotLink(data)) {
       if (recurse && name != "." && name != "..") {
         CountFiles(folder + kPathSeparator + name, recurse, keep, counts);
       }

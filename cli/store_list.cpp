@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/entry_links.h"
 #include "platform/file.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
@@ -43,7 +44,12 @@ std::string TypedStorePath(const StoreList& list, const std::string& typed) {
 
 bool HasCopy(const std::string& store, const std::string& entry) {
   const std::optional<std::string> own = OwnCopyPathIn(store, entry);
-  return (own && IsRegularFile(*own)) || IsRegularFile(SharedCopyPathIn(store, entry));
+  const std::optional<std::string> link = OwnLinkPathIn(store, entry);
+  EntryLook look;
+  const bool ownIsLink =
+      link && !LookAtEntry(link->c_str(), look) && look.kind == EntryKind::kLink;
+  return ownIsLink || (own && IsRegularFile(*own)) ||
+         IsRegularFile(SharedCopyPathIn(store, entry));
 }
 
 std::optional<std::string> UnderFolder(std::string folder) {

@@ -15,14 +15,14 @@ namespace {
 
 std::error_code Error(std::errc code) { return std::make_error_code(code); }
 
-// Opens a regular file for reading. Looks before opening: opening a device or FIFO can block
-// or act on the device.
+// Opens a regular file for reading, never through a link: a link is kept as a link.
+// Looks before opening: opening a device or FIFO can block or act on the device.
 std::error_code OpenRegular(const char* path, FdGuard& in, struct stat& st) {
-  if (::stat(path, &st) != 0) return LastPosixError();
+  if (::lstat(path, &st) != 0) return LastPosixError();
   if (S_ISDIR(st.st_mode)) return Error(std::errc::is_a_directory);
   if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
   if (std::error_code injected = InjectedFailure(FileCall::kOpen, path)) return injected;
-  in.Reset(::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  in.Reset(::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (in.get() < 0) return LastPosixError();
   // The name may have been swapped for something else since the look above.
   if (::fstat(in.get(), &st) != 0) return LastPosixError();

@@ -27,14 +27,24 @@ inline constexpr std::size_t kMaxFileName = 256;
 // The attribute bit of a folder in FindData, the value Windows gives FILE_ATTRIBUTE_DIRECTORY,
 // so that the Win32 search passes its attributes through unchanged.
 inline constexpr std::uint32_t kFolderAttribute = 0x10;
+// The attribute bit of a symbolic link in FindData (with kFolderAttribute for a link to a
+// folder), the value Windows gives FILE_ATTRIBUTE_REPARSE_POINT.
+inline constexpr std::uint32_t kLinkAttribute = 0x400;
 
 // What the directory search reports for one entry; valid until the next call on the search.
 struct FindData {
-  // kFolderAttribute for folders and links to them; on Windows the platform's other
-  // attribute bits too.
+  // kFolderAttribute for folders and links to them, kLinkAttribute for links; on Windows the
+  // platform's other attribute bits too.
   std::uint32_t dwFileAttributes = 0;
   char cFileName[kMaxFileName] = {};
 };
+
+// True for a folder itself, not a link to one: the only kind of folder a look through the
+// store's own trees enters, since a link kept there may lead anywhere.
+inline bool IsFolderNotLink(const FindData& data) {
+  return (data.dwFileAttributes & kFolderAttribute) != 0 &&
+         (data.dwFileAttributes & kLinkAttribute) == 0;
+}
 
 // The platform's handle of an open search, file or folder, null when closed.
 using PlatformHandle = void*;
@@ -122,7 +132,7 @@ struct FileNote {
   std::string_view value;
 };
 
-// Copies a regular file (or a link to one) byte for byte, keeping its mode bits and its
+// Copies a regular file (never through a symbolic link, which is refused) byte for byte, keeping its mode bits and its
 // modification time. The copy takes the destination's name only once complete, so a failed
 // copy leaves whatever was there before untouched; a process killed while copying leaves no
 // part of it behind (where the file system cannot hold a nameless file, a hidden locked one
@@ -135,7 +145,8 @@ struct FileNote {
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note = nullptr);
 
-// The note of that name on the file at path, or nothing when it has none or cannot be read.
+// The note of that name on the file at path, or nothing when it has none or cannot be read. A
+// link at path is not followed: a link has no notes.
 std::optional<std::string> ReadFileNote(const char* path, const char* name);
 // Attaches note to the file at path, in place of any note of that name; every name of the file
 // carries it. A file system that cannot hold notes refuses, and the file stays as it was.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/entry_links.h"
 #include "platform/file.h"
 #include "platform/file_copies.h"
 #include "platform/folder_paths.h"
@@ -148,7 +149,7 @@ std::vector<Version> AllVersionsIn(const std::string& folder) {
   do {
     const std::string_view name = data.cFileName;
     const std::string path = folder + kPathSeparator + std::string(name);
-    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
+    if (IsFolderNotLink(data)) {
       if (name != "." && name != "..") folders.push_back(path);
       continue;
     }
@@ -228,7 +229,7 @@ std::vector<Version> VersionsOf(const std::string& store, std::string_view recor
   std::error_code ended;
   do {
     Version version{folder + kPathSeparator + data.cFileName, 0, 1, 0};
-    if ((data.dwFileAttributes & kFolderAttribute) != 0 ||
+    if (IsFolderNotLink(data) ||
         !ParseVersionName(data.cFileName, fileName, version.takenAt, version.sequence)) {
       continue;
     }
@@ -290,8 +291,13 @@ std::optional<TakenNote> ParseTakenNote(std::string_view text) {
 
 std::vector<Version> CopiesOf(const std::string& store, std::string_view recordedPath) {
   std::vector<Version> copies;
-  if (const std::optional<std::string> own = OwnCopyPathIn(store, recordedPath);
-      own && IsRegularFile(*own)) {
+  EntryLook look;
+  std::optional<std::string> own = OwnLinkPathIn(store, recordedPath);
+  if (!own || LookAtEntry(own->c_str(), look) || look.kind != EntryKind::kLink) {
+    own = OwnCopyPathIn(store, recordedPath);
+  }
+  if (own && !LookAtEntry(own->c_str(), look) &&
+      (look.kind == EntryKind::kRegular || look.kind == EntryKind::kLink)) {
     Version latest{*own, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false};
     if (const std::optional<std::string> text = ReadFileNote(own->c_str(), kTakenNoteName)) {
       if (const std::optional<TakenNote> note = ParseTakenNote(*text)) {
