@@ -3,11 +3,11 @@
 
 #include <string_view>
 
-#include "platform/entry_links.h"
 #include "platform/file.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "store/link_copies.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 #include "store/store_layout.h"
@@ -44,11 +44,7 @@ std::string TypedStorePath(const StoreList& list, const std::string& typed) {
 
 bool HasCopy(const std::string& store, const std::string& entry) {
   const std::optional<std::string> own = OwnCopyPathIn(store, entry);
-  const std::optional<std::string> link = OwnLinkPathIn(store, entry);
-  EntryLook look;
-  const bool ownIsLink =
-      link && !LookAtEntry(link->c_str(), look) && look.kind == EntryKind::kLink;
-  return ownIsLink || (own && IsRegularFile(*own)) ||
+  return OwnLinkCopy(store, entry) || (own && IsRegularFile(*own)) ||
          IsRegularFile(SharedCopyPathIn(store, entry));
 }
 

@@ -30,6 +30,11 @@ struct EntryLook {
 };
 std::error_code LookAtEntry(const char* path, EntryLook& look);
 
+// True when a part of path after its first from characters (a folder the caller trusts, which
+// may itself lie below a link) is a symbolic link: what seems to lie at path then lies
+// wherever that link leads. False when no such part is a link, or when a part is missing.
+bool LinkOnTheWay(const std::string& path, std::size_t from);
+
 // The target text of the link at path, as it was written (not resolved).
 std::error_code ReadLinkTarget(const char* path, std::string& target);
 

@@ -1,5 +1,7 @@
 // Entry looks and links over POSIX: lstat, readlink and symlink, never following a link.
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +24,38 @@ std::error_code SetLinkTime(const char* path, std::int64_t seconds, std::int64_t
   return {};
 }
 
+// The slow way, where the kernel cannot refuse links on the way: one look at each part.
+bool LinkOnTheWayPartByPart(const std::string& path, std::size_t from) {
+  for (std::size_t end = path.find('/', from + 1); end != std::string::npos;
+       end = path.find('/', end + 1)) {
+    struct stat st;
+    if (::lstat(path.substr(0, end).c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool LinkOnTheWay(const std::string& path, std::size_t from) {
+  const std::size_t last = path.rfind('/');
+  if (last == std::string::npos || last <= from) return false;
+  FdGuard top(::open(path.substr(0, from).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (top.get() < 0) return false;
+  std::size_t start = from;
+  while (start < last && path[start] == '/') ++start;
+  if (start >= last) return false;
+  const std::string rest = path.substr(start, last - start);
+  struct open_how how = {};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  FdGuard folder(static_cast<int>(::syscall(SYS_openat2, top.get(), rest.c_str(), &how, sizeof how)));
+  if (folder.get() >= 0) return false;
+  if (errno == ELOOP || errno == EXDEV) return true;
+  if (errno == ENOSYS || errno == EPERM || errno == EINVAL) return LinkOnTheWayPartByPart(path, from);
+  // A part missing, or one that is a file: nothing lies below it, through a link or not.
+  return errno == ENOTDIR && LinkOnTheWayPartByPart(path, from);
+}
 
 std::error_code LookAtEntry(const char* path, EntryLook& look) {
   struct stat st;

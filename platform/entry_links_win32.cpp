@@ -23,6 +23,8 @@ std::error_code LookAtEntry(const char* path, EntryLook& look) {
   return {};
 }
 
+bool LinkOnTheWay(const std::string&, std::size_t) { return false; }
+
 std::error_code ReadLinkTarget(const char*, std::string&) {
   return std::make_error_code(std::errc::operation_not_supported);
 }

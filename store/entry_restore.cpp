@@ -10,6 +10,7 @@
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "store/copy_origin.h"
+#include "store/link_copies.h"
 #include "store/store_layout.h"
 #include "store/versions.h"
 
@@ -145,11 +146,10 @@ std::optional<RestoreOutcome> RestoreIfLink(const std::string& store, const std:
 
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
                             RestoreConversation& conversation, BatchEnd* batch) {
-  if (const std::optional<std::string> own = OwnLinkPathIn(store, entry);
-      own && own->size() < kMaxPath) {
-    if (std::optional<RestoreOutcome> link =
-            RestoreIfLink(store, entry, *own, list, conversation, batch)) {
-      return *link;
+  if (const std::optional<LinkCopy> link = OwnLinkCopy(store, entry)) {
+    if (std::optional<RestoreOutcome> restored =
+            RestoreIfLink(store, entry, link->path, list, conversation, batch)) {
+      return *restored;
     }
   }
   SourceFile copy;

@@ -60,23 +60,6 @@ bool SameContents(const char* a, const std::string& b) {
   }
 }
 
-// Whether a part of path after its first from characters is a symbolic link (or not there).
-std::error_code NoLinkOnTheWay(std::size_t from, const std::string& path) {
-  for (std::size_t end = path.find(kPathSeparator, from + 1); end != std::string::npos;
-       end = path.find(kPathSeparator, end + 1)) {
-    EntryLook look;
-    if (LookAtEntry(path.substr(0, end).c_str(), look)) return {};  // made from here on
-    if (look.kind != EntryKind::kFolder) return std::make_error_code(std::errc::not_a_directory);
-  }
-  return {};
-}
-
-// True when a link has the name path: a file's copy is never compared with what it leads to.
-bool IsLinkAt(const std::string& path) {
-  EntryLook look;
-  return !LookAtEntry(path.c_str(), look) && look.kind == EntryKind::kLink;
-}
-
 }  // namespace
 
 bool IsStoreWideFailure(std::error_code error) {
@@ -145,8 +128,8 @@ StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look
   }
   // A link found through a link to a folder would have its copy below that link's copy: the
   // store never makes a folder, nor a name, through a link of its own.
-  if (std::error_code error = NoLinkOnTheWay(m_store.size() + kLinksFolderName.size(), *own)) {
-    return {StoreCopyResult::kSourceFailed, error};
+  if (LinkOnTheWay(*own, m_store.size())) {
+    return {StoreCopyResult::kSourceFailed, std::make_error_code(std::errc::not_a_directory)};
   }
   m_linksKept = true;
   bool folderExisted = false;
@@ -196,7 +179,8 @@ StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look
 std::error_code StoreCopier::RetireOwnCopy(const std::optional<std::string>& own,
                                            const char* source) {
   EntryLook look;
-  if (!own || LookAtEntry(own->c_str(), look)) return {};
+  // Below a link kept in the store lies something else than the store's own copy.
+  if (!own || LookAtEntry(own->c_str(), look) || LinkOnTheWay(*own, m_store.size())) return {};
   std::optional<FolderLockScope> locked;
   if (std::error_code error = OpenStoreFolder()) return error;
   if (std::error_code error = locked.emplace(m_storeFolder).error()) return error;
@@ -302,7 +286,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       // leaves the shared copy of its name as it is, the latest copy made of a file of that
       // name: a clean of an unchanged tree then writes nothing but its records.
       if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
-          (!taken && !IsLinkAt(*own) && SameContents(source, *own))) {
+          (!taken && SameContents(source, *own))) {
         rememberCopied();
         return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }

@@ -39,7 +39,9 @@ std::optional<std::string> OwnCopyPathIn(const std::string& store, std::string_v
 }
 
 std::optional<std::string> OwnLinkPathIn(const std::string& store, std::string_view recordedPath) {
-  return MirrorPathIn(store, kLinksFolderName, recordedPath);
+  std::optional<std::string> path = MirrorPathIn(store, kLinksFolderName, recordedPath);
+  if (path) *path += kLinkSuffix;
+  return path;
 }
 
 bool IsStoreTemporary(std::string_view name) {

@@ -60,11 +60,14 @@ bool NewerFirst(const Version& a, const Version& b) {
 std::vector<std::string> StoredPathsUnder(const std::string& store, std::string_view folder) {
   std::set<std::string> parts;
   const std::string below(folder);
-  for (std::string_view mirror : {kMirrorFolderName, kLinksFolderName}) {
-    ForEachFileIn(store, mirror, below, [&](std::string_view in, std::string_view name) {
-      parts.insert(Joined(in, name));
-    });
-  }
+  ForEachFileIn(store, kMirrorFolderName, below, [&](std::string_view in, std::string_view name) {
+    parts.insert(Joined(in, name));
+  });
+  ForEachFileIn(store, kLinksFolderName, below, [&](std::string_view in, std::string_view name) {
+    if (name.size() > kLinkSuffix.size() && name.ends_with(kLinkSuffix)) {
+      parts.insert(Joined(in, name.substr(0, name.size() - kLinkSuffix.size())));
+    }
+  });
   ForEachFileIn(store, kVersionsFolderName, below, [&](std::string_view in, std::string_view name) {
     if (const std::optional<VersionName> version = ParseVersionFileName(name)) {
       parts.insert(Joined(in, version->fileName));
@@ -98,8 +101,12 @@ void StoredCopies::ReadFolder(const std::string& folder) {
       if (IsFolderNotLink(data)) continue;
       const std::string path = *mirror + kPathSeparator + data.cFileName;
       if (mirror == &links) {
-        if ((data.dwFileAttributes & kLinkAttribute) == 0) continue;
-        m_byName[data.cFileName].copies.push_back(
+        const std::string_view name = data.cFileName;
+        if ((data.dwFileAttributes & kLinkAttribute) == 0 || name.size() <= kLinkSuffix.size() ||
+            !name.ends_with(kLinkSuffix)) {
+          continue;
+        }
+        m_byName[std::string(name.substr(0, name.size() - kLinkSuffix.size()))].copies.push_back(
             {path, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false});
       } else if (mirror == &own) {
         std::vector<Version>& copies = m_byName[data.cFileName].copies;

@@ -12,6 +12,7 @@
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "store/link_copies.h"
 #include "store/private_folders.h"
 #include "store/store_layout.h"
 
@@ -292,12 +293,10 @@ std::optional<TakenNote> ParseTakenNote(std::string_view text) {
 std::vector<Version> CopiesOf(const std::string& store, std::string_view recordedPath) {
   std::vector<Version> copies;
   EntryLook look;
-  std::optional<std::string> own = OwnLinkPathIn(store, recordedPath);
-  if (!own || LookAtEntry(own->c_str(), look) || look.kind != EntryKind::kLink) {
-    own = OwnCopyPathIn(store, recordedPath);
-  }
-  if (own && !LookAtEntry(own->c_str(), look) &&
-      (look.kind == EntryKind::kRegular || look.kind == EntryKind::kLink)) {
+  const std::optional<LinkCopy> link = OwnLinkCopy(store, recordedPath);
+  const std::optional<std::string> own =
+      link ? std::optional<std::string>(link->path) : OwnCopyPathIn(store, recordedPath);
+  if (own && (link || (!LookAtEntry(own->c_str(), look) && look.kind == EntryKind::kRegular))) {
     Version latest{*own, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false};
     if (const std::optional<std::string> text = ReadFileNote(own->c_str(), kTakenNoteName)) {
       if (const std::optional<TakenNote> note = ParseTakenNote(*text)) {
