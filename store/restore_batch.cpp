@@ -1,10 +1,13 @@
 // RestoreBatch: the entries' restores with their list rewrite and flush gathered at the end.
 #include "store/restore_batch.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "platform/entry_links.h"
+#include "platform/folder_paths.h"
+#include "store/link_copies.h"
 #include "store/store_layout.h"
 
 RestoreBatch::RestoreBatch(std::string store, ListOnDisk& list, RestoreConversation& conversation)
@@ -50,6 +53,14 @@ RestoreOutcome RestoreBatch::Restore(const std::string& entry) {
 RestoreOutcome RestoreBatch::RestoreFrom(const std::string& entry, const std::string& copyPath) {
   return RestoreGrouped(entry, copyPath, [&] {
     return RestoreEntryFrom(m_store, entry, copyPath, m_list, m_conversation, &m_end);
+  });
+}
+
+void RestoreBatch::PutLinksFirst(std::vector<std::string_view>& entries) const {
+  // A store that never kept a link costs no look at all.
+  if (!IsFolder(m_store + std::string(kLinksFolderName))) return;
+  std::stable_partition(entries.begin(), entries.end(), [&](std::string_view entry) {
+    return OwnLinkCopy(m_store, entry).has_value();
   });
 }
 

@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 #include <system_error>
 
 #include "store/entry_restore.h"
@@ -31,6 +33,12 @@ class RestoreBatch {
   // Takes a record of entry off the list with the others, as ForgetEntry does: a further
   // record of a path restored, or one whose copies are gone.
   void Forget(const std::string& entry);
+
+  // Moves the entries whose latest copy is a link ahead of the others, each part in its own
+  // order: a file found through a link to a folder then goes back through the link, to the
+  // folder it leads to, rather than into a folder of the link's name that would keep the link
+  // from coming back. A chain of links is restored whole before anything goes through it.
+  void PutLinksFirst(std::vector<std::string_view>& entries) const;
 
   // Records the rewrite will take off the list so far.
   std::size_t Dropped() const { return m_end.dropped.size(); }
