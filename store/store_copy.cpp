@@ -149,6 +149,10 @@ StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look
       return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
     }
   }
+  // A file there before keeps its own copy only as a version: a restore takes the link.
+  if (std::error_code error = RetireOwnCopy(OwnCopyPathIn(m_store, source), source)) {
+    return {StoreCopyResult::kStoreFailed, error};
+  }
   // As for a file: what has the name is kept as a version under the store's lock until the
   // new link has it.
   std::optional<FolderLockScope> locked;
@@ -162,10 +166,6 @@ StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look
                                         : StoreCopyResult::kSourceFailed,
               error};
     }
-  }
-  // A file there before keeps its own copy only as a version: a restore takes the link.
-  if (std::error_code error = RetireOwnCopy(OwnCopyPathIn(m_store, source), source)) {
-    return {StoreCopyResult::kStoreFailed, error};
   }
   if (std::error_code error = MakeLink(target, *own, m_store, /*failIfExists=*/false,
                                        look.modifiedSeconds, look.modifiedNanoseconds)) {
