@@ -201,9 +201,9 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
 
   const std::size_t dirLength = std::strlen(directory);
   std::int32_t result = WALK_DONE;
-  // One entry backed up as a file is: a file, or a link to a folder, which is kept as the link
-  // it is (its folder is still walked, or not, as any folder). The callback runs for files
-  // only, since a link to a folder gets the folder's call. True when the walk is to stop.
+  // Backs up one entry as a file is backed up: a file, or a link to a folder, which is kept as
+  // the link it is (its folder is still walked, or not, as any folder). The callback runs for
+  // files only, since a link to a folder gets the folder's call. True when the walk is to stop.
   auto backUpEntry = [&](const char* name, bool fileCallback) {
     std::size_t nameLength = std::strlen(name);
     // A path that does not fit is skipped whole: a cut one could name another file.
