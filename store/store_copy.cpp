@@ -257,7 +257,10 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     // A further name of a file this clean has copied already: its own copy is a further name
     // of that copy, so that the names come back as one file when restored together.
     const SourceKey key{look.device, look.index};
-    if (look.links > 1) {
+    // Where links are followed (Windows), a link to a file and a further name of it look the
+    // same: only where links are kept as links is a second name taken for a hard link.
+    const bool severalNames = kLinksKeptAsLinks && look.links > 1;
+    if (severalNames) {
       if (const auto first = m_copiedSources.find(key); first != m_copiedSources.end() && stamp) {
         StoreCopyOutcome linked = LinkToCopied(source, *own, first->second, *stamp);
         if (linked.result == StoreCopyResult::kOwnCopy) {
@@ -272,7 +275,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       }
     }
     auto rememberCopied = [&] {
-      if (look.links > 1) m_copiedSources.emplace(key, *own);
+      if (severalNames) m_copiedSources.emplace(key, *own);
     };
     if (earlierCopies) {
       std::optional<std::optional<std::string>> ahead;
