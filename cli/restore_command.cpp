@@ -245,6 +245,7 @@ int RunRestore(CliArgs args, const CliStreams& io) {
   onDisk.Loaded(list.listPath, std::move(list.contents));
   TerminalConversation conversation(io, answers, list.entries);
   RestoreBatch batch(list.store, onDisk, conversation);
+  batch.PutLinksFirst(chosen);
   std::size_t tried = 0;
   for (const std::string_view view : chosen) {
     if (conversation.Stopped()) break;

@@ -19,8 +19,9 @@ constexpr const char* kStoreHelp =
     "\n"
     "Prints where this copy of Quillmar keeps its backups, how many entries its restoration\n"
     "list holds, and how many copies the folder holds: the shared copies (NAME + \"BACKUP\",\n"
-    "one per file name), the paths' own copies below paths/ and their older versions below\n"
-    "versions/; then the bytes each kind takes, and all of them together, a file with\n"
+    "one per file name), the paths' own copies below paths/ (those of links below links/)\n"
+    "and their older versions below versions/; then the bytes each kind takes, and all of\n"
+    "them together (a link's as none), a file with\n"
     "several names (a hard link) counted once.\n";
 
 using FileKey = std::pair<std::uint64_t, std::uint64_t>;
@@ -47,12 +48,14 @@ void CountFiles(const std::string& folder, bool recurse, Keep keep, Counts& coun
   std::error_code ended;
   do {
     const std::string name = data.cFileName;
-    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
+    if (IsFolderNotLink(data)) {
       if (recurse && name != "." && name != "..") {
         CountFiles(folder + kPathSeparator + name, recurse, keep, counts);
       }
     } else if (keep(name)) {
       ++counts.files;
+      // A kept link's bytes are its target's text, not what it leads to.
+      if ((data.dwFileAttributes & kLinkAttribute) != 0) continue;
       FileIdentity identity;
       const std::string path = folder + kPathSeparator + name;
       if (!IdentifyFile(path.c_str(), identity) &&
@@ -93,6 +96,9 @@ int RunStore(CliArgs args, const CliStreams& io) {
   CountFiles(
       folder + kPathSeparator + std::string(kMirrorFolderName), true,
       [](const std::string& name) { return !IsStoreTemporary(name); }, own);
+  CountFiles(
+      folder + kPathSeparator + std::string(kLinksFolderName), true,
+      [](const std::string& name) { return name.ends_with(kLinkSuffix); }, own);
 
   Counts versions;
   CountFiles(

@@ -7,6 +7,7 @@
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "store/link_copies.h"
 #include "store/list_records.h"
 #include "store/list_rewrite.h"
 #include "store/store_layout.h"
@@ -43,7 +44,8 @@ std::string TypedStorePath(const StoreList& list, const std::string& typed) {
 
 bool HasCopy(const std::string& store, const std::string& entry) {
   const std::optional<std::string> own = OwnCopyPathIn(store, entry);
-  return (own && IsRegularFile(*own)) || IsRegularFile(SharedCopyPathIn(store, entry));
+  return OwnLinkCopy(store, entry) || (own && IsRegularFile(*own)) ||
+         IsRegularFile(SharedCopyPathIn(store, entry));
 }
 
 std::optional<std::string> UnderFolder(std::string folder) {

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,21 @@ class ScopedVariable {
 
 class BackupStoreTest : public test_tree::EngineTest {
  protected:
+  // The contents of the versions of the file named name in folder.
+  std::set<std::string> VersionTexts(const std::string& folder, const std::string& name) const {
+    std::set<std::string> texts;
+    const std::string versions = "prog/backups/versions" + tree.Path(folder);
+    for (const std::string& version : tree.List(versions)) {
+      if (version.rfind(name + " (", 0) == 0) texts.insert(tree.Read(versions + "/" + version));
+    }
+    return texts;
+  }
+  // The target text of the link at relative, or "(not a link)".
+  std::string LinkTarget(const std::string& relative) const {
+    char target[4096];
+    const ssize_t n = ::readlink(tree.Path(relative).c_str(), target, sizeof target);
+    return n < 0 ? "(not a link)" : std::string(target, static_cast<std::size_t>(n));
+  }
   std::int32_t Walk(const std::string& relative, std::int32_t flags = WALK_FILES | WALK_FOLDERS) {
     return WalkFolder(tree.Path(relative).c_str(), "*", GoOn, 0, flags);
   }
@@ -204,10 +221,9 @@ TEST_F(BackupStoreTest, FailedCopyIsNotRecordedAndKeepsTheLastGoodCopy) {
   tree.MakeDir("D");
   tree.Write("D/ok", "ok");
   ASSERT_EQ(::mkfifo(tree.Path("D/pipe").c_str(), 0644), 0);
-  ASSERT_EQ(::symlink("missing-target", tree.Path("D/dangling").c_str()), 0);
   // A FIFO with no writer would block a plain open for reading: this walk must end.
   EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{kCopyFailed, kCopyFailed}));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kCopyFailed}));
   EXPECT_EQ(List(), tree.Path("D") + "/ok;");
   EXPECT_EQ(tree.Read("prog/backups/pipeBACKUP"), "last good copy");
   // No half-made copies are left behind.
@@ -254,13 +270,124 @@ TEST_F(BackupStoreTest, AnOwnCopyInTheWayLeavesThePathTheSharedCopyAndIsReported
       << UnprotectedItems()[0].reason;
 }
 
-TEST_F(BackupStoreTest, LinkToARegularFileIsCopied) {
+// Every kind of link, kept as the link it is: the own copy below "links" holds the same target
+// text, nothing is read through it, and the shared copies of their names are not taken.
+TEST_F(BackupStoreTest, LinksAreKeptAsLinksWhereverTheyLead) {
   tree.MakeDir("D");
+  tree.MakeDir("D/sub");
   tree.Write("target", "linked content");
-  ASSERT_EQ(::symlink(tree.Path("target").c_str(), tree.Path("D/link").c_str()), 0);
+  ASSERT_EQ(::symlink(tree.Path("target").c_str(), tree.Path("D/to-file").c_str()), 0);
+  ASSERT_EQ(::symlink("nowhere/at all", tree.Path("D/dangling").c_str()), 0);
+  ASSERT_EQ(::symlink("sub", tree.Path("D/to-sub").c_str()), 0);
+  tree.Write("D/sub/s", "s");
   EXPECT_EQ(Walk("D"), WALK_DONE);
-  EXPECT_EQ(tree.Read("prog/backups/linkBACKUP"), "linked content");
-  EXPECT_EQ(List(), tree.Path("D") + "/link;");
+  EXPECT_TRUE(Texts().empty());
+  EXPECT_TRUE(UnprotectedItems().empty());
+  const std::string links = "prog/backups/links" + tree.Path("D");
+  EXPECT_EQ(LinkTarget(links + "/to-fileLINK"), tree.Path("target"));
+  EXPECT_EQ(LinkTarget(links + "/danglingLINK"), "nowhere/at all");
+  EXPECT_EQ(LinkTarget(links + "/to-subLINK"), "sub");
+  EXPECT_FALSE(tree.Exists("prog/backups/to-fileBACKUP"));
+  EXPECT_FALSE(tree.Exists("prog/backups/paths" + tree.Path("D/to-file")));
+  const std::vector<std::string> records = Records(List());
+  for (const char* link : {"/to-file", "/dangling", "/to-sub"}) {
+    EXPECT_NE(std::find(records.begin(), records.end(), tree.Path("D") + link), records.end())
+        << link;
+  }
+}
+
+TEST_F(BackupStoreTest, AnUnchangedLinkIsNotKeptAgainAndAChangedOneKeepsItsVersion) {
+  tree.MakeDir("D");
+  ASSERT_EQ(::symlink("first", tree.Path("D/l").c_str()), 0);
+  const std::string own = "prog/backups/links" + tree.Path("D/lLINK");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  struct stat kept;
+  ASSERT_EQ(::lstat(tree.Path(own).c_str(), &kept), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  struct stat again;
+  ASSERT_EQ(::lstat(tree.Path(own).c_str(), &again), 0);
+  EXPECT_EQ(again.st_ino, kept.st_ino) << "an unchanged link is not made again";
+  EXPECT_FALSE(tree.Exists("prog/backups/versions"));
+  EXPECT_EQ(Records(List()).size(), 2u);
+
+  ASSERT_EQ(::unlink(tree.Path("D/l").c_str()), 0);
+  ASSERT_EQ(::symlink("second", tree.Path("D/l").c_str()), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(LinkTarget(own), "second");
+  const std::vector<std::string> versions = tree.List("prog/backups/versions" + tree.Path("D"));
+  ASSERT_EQ(versions.size(), 1u);
+  EXPECT_EQ(versions[0].rfind("l (", 0), 0u) << versions[0];
+  EXPECT_EQ(LinkTarget("prog/backups/versions" + tree.Path("D") + "/" + versions[0]), "first");
+
+  // A file in the link's place: the link's copy goes to the versions, the file gets its own.
+  ASSERT_EQ(::unlink(tree.Path("D/l").c_str()), 0);
+  tree.Write("D/l", "now a file");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_FALSE(tree.Exists(own));
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/l")), "now a file");
+  EXPECT_EQ(tree.List("prog/backups/versions" + tree.Path("D")).size(), 2u);
+}
+
+// A link found through a link to a folder is kept below a real folder of the store, and nothing
+// the store does to its own copies reaches through a link it keeps to the files it leads to.
+TEST_F(BackupStoreTest, NothingIsWrittenOrRemovedThroughALinkTheStoreKeeps) {
+  tree.MakeDir("D");
+  tree.MakeDir("E");
+  tree.Write("E/f", "user's file");
+  ASSERT_EQ(::symlink("f", tree.Path("E/inner").c_str()), 0);
+  ASSERT_EQ(::symlink(tree.Path("E").c_str(), tree.Path("D/out").c_str()), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_TRUE(Texts().empty());
+  EXPECT_EQ(LinkTarget("prog/backups/links" + tree.Path("D/outLINK")), tree.Path("E"));
+  EXPECT_EQ(LinkTarget("prog/backups/links" + tree.Path("D/out/innerLINK")), "f");
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/out/f")), "user's file");
+  // Each clean again, now that the store holds links a careless look would pass through.
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  tree.Write("E/f", "changed");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(tree.Read("E/f"), "changed");
+  EXPECT_EQ(LinkTarget("E/inner"), "f");
+  EXPECT_EQ(tree.List("E"), (std::vector<std::string>{"f", "inner"}));
+}
+
+// Two names of one file copied in one clean are one file in the store too; when one of them is
+// replaced by another file, only that path's copy changes, the other keeps the shared one.
+TEST_F(BackupStoreTest, NamesOfOneFileShareOneOwnCopy) {
+  tree.MakeDir("D");
+  tree.Write("D/a", "one file");
+  ASSERT_EQ(::link(tree.Path("D/a").c_str(), tree.Path("D/b").c_str()), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  const std::string ownA = tree.Path("prog/backups/paths" + tree.Path("D/a"));
+  const std::string ownB = tree.Path("prog/backups/paths" + tree.Path("D/b"));
+  struct stat a, b;
+  ASSERT_EQ(::stat(ownA.c_str(), &a), 0);
+  ASSERT_EQ(::stat(ownB.c_str(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+  EXPECT_EQ(Records(List()).size(), 2u);
+
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_FALSE(tree.Exists("prog/backups/versions")) << "unchanged names copy nothing";
+
+  ASSERT_EQ(::unlink(tree.Path("D/b").c_str()), 0);
+  tree.Write("D/b", "another file");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a")), "one file");
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/b")), "another file");
+  // b's earlier copy is kept; so is a's, whose change time moved when b's name went.
+  EXPECT_EQ(VersionTexts("D", "b"), (std::set<std::string>{"one file"}));
+
+  // Written in place, both names change: each path keeps the copy it had as a version.
+  ASSERT_EQ(::unlink(tree.Path("D/b").c_str()), 0);
+  ASSERT_EQ(::link(tree.Path("D/a").c_str(), tree.Path("D/b").c_str()), 0);
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  tree.Write("D/a", "written in place, a longer text");
+  ASSERT_EQ(Walk("D"), WALK_DONE);
+  ASSERT_EQ(::stat(ownA.c_str(), &a), 0);
+  ASSERT_EQ(::stat(ownB.c_str(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+  EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/b")), "written in place, a longer text");
+  EXPECT_EQ(VersionTexts("D", "b"), (std::set<std::string>{"one file", "another file"}));
+  EXPECT_EQ(VersionTexts("D", "a"), (std::set<std::string>{"one file"}));
 }
 
 std::int32_t RemoveListAfterFirst(const char*, const FindData*, std::int32_t) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "backup_store.h"
+#include "platform/entry_links.h"
 #include "platform/path_parts.h"
 #include "store/store_location.h"
 
@@ -200,46 +201,54 @@ std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback
 
   const std::size_t dirLength = std::strlen(directory);
   std::int32_t result = WALK_DONE;
+  // Backs up one entry as a file is backed up: a file, or a link to a folder, which is kept as
+  // the link it is (its folder is still walked, or not, as any folder). The callback runs for
+  // files only, since a link to a folder gets the folder's call. True when the walk is to stop.
+  auto backUpEntry = [&](const char* name, bool fileCallback) {
+    std::size_t nameLength = std::strlen(name);
+    // A path that does not fit is skipped whole: a cut one could name another file.
+    if (dirLength + 1 + nameLength >= kMaxPath || !BuildBackupPath(name)) {
+      ++run.progress.filesVisited;
+      if (PassesBackupFilter(name)) {
+        ReportUnprotected(std::string(directory) + kPathSeparator + name,
+                          "the path is too long to be backed up");
+        ++run.progress.filesFailed;
+      }
+      return false;
+    }
+    std::memcpy(g_szFilePath, directory, dirLength);
+    g_szFilePath[dirLength] = kPathSeparator;
+    std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
+    ++run.progress.filesVisited;
+    bool stop = false;
+    if (preview) {
+      if (PassesBackupFilter(name)) {
+        ++run.progress.filesBackedUp;
+        stop = callback(g_szFilePath, &wfd, userData) == 0;
+      }
+    } else {
+      if (PassesBackupFilter(name)) {
+        ++(BackupCurrentFile() ? run.progress.filesBackedUp : run.progress.filesFailed);
+      }
+      stop = fileCallback && MatchesWildcard(g_szFilePath, pattern) &&
+             callback(g_szFilePath, &wfd, userData) == 0;
+    }
+    run.progress.folder = directory;
+    return !ReportProgress(run) || BackupStoreFailed() || stop;
+  };
   for (;;) {
     const char* name = wfd.cFileName;
     if ((wfd.dwFileAttributes & kFolderAttribute) == 0) {
-      if (flags & WALK_FILES) {
-        std::size_t nameLength = std::strlen(name);
-        // A path that does not fit is skipped whole: a cut one could name another file.
-        if (dirLength + 1 + nameLength >= kMaxPath || !BuildBackupPath(name)) {
-          ++run.progress.filesVisited;
-          if (PassesBackupFilter(name)) {
-            ReportUnprotected(std::string(directory) + kPathSeparator + name,
-                              "the path is too long to be backed up");
-            ++run.progress.filesFailed;
-          }
-        } else {
-          std::memcpy(g_szFilePath, directory, dirLength);
-          g_szFilePath[dirLength] = kPathSeparator;
-          std::memcpy(g_szFilePath + dirLength + 1, name, nameLength + 1);
-          ++run.progress.filesVisited;
-          bool stop = false;
-          if (preview) {
-            if (PassesBackupFilter(name)) {
-              ++run.progress.filesBackedUp;
-              stop = callback(g_szFilePath, &wfd, userData) == 0;
-            }
-          } else {
-            if (PassesBackupFilter(name)) {
-              ++(BackupCurrentFile() ? run.progress.filesBackedUp : run.progress.filesFailed);
-            }
-            stop = MatchesWildcard(g_szFilePath, pattern) &&
-                   callback(g_szFilePath, &wfd, userData) == 0;
-          }
-          run.progress.folder = directory;
-          if (!ReportProgress(run) || BackupStoreFailed()) stop = true;
-          if (stop) {
-            result = WALK_STOPPED;
-            break;
-          }
-        }
+      if ((flags & WALK_FILES) && backUpEntry(name, /*fileCallback=*/true)) {
+        result = WALK_STOPPED;
+        break;
       }
     } else if (!IsDotOrDotDot(name)) {
+      if (kLinksKeptAsLinks && (wfd.dwFileAttributes & kLinkAttribute) != 0 &&
+          (flags & WALK_FILES) && backUpEntry(name, /*fileCallback=*/false)) {
+        result = WALK_STOPPED;
+        break;
+      }
       char* szNewPath = level->szNewPath;
       if (CopyBounded(szNewPath, kMaxPath, directory) != S_OK ||
           AppendBounded(szNewPath, kMaxPath, kSeparator) != S_OK ||

@@ -37,7 +37,10 @@ using WalkCallback = std::int32_t (*)(const char* path, const FindData* data,
 // and the like; see DirectorySearch::OnPseudoFileSystem) still gets its callback but is not
 // entered; walking the backups folder, or a top folder on a pseudo file system, visits
 // nothing. Each folder is thus entered at most once per walk, which bounds the walk by the
-// size of the tree whatever links it holds. list.txt is closed when the outermost call
+// size of the tree whatever links it holds. A symbolic link is backed up as the link it is
+// (where kLinksKeptAsLinks): a link to a file, a dangling one and one to a folder alike, each
+// by its own name through the backup filter; a link to a folder is then entered, or not, as
+// any folder, and only the folder's callback is called for it. list.txt is closed when the outermost call
 // returns.
 std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
                         std::int32_t userData, std::int32_t flags);

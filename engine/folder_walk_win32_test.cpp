@@ -139,6 +139,25 @@ TEST_F(WalkWin32Test, EachPathHasItsOwnCopyBelowItsDriveLetterHardLinkedToTheSha
   EXPECT_EQ(LinkCount(ownD), 1u);
 }
 
+// Where links are followed, a further name of a file cannot be told from a link to it: each
+// name keeps a copy of its own, never a further name of another path's copy.
+TEST_F(WalkWin32Test, NamesOfOneFileKeepCopiesOfTheirOwn) {
+  tree.MakeDir("D");
+  tree.Write("D\\a", "one file");
+  ASSERT_TRUE(::CreateHardLinkA(tree.Path("D\\b").c_str(), tree.Path("D\\a").c_str(), nullptr));
+  ASSERT_EQ(LinkCount(tree.Path("D\\a")), 2u);
+  EXPECT_EQ(WalkFolder(tree.Path("D").c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
+  EXPECT_TRUE(backend.Messages().empty());
+  const std::string a = tree.Path("D\\a");
+  const std::string mirror = tree.Path("prog\\backups\\paths") + "\\";
+  const std::string ownA = mirror + a.substr(0, 1) + a.substr(2);
+  const std::string ownB = ownA.substr(0, ownA.size() - 1) + "b";
+  EXPECT_EQ(TempFolder::Read(ownB), "one file");
+  // Each own copy is a file with two names: itself and the shared copy of its name.
+  EXPECT_EQ(LinkCount(ownA), 2u);
+  EXPECT_EQ(LinkCount(ownB), 2u);
+}
+
 // A path past the plain form's limit only once the store's folder and "paths\\" stand before
 // it still gets its own copy: the extended-length form takes it. (Only a path past 32,767
 // characters is reported as too long for one, which Wine, on Linux's 4,096, cannot make.)

@@ -43,12 +43,12 @@ TEST_F(HostileTreeTest, LinkCyclesAndLinksToAncestorsEndAndRecordEachFileOnce) {
   EXPECT_TRUE(Texts().empty());
   EXPECT_EQ(Outside(), before);
   Strings records = ListRecords();
-  // Each file once, whichever way the walk first reached it.
-  ASSERT_EQ(records.size(), 2u) << List();
+  // Each file and each link once, whichever way the walk first reached it.
+  ASSERT_EQ(records.size(), 6u) << List();
   std::set<std::string> names;
   for (const std::string& record : records) names.insert(record.substr(record.rfind('/') + 1));
-  EXPECT_EQ(names, (std::set<std::string>{"f", "g"}));
-  EXPECT_EQ(Backups(), SortedCopy({"fBACKUP", "gBACKUP", "list.txt", "paths"}));
+  EXPECT_EQ(names, (std::set<std::string>{"f", "g", "up", "top", "to-y", "to-x"}));
+  EXPECT_EQ(Backups(), SortedCopy({"fBACKUP", "gBACKUP", "links", "list.txt", "paths"}));
 }
 
 TEST_F(HostileTreeTest, LinksFanningOutToTheSameFoldersAreEnteredOnce) {
@@ -71,7 +71,8 @@ TEST_F(HostileTreeTest, LinksFanningOutToTheSameFoldersAreEnteredOnce) {
 
   EXPECT_EQ(Walk(tree.Path("L0")), WALK_DONE);
 
-  EXPECT_EQ(ListRecords().size(), static_cast<std::size_t>(kLevels + 1));
+  // Each file and each of the two links of a level once.
+  EXPECT_EQ(ListRecords().size(), static_cast<std::size_t>(3 * kLevels + 1));
   EXPECT_EQ(visits.files.size(), static_cast<std::size_t>(kLevels + 1));
   EXPECT_TRUE(Texts().empty());
   EXPECT_EQ(Outside(), before);

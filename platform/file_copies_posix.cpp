@@ -17,17 +17,17 @@ namespace {
 
 std::error_code Error(std::errc code) { return std::make_error_code(code); }
 
-// Opens a regular file for reading. Looks before opening: opening a device or FIFO can block
-// or act on the device.
+// Opens a regular file for reading, never through a link: a link is kept as a link.
+// Looks before opening: opening a device or FIFO can block or act on the device.
 std::error_code OpenRegular(const char* path, FdGuard& in, struct stat& st) {
-  if (::stat(path, &st) != 0) return LastPosixError();
+  if (::lstat(path, &st) != 0) return LastPosixError();
   if (S_ISDIR(st.st_mode)) return Error(std::errc::is_a_directory);
   if (!S_ISREG(st.st_mode)) return Error(std::errc::operation_not_supported);
   if (std::error_code injected = InjectedFailure(FileCall::kOpen, path)) return injected;
   // Reading leaves the access time as it was, where the process may ask for that (its own
   // files, or root): the copy takes the access time along, and a later copy must find it
   // unchanged.
-  constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   in.Reset(::open(path, kFlags | O_NOATIME));
   if (in.get() < 0 && errno == EPERM) in.Reset(::open(path, kFlags));
   if (in.get() < 0) return LastPosixError();

@@ -34,7 +34,8 @@ bool FolderTakesNewFiles(const std::string& folder);
 std::string HomeFolder();
 
 // Creates each missing folder on the way to the folder that holds path (not path itself),
-// with the user's default permissions. Folders already there are left alone. Returns the
+// with the user's default permissions. Folders already there are left alone; a link on the way
+// that leads nowhere has the folder it names made (on POSIX). Returns the
 // first failure, for instance when a part of the way is a file; the folders made before it
 // stay.
 std::error_code CreateParentFolders(const std::string& path);

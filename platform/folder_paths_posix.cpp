@@ -67,7 +67,37 @@ std::string HomeFolder() {
   return std::string(1, kPathSeparator);
 }
 
-std::error_code CreateParentFolders(const std::string& path) {
+namespace {
+
+// As many links on the way as the kernel itself follows (Linux's MAXSYMLINKS).
+constexpr int kMostLinksFollowed = 40;
+
+std::error_code CreateFoldersOnTheWay(const std::string& path, int linksFollowed);
+
+// folder is a link that leads nowhere: the folder it names is made, as a clean-up may have
+// removed it with the rest of the tree.
+std::error_code CreateLinkedFolder(const std::string& folder, int linksFollowed) {
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) ||
+      linksFollowed >= kMostLinksFollowed) {
+    return std::make_error_code(std::errc::not_a_directory);
+  }
+  std::string target(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  const ssize_t n = ::readlink(folder.c_str(), target.data(), target.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+    return std::make_error_code(std::errc::not_a_directory);
+  }
+  target.resize(static_cast<std::size_t>(n));
+  if (target.front() != kPathSeparator) {
+    target = folder.substr(0, folder.rfind(kPathSeparator) + 1) + target;
+  }
+  if (std::error_code error = CreateFoldersOnTheWay(target + kPathSeparator, linksFollowed + 1)) {
+    return error;
+  }
+  return IsFolder(folder) ? std::error_code() : std::make_error_code(std::errc::not_a_directory);
+}
+
+std::error_code CreateFoldersOnTheWay(const std::string& path, int linksFollowed) {
   const std::size_t last = path.rfind(kPathSeparator);
   if (last == std::string::npos) return {};
   // Mostly the folder is there: one look instead of one attempt for each part of the way,
@@ -80,7 +110,15 @@ std::error_code CreateParentFolders(const std::string& path) {
     if (::mkdir(folder.c_str(), 0777) == 0) continue;
     const int error = errno;
     if (error != EEXIST) return std::error_code(error, std::generic_category());
-    if (!IsFolder(folder)) return std::make_error_code(std::errc::not_a_directory);
+    if (!IsFolder(folder)) {
+      if (std::error_code made = CreateLinkedFolder(folder, linksFollowed)) return made;
+    }
   }
   return {};
+}
+
+}  // namespace
+
+std::error_code CreateParentFolders(const std::string& path) {
+  return CreateFoldersOnTheWay(path, 0);
 }

@@ -27,14 +27,24 @@ inline constexpr std::size_t kMaxFileName = 256;
 // The attribute bit of a folder in FindData, the value Windows gives FILE_ATTRIBUTE_DIRECTORY,
 // so that the Win32 search passes its attributes through unchanged.
 inline constexpr std::uint32_t kFolderAttribute = 0x10;
+// The attribute bit of a symbolic link in FindData (with kFolderAttribute for a link to a
+// folder), the value Windows gives FILE_ATTRIBUTE_REPARSE_POINT.
+inline constexpr std::uint32_t kLinkAttribute = 0x400;
 
 // What the directory search reports for one entry; valid until the next call on the search.
 struct FindData {
-  // kFolderAttribute for folders and links to them; on Windows the platform's other
-  // attribute bits too.
+  // kFolderAttribute for folders and links to them, kLinkAttribute for links; on Windows the
+  // platform's other attribute bits too.
   std::uint32_t dwFileAttributes = 0;
   char cFileName[kMaxFileName] = {};
 };
+
+// True for a folder itself, not a link to one: the only kind of folder a look through the
+// store's own trees enters, since a link kept there may lead anywhere.
+inline bool IsFolderNotLink(const FindData& data) {
+  return (data.dwFileAttributes & kFolderAttribute) != 0 &&
+         (data.dwFileAttributes & kLinkAttribute) == 0;
+}
 
 // The platform's handle of an open search, file or folder, null when closed.
 using PlatformHandle = void*;
@@ -126,7 +136,7 @@ struct FileNote {
 // carries them (a file restored from another store, or a copy of a copy, included).
 inline constexpr std::string_view kNoteNamePrefix = "quillmar.";
 
-// Copies a regular file (or a link to one) byte for byte, holes and blocks shared with other
+// Copies a regular file (never through a symbolic link, which is refused) byte for byte, holes and blocks shared with other
 // files kept where the file system has them, with what else of the file a copy keeps: on
 // POSIX every mode bit, the owner and group where the process may set them, the "user."
 // extended attributes but the program's notes, the access control list and the access and
@@ -143,7 +153,8 @@ inline constexpr std::string_view kNoteNamePrefix = "quillmar.";
 std::error_code CopyFileReplacing(const char* source, const char* destination, bool failIfExists,
                                   const FileNote* note = nullptr);
 
-// The note of that name on the file at path, or nothing when it has none or cannot be read.
+// The note of that name on the file at path, or nothing when it has none or cannot be read. A
+// link at path is not followed: a link has no notes.
 std::optional<std::string> ReadFileNote(const char* path, const char* name);
 // Attaches note to the file at path, in place of any note of that name; every name of the file
 // carries it. A file system that cannot hold notes refuses, and the file stays as it was.

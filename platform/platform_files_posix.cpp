@@ -26,6 +26,7 @@
 #include "platform/path_parts.h"
 #include "platform/pending_file_posix.h"
 #include "platform/platform_files.h"
+#include "platform/stamp_posix.h"
 
 static_assert(kMaxPath == PATH_MAX && kMaxFileName == NAME_MAX + 1,
               "path buffers must have the system's sizes");
@@ -141,7 +142,13 @@ bool DirectorySearch::Fill(FindData& data, std::error_code& ended) {
       folder =
           ::fstatat(::dirfd(AsDir(m_handle)), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
-    data.dwFileAttributes = folder ? kFolderAttribute : 0;
+    bool link = entry->d_type == DT_LNK;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat st;
+      link = ::fstatat(::dirfd(AsDir(m_handle)), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+             S_ISLNK(st.st_mode);
+    }
+    data.dwFileAttributes = (folder ? kFolderAttribute : 0) | (link ? kLinkAttribute : 0);
     std::size_t length = std::strlen(entry->d_name);
     if (length >= sizeof data.cFileName) length = sizeof data.cFileName - 1;
     std::memcpy(data.cFileName, entry->d_name, length);
@@ -240,7 +247,7 @@ std::optional<std::string> ReadFileNote(const char* path, const char* name) {
   const std::string attribute = std::string("user.") + name;
   if (InjectedFailure(FileCall::kNote, path)) return std::nullopt;
   char value[kMaxPath];
-  ssize_t n = ::getxattr(path, attribute.c_str(), value, sizeof value);
+  ssize_t n = ::lgetxattr(path, attribute.c_str(), value, sizeof value);
   if (n < 0) return std::nullopt;
   return std::string(value, static_cast<std::size_t>(n));
 }
@@ -260,6 +267,10 @@ std::error_code RemoveFile(const char* path) {
 std::optional<std::string> ContentsStamp(const char* path) {
   struct stat st;
   if (::stat(path, &st) != 0) return std::nullopt;
+  return StampOf(st);
+}
+
+std::string StampOf(const struct stat& st) {
   // "dev:ino:size:mtime.ns:ctime.ns", the numbers in hex, the times in decimal. Written by hand:
   // a clean of an unchanged tree takes a stamp of every file, and printf's way cost more
   // than the look at the file.

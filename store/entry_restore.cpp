@@ -1,13 +1,16 @@
 // One entry back from the store: its own copy, or the shared one after the origin question.
 #include "store/entry_restore.h"
 
+#include <functional>
 #include <optional>
 
+#include "platform/entry_links.h"
 #include "platform/file_copies.h"
 #include "platform/folder_handle.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "store/copy_origin.h"
+#include "store/link_copies.h"
 #include "store/store_layout.h"
 #include "store/versions.h"
 
@@ -51,23 +54,12 @@ void FinishRestore(const std::string& entry, ListOnDisk& list, RestoreConversati
   outcome.flushError = FlushFileSystemOf(entry.c_str());
 }
 
-// Puts the open copy back at entry, asking as RestoreEntry says; ownCopy when the copy is the
-// entry's own (or one of its versions), which needs no question about its origin.
-RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entry,
-                               const SourceFile& copy, bool ownCopy, ListOnDisk& list,
-                               RestoreConversation& conversation, BatchEnd* batch) {
+// Puts a copy back at entry with put, which makes it there (failIfExists: only where nothing
+// has the name), asking before it replaces what is there and keeping that first.
+RestoreOutcome PutBack(const std::string& store, const std::string& entry,
+                       const std::function<std::error_code(bool failIfExists)>& put,
+                       ListOnDisk& list, RestoreConversation& conversation, BatchEnd* batch) {
   RestoreOutcome outcome;
-  // Files of the same name share one copy: say so before putting another file's contents
-  // at this path. A copy that keeps no origin (a volume without notes, or a copy older than
-  // them) may hold any file of that name, so it is asked about too.
-  if (!ownCopy) {
-    const std::optional<std::string> origin = OriginOf(copy);
-    if ((!origin || !IsSamePath(*origin, entry)) &&
-        !conversation.RestoreFromOtherOrigin(origin.value_or(std::string()), entry)) {
-      outcome.result = RestoreResult::kDeclined;
-      return outcome;
-    }
-  }
   // A restore after a clean-up may find the file's folders gone: they are made again, only
   // on an absolute path: a relative record (one typed by hand, or an editor's line break
   // glued to its front) names no fixed place.
@@ -77,7 +69,7 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
       return outcome;
     }
   }
-  const std::error_code first = copy.CopyTo(entry.c_str(), /*failIfExists=*/true);
+  const std::error_code first = put(/*failIfExists=*/true);
   if (!first) {
     outcome.result = RestoreResult::kRestored;
     FinishRestore(entry, list, conversation, outcome, batch);
@@ -97,7 +89,7 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
     outcome.result = RestoreResult::kOverwriteFailed;
     return outcome;
   }
-  if ((outcome.error = copy.CopyTo(entry.c_str(), /*failIfExists=*/false))) {
+  if ((outcome.error = put(/*failIfExists=*/false))) {
     outcome.result = RestoreResult::kOverwriteFailed;
     return outcome;
   }
@@ -106,10 +98,61 @@ RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entr
   return outcome;
 }
 
+// Puts the open copy back at entry, asking as RestoreEntry says; ownCopy when the copy is the
+// entry's own (or one of its versions), which needs no question about its origin.
+RestoreOutcome RestoreFromCopy(const std::string& store, const std::string& entry,
+                               const SourceFile& copy, bool ownCopy, ListOnDisk& list,
+                               RestoreConversation& conversation, BatchEnd* batch) {
+  // Files of the same name share one copy: say so before putting another file's contents
+  // at this path. A copy that keeps no origin (a volume without notes, or a copy older than
+  // them) may hold any file of that name, so it is asked about too.
+  if (!ownCopy) {
+    const std::optional<std::string> origin = OriginOf(copy);
+    if ((!origin || !IsSamePath(*origin, entry)) &&
+        !conversation.RestoreFromOtherOrigin(origin.value_or(std::string()), entry)) {
+      RestoreOutcome outcome;
+      outcome.result = RestoreResult::kDeclined;
+      return outcome;
+    }
+  }
+  return PutBack(
+      store, entry,
+      [&](bool failIfExists) { return copy.CopyTo(entry.c_str(), failIfExists); }, list,
+      conversation, batch);
+}
+
+// The copy at copyPath, when it is a link: the same link back at entry, with its own time.
+std::optional<RestoreOutcome> RestoreIfLink(const std::string& store, const std::string& entry,
+                                            const std::string& copyPath, ListOnDisk& list,
+                                            RestoreConversation& conversation, BatchEnd* batch) {
+  EntryLook look;
+  if (LookAtEntry(copyPath.c_str(), look) || look.kind != EntryKind::kLink) return std::nullopt;
+  std::string target;
+  if (const std::error_code failure = ReadLinkTarget(copyPath.c_str(), target)) {
+    RestoreOutcome outcome;
+    outcome.error = failure;
+    return outcome;
+  }
+  const std::string folder = FolderPart(entry);
+  return PutBack(
+      store, entry,
+      [&](bool failIfExists) {
+        return MakeLink(target, entry, folder, failIfExists, look.modifiedSeconds,
+                        look.modifiedNanoseconds);
+      },
+      list, conversation, batch);
+}
+
 }  // namespace
 
 RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, ListOnDisk& list,
                             RestoreConversation& conversation, BatchEnd* batch) {
+  if (const std::optional<LinkCopy> link = OwnLinkCopy(store, entry)) {
+    if (std::optional<RestoreOutcome> restored =
+            RestoreIfLink(store, entry, link->path, list, conversation, batch)) {
+      return *restored;
+    }
+  }
   SourceFile copy;
   bool ownCopy = false;
   if (const std::error_code failure = OpenCopy(store, entry, copy, ownCopy)) {
@@ -124,6 +167,10 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
 RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
                                 const std::string& copyPath, ListOnDisk& list,
                                 RestoreConversation& conversation, BatchEnd* batch) {
+  if (std::optional<RestoreOutcome> link =
+          RestoreIfLink(store, entry, copyPath, list, conversation, batch)) {
+    return *link;
+  }
   SourceFile copy;
   if (const std::error_code failure = copy.Open(copyPath.c_str())) {
     RestoreOutcome outcome;
@@ -132,6 +179,20 @@ RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& ent
     return outcome;
   }
   return RestoreFromCopy(store, entry, copy, /*ownCopy=*/true, list, conversation, batch);
+}
+
+RestoreOutcome RestoreEntryAsNameOf(const std::string& store, const std::string& entry,
+                                    const std::string& restored, ListOnDisk& list,
+                                    RestoreConversation& conversation, BatchEnd* batch) {
+  const std::string folder = FolderPart(entry);
+  return PutBack(
+      store, entry,
+      [&](bool failIfExists) {
+        return failIfExists ? AddNameIfFree(restored, entry, folder, nullptr)
+                            : AddNameReplacing(restored, entry, folder, nullptr,
+                                               /*likelyTaken=*/true);
+      },
+      list, conversation, batch);
 }
 
 std::error_code ForgetEntry(const std::string& entry, ListOnDisk& list,

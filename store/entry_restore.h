@@ -58,7 +58,8 @@ struct BatchEnd {
 };
 
 // Restores entry from the store folder store (ending with a separator). The entry's own copy
-// is taken when it has one, without a question; otherwise the shared copy of its name, after
+// is taken when it has one, without a question (an own copy that is a symbolic link comes back
+// as the same link, never followed); otherwise the shared copy of its name, after
 // RestoreFromOtherOrigin unless that copy keeps entry as its origin. The origin asked about
 // is that of the very file then copied. The folders on the way to an absolute entry
 // are made when missing. A file already at the entry is replaced only after Overwrite, and
@@ -73,6 +74,13 @@ RestoreOutcome RestoreEntry(const std::string& store, const std::string& entry, 
 RestoreOutcome RestoreEntryFrom(const std::string& store, const std::string& entry,
                                 const std::string& copyPath, ListOnDisk& list,
                                 RestoreConversation& conversation, BatchEnd* batch = nullptr);
+
+// Restores entry as a further name (a hard link) of the file at restored, which a restore
+// has just put back, with the questions and the version of RestoreEntry. Where the file
+// system has no hard links, entry gets a copy of its own.
+RestoreOutcome RestoreEntryAsNameOf(const std::string& store, const std::string& entry,
+                                    const std::string& restored, ListOnDisk& list,
+                                    RestoreConversation& conversation, BatchEnd* batch = nullptr);
 
 // Takes an entry whose copies are gone out of the list, as a restore would: DropEntry, then
 // the rewrite (left to the batch's end with batch). On failure returns why.

@@ -94,7 +94,7 @@ void NotesAhead::Run() {
     while (more) {
       if (!begun) {
         begun = data.cFileName == after;
-      } else if ((data.dwFileAttributes & kFolderAttribute) == 0) {
+      } else if (!IsFolderNotLink(data)) {
         Ahead ahead{data.cFileName, ReadFileNote((mirror + data.cFileName).c_str(), m_noteName)};
         lock.lock();
         m_changed.wait(

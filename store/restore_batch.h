@@ -5,7 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 #include <system_error>
 
 #include "store/entry_restore.h"
@@ -21,12 +25,20 @@ class RestoreBatch {
   RestoreBatch& operator=(const RestoreBatch&) = delete;
 
   // As RestoreEntry and RestoreEntryFrom; the outcome carries no rewrite or flush error,
-  // which Finish reports for all of them.
+  // which Finish reports for all of them. An entry whose copy is one file with the copy of an
+  // entry this batch restored before (the names of one file, a hard link, as a clean keeps
+  // them) comes back as a further name of that entry's file.
   RestoreOutcome Restore(const std::string& entry);
   RestoreOutcome RestoreFrom(const std::string& entry, const std::string& copyPath);
   // Takes a record of entry off the list with the others, as ForgetEntry does: a further
   // record of a path restored, or one whose copies are gone.
   void Forget(const std::string& entry);
+
+  // Moves the entries whose latest copy is a link ahead of the others, each part in its own
+  // order: a file found through a link to a folder then goes back through the link, to the
+  // folder it leads to, rather than into a folder of the link's name that would keep the link
+  // from coming back. A chain of links is restored whole before anything goes through it.
+  void PutLinksFirst(std::vector<std::string_view>& entries) const;
 
   // Records the rewrite will take off the list so far.
   std::size_t Dropped() const { return m_end.dropped.size(); }
@@ -41,7 +53,25 @@ class RestoreBatch {
   Ending Finish();
 
  private:
+  template <class RestoreOne>
+  RestoreOutcome RestoreGrouped(const std::string& entry, const std::string& copy,
+                                const RestoreOne& restore);
+
+  struct CopyKey {
+    std::uint64_t device;
+    std::uint64_t index;
+    bool operator==(const CopyKey&) const = default;
+  };
+  struct CopyKeyHash {
+    std::size_t operator()(const CopyKey& key) const {
+      return std::hash<std::uint64_t>()(key.index * 0x9E3779B97F4A7C15ull ^ key.device);
+    }
+  };
+
   std::string m_store;
+  // The entry restored from each copy that has more names than a path's own copy and the
+  // shared copy of its name: only those may be the copy of several paths.
+  std::unordered_map<CopyKey, std::string, CopyKeyHash> m_restoredFrom;
   ListOnDisk& m_list;
   RestoreConversation& m_conversation;
   BatchEnd m_end;

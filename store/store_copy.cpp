@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/entry_links.h"
 #include "platform/file.h"
 #include "platform/file_copies.h"
 #include "platform/folder_handle.h"
@@ -69,6 +70,7 @@ bool IsStoreWideFailure(std::error_code error) {
 
 StoreCopier::StoreCopier(std::string store)
     : m_store(std::move(store)),
+      m_linksKept(IsFolder(m_store + std::string(kLinksFolderName))),
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
@@ -98,7 +100,12 @@ std::error_code StoreCopier::OpenStoreFolder() {
 }
 
 std::error_code StoreCopier::KeepOwnCopy(const std::string& own, const char* source) {
-  if (!IsRegularFile(own)) return {};
+  EntryLook look;
+  if (LookAtEntry(own.c_str(), look) ||
+      (look.kind != EntryKind::kRegular && look.kind != EntryKind::kLink)) {
+    return {};
+  }
+  // A link carries no note: it is kept as taken by this clean.
   const std::optional<std::string> noted = ReadFileNote(own.c_str(), kTakenNoteName);
   const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
   return KeepAsVersion(m_store, own, source, taken ? taken->takenAt : m_takenAt);
@@ -109,7 +116,117 @@ std::vector<SharedNamer::Failure> StoreCopier::TakeNamingFailures(bool waitForAl
   return m_sharedNames.TakeFailures();
 }
 
+StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look) {
+  std::string target;
+  if (std::error_code error = ReadLinkTarget(source, target)) {
+    return {StoreCopyResult::kSourceFailed, error};
+  }
+  const std::optional<std::string> own = OwnLinkPathIn(m_store, source);
+  if (!own) return {StoreCopyResult::kSourceFailed, std::make_error_code(std::errc::invalid_argument)};
+  if (own->size() >= kMaxPath) {
+    return {StoreCopyResult::kSourceFailed, std::make_error_code(std::errc::filename_too_long)};
+  }
+  // A link found through a link to a folder would have its copy below that link's copy: the
+  // store never makes a folder, nor a name, through a link of its own.
+  if (LinkOnTheWay(*own, m_store.size())) {
+    return {StoreCopyResult::kSourceFailed, std::make_error_code(std::errc::not_a_directory)};
+  }
+  m_linksKept = true;
+  bool folderExisted = false;
+  if (std::error_code error = MakeFolderFor(*own, folderExisted)) {
+    return {IsStoreWideFailure(error) ? StoreCopyResult::kStoreFailed
+                                      : StoreCopyResult::kSourceFailed,
+            error};
+  }
+  EntryLook kept;
+  const bool taken = !m_madeFolderNew && !LookAtEntry(own->c_str(), kept);
+  if (taken && kept.kind == EntryKind::kLink) {
+    std::string keptTarget;
+    // The target text is all a link holds; its own time comes back with it on a restore.
+    if (!ReadLinkTarget(own->c_str(), keptTarget) && keptTarget == target &&
+        kept.modifiedSeconds == look.modifiedSeconds &&
+        kept.modifiedNanoseconds == look.modifiedNanoseconds) {
+      return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
+    }
+  }
+  // A file there before keeps its own copy only as a version: a restore takes the link.
+  if (std::error_code error = RetireOwnCopy(OwnCopyPathIn(m_store, source), source)) {
+    return {StoreCopyResult::kStoreFailed, error};
+  }
+  // As for a file: what has the name is kept as a version under the store's lock until the
+  // new link has it.
+  std::optional<FolderLockScope> locked;
+  if (taken) {
+    if (std::error_code error = OpenStoreFolder()) return {StoreCopyResult::kStoreFailed, error};
+    if (std::error_code error = locked.emplace(m_storeFolder).error()) {
+      return {StoreCopyResult::kStoreFailed, error};
+    }
+    if (std::error_code error = KeepOwnCopy(*own, source)) {
+      return {IsStoreWideFailure(error) ? StoreCopyResult::kStoreFailed
+                                        : StoreCopyResult::kSourceFailed,
+              error};
+    }
+  }
+  if (std::error_code error = MakeLink(target, *own, m_store, /*failIfExists=*/false,
+                                       look.modifiedSeconds, look.modifiedNanoseconds)) {
+    return {IsStoreWideFailure(error) ? StoreCopyResult::kStoreFailed
+                                      : StoreCopyResult::kSourceFailed,
+            error};
+  }
+  return {StoreCopyResult::kOwnCopy, {}};
+}
+
+std::error_code StoreCopier::RetireOwnCopy(const std::optional<std::string>& own,
+                                           const char* source) {
+  EntryLook look;
+  // Below a link kept in the store lies something else than the store's own copy.
+  if (!own || LookAtEntry(own->c_str(), look) || LinkOnTheWay(*own, m_store.size())) return {};
+  std::optional<FolderLockScope> locked;
+  if (std::error_code error = OpenStoreFolder()) return error;
+  if (std::error_code error = locked.emplace(m_storeFolder).error()) return error;
+  if (std::error_code error = KeepOwnCopy(*own, source)) return error;
+  return RemoveFile(own->c_str());
+}
+
+StoreCopyOutcome StoreCopier::LinkToCopied(const char* source, const std::string& own,
+                                           const std::string& copied, const std::string& stamp) {
+  EntryLook ownLook, copiedLook;
+  const bool taken = !LookAtEntry(own.c_str(), ownLook);
+  if (LookAtEntry(copied.c_str(), copiedLook)) return {StoreCopyResult::kSourceFailed, {}};
+  if (taken && ownLook.device == copiedLook.device && ownLook.index == copiedLook.index) {
+    return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
+  }
+  std::optional<FolderLockScope> locked;
+  if (taken) {
+    if (std::error_code error = OpenStoreFolder()) return {StoreCopyResult::kStoreFailed, error};
+    if (std::error_code error = locked.emplace(m_storeFolder).error()) {
+      return {StoreCopyResult::kStoreFailed, error};
+    }
+    // A copy of the same contents, made apart by an earlier clean, is not worth a version.
+    const std::optional<std::string> noted = ReadFileNote(own.c_str(), kTakenNoteName);
+    const std::optional<TakenNote> note = noted ? ParseTakenNote(*noted) : std::nullopt;
+    if (!note || !TakenWithStamp(*note, stamp)) {
+      if (std::error_code error = KeepOwnCopy(own, source)) {
+        return {IsStoreWideFailure(error) ? StoreCopyResult::kStoreFailed
+                                          : StoreCopyResult::kSourceFailed,
+                error};
+      }
+    }
+  }
+  if (std::error_code error = AddNameReplacing(copied, own, m_store, nullptr, taken)) {
+    return {IsStoreWideFailure(error) ? StoreCopyResult::kStoreFailed
+                                      : StoreCopyResult::kSharedOnly,
+            error};
+  }
+  return {StoreCopyResult::kOwnCopy, {}};
+}
+
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
+  EntryLook look;
+  if (std::error_code error = LookAtEntry(source, look)) {
+    return {StoreCopyResult::kSourceFailed, error};
+  }
+  if (look.kind == EntryKind::kLink) return CopyLink(source, look);
   // The shared name, and whether this clean has given it before: only a copy made needs them.
   std::string shared;
   bool nameSeen = false;
@@ -135,7 +252,31 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       m_notesAhead.Read(FolderPart(source), m_madeFolder, name);
     }
     // Taken before the copy: a file changed after this look is copied again next time.
-    const std::optional<std::string> stamp = ContentsStamp(source);
+    const std::optional<std::string> stamp =
+        look.stamp.empty() ? std::nullopt : std::optional<std::string>(look.stamp);
+    // A further name of a file this clean has copied already: its own copy is a further name
+    // of that copy, so that the names come back as one file when restored together.
+    const SourceKey key{look.device, look.index};
+    // Where links are followed (Windows), a link to a file and a further name of it look the
+    // same: only where links are kept as links is a second name taken for a hard link.
+    const bool severalNames = kLinksKeptAsLinks && look.links > 1;
+    if (severalNames) {
+      if (const auto first = m_copiedSources.find(key); first != m_copiedSources.end() && stamp) {
+        StoreCopyOutcome linked = LinkToCopied(source, *own, first->second, *stamp);
+        if (linked.result == StoreCopyResult::kOwnCopy) {
+          if (!linked.unchanged) {
+            lookUpShared();
+            m_sharedNames.Give(*own, std::move(shared), source, folderExisted || nameSeen);
+          }
+          return linked;
+        }
+        if (linked.result == StoreCopyResult::kStoreFailed) return linked;
+        // Otherwise it is copied as a file of its own.
+      }
+    }
+    auto rememberCopied = [&] {
+      if (severalNames) m_copiedSources.emplace(key, *own);
+    };
     if (earlierCopies) {
       std::optional<std::optional<std::string>> ahead;
       if (m_filesInFolder > kReadAheadAfter) ahead = m_notesAhead.Take(name);
@@ -149,6 +290,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       // name: a clean of an unchanged tree then writes nothing but its records.
       if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
           (!taken && SameContents(source, *own))) {
+        rememberCopied();
         return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }
     }
@@ -178,6 +320,9 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (copied.write) return {StoreCopyResult::kStoreFailed, copied.write};
     noOwnCopy = copied.name;
     if (!noOwnCopy) {
+      rememberCopied();
+      // A link there before keeps its copy only as a version: a restore takes the file.
+      if (m_linksKept) RetireOwnCopy(OwnLinkPathIn(m_store, source), source);
       m_sharedNames.Give(std::move(*own), std::move(shared), source, folderExisted || nameSeen);
       return {StoreCopyResult::kOwnCopy, {}};
     }

@@ -5,14 +5,21 @@
 // copy, which is kept first as a version of the path (versions.h), named by the time the clean that
 // took it started, under the store's lock, so that of several instances copying the same path each
 // keeps the copy it replaces. The origin and the shared name follow the own copy on a thread of
-// their own; every one is given by the time the copier is gone.
+// their own; every one is given by the time the copier is gone. A symbolic link is kept as a
+// link with the same target text (its own copy only: a link carries no origin, and must not
+// take from older entries the shared copy of its name). A file met again under another of its
+// names (a hard link) in the same clean gets, as its own copy, a further name of the first
+// one's, so that a restore of both brings them back as one file.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <system_error>
 #include <vector>
 
+#include "platform/entry_links.h"
 #include "platform/folder_handle.h"
 #include "store/notes_ahead.h"
 #include "store/seen_strings.h"
@@ -60,8 +67,34 @@ class StoreCopier {
   // Keeps the file at own, when there is one, as a version of source's path, named by the
   // time its clean noted (by this clean's when it noted none).
   std::error_code KeepOwnCopy(const std::string& own, const char* source);
+  // The own copy of a symbolic link: a link with the same target text, made again only when
+  // the target or the link's own time differ from the copy's.
+  StoreCopyOutcome CopyLink(const char* source, const EntryLook& look);
+  // Makes own, the own copy of source, a further name of copied, the own copy of another name
+  // of the same file, keeping what had the name as a version unless it was taken from the same
+  // contents (stamp). Unchanged when own is that copy already.
+  StoreCopyOutcome LinkToCopied(const char* source, const std::string& own,
+                                const std::string& copied, const std::string& stamp);
+
+  // Keeps the copy at own, when there is one, as a version of source's path and removes it:
+  // the path's latest copy is now of the other kind (a link's below "links", a file's below
+  // "paths").
+  std::error_code RetireOwnCopy(const std::optional<std::string>& own, const char* source);
+
+  struct SourceKey {
+    std::uint64_t device;
+    std::uint64_t index;
+    bool operator==(const SourceKey&) const = default;
+  };
+  struct SourceKeyHash {
+    std::size_t operator()(const SourceKey& key) const {
+      return std::hash<std::uint64_t>()(key.index * 0x9E3779B97F4A7C15ull ^ key.device);
+    }
+  };
 
   std::string m_store;
+  // The store has a folder of links' own copies: a file copied may replace one.
+  bool m_linksKept;
   FolderHandle m_storeFolder;  // for the store's lock, opened when first needed
   // When this clean started: noted with each own copy it takes.
   std::int64_t m_takenAt;
@@ -78,6 +111,9 @@ class StoreCopier {
   // earlier clean copied into it, read ahead of the walk.
   NotesAhead m_notesAhead;
   int m_filesInFolder = 0;  // into the folder below "paths" copied into last
+  // The own copy of each file with several names that this clean has met, by the file's
+  // identity: only such files, so the memory follows the hard links, not the tree.
+  std::unordered_map<SourceKey, std::string, SourceKeyHash> m_copiedSources;
   // Declared last, so that it gives its waiting names while everything else is still there.
   SharedNamer m_sharedNames;
 };

@@ -17,15 +17,30 @@ std::string SharedCopyPathIn(const std::string& store, std::string_view recorded
   return store + CopyNameFor(recordedPath);
 }
 
-std::optional<std::string> OwnCopyPathIn(const std::string& store, std::string_view recordedPath) {
+namespace {
+
+std::optional<std::string> MirrorPathIn(const std::string& store, std::string_view mirror,
+                                        std::string_view recordedPath) {
   const std::optional<std::string> below = PartsBelowRoot(recordedPath);
   if (!below) return std::nullopt;
   std::string path;
-  path.reserve(store.size() + kMirrorFolderName.size() + 1 + below->size());
+  path.reserve(store.size() + mirror.size() + 1 + below->size());
   path += store;
-  path += kMirrorFolderName;
+  path += mirror;
   path += kPathSeparator;
   path += *below;
+  return path;
+}
+
+}  // namespace
+
+std::optional<std::string> OwnCopyPathIn(const std::string& store, std::string_view recordedPath) {
+  return MirrorPathIn(store, kMirrorFolderName, recordedPath);
+}
+
+std::optional<std::string> OwnLinkPathIn(const std::string& store, std::string_view recordedPath) {
+  std::optional<std::string> path = MirrorPathIn(store, kLinksFolderName, recordedPath);
+  if (path) *path += kLinkSuffix;
   return path;
 }
 

@@ -40,7 +40,7 @@ void ForEachFileIn(const std::string& store, std::string_view top, const std::st
   std::error_code ended;
   do {
     const std::string_view name = data.cFileName;
-    if ((data.dwFileAttributes & kFolderAttribute) == 0) {
+    if (!IsFolderNotLink(data)) {
       found(below, name);
     } else if (name != "." && name != "..") {
       folders.push_back(Joined(below, name));
@@ -63,6 +63,11 @@ std::vector<std::string> StoredPathsUnder(const std::string& store, std::string_
   ForEachFileIn(store, kMirrorFolderName, below, [&](std::string_view in, std::string_view name) {
     parts.insert(Joined(in, name));
   });
+  ForEachFileIn(store, kLinksFolderName, below, [&](std::string_view in, std::string_view name) {
+    if (name.size() > kLinkSuffix.size() && name.ends_with(kLinkSuffix)) {
+      parts.insert(Joined(in, name.substr(0, name.size() - kLinkSuffix.size())));
+    }
+  });
   ForEachFileIn(store, kVersionsFolderName, below, [&](std::string_view in, std::string_view name) {
     if (const std::optional<VersionName> version = ParseVersionFileName(name)) {
       parts.insert(Joined(in, version->fileName));
@@ -81,20 +86,32 @@ std::vector<std::string> StoredPathsUnder(const std::string& store, std::string_
 void StoredCopies::ReadFolder(const std::string& folder) {
   m_byName.clear();
   m_folder = folder;
+  const std::string links = MirrorFolder(m_store, kLinksFolderName, folder);
   const std::string own = MirrorFolder(m_store, kMirrorFolderName, folder);
   const std::string versions = MirrorFolder(m_store, kVersionsFolderName, folder);
   // Only this folder: the walk below it is for StoredPathsUnder.
   DirectorySearch search;
   FindData data;
   std::error_code ended;
-  for (const std::string* mirror : {&own, &versions}) {
+  // A link's own copy is the latest one of its path: a file's copy there, if any, is older.
+  for (const std::string* mirror : {&links, &own, &versions}) {
     const std::string pattern = *mirror + kPathSeparator + "*";
     if (search.Start(pattern.c_str(), data)) continue;
     do {
-      if ((data.dwFileAttributes & kFolderAttribute) != 0) continue;
+      if (IsFolderNotLink(data)) continue;
       const std::string path = *mirror + kPathSeparator + data.cFileName;
-      if (mirror == &own) {
-        m_byName[data.cFileName].copies.push_back(
+      if (mirror == &links) {
+        const std::string_view name = data.cFileName;
+        if ((data.dwFileAttributes & kLinkAttribute) == 0 || name.size() <= kLinkSuffix.size() ||
+            !name.ends_with(kLinkSuffix)) {
+          continue;
+        }
+        m_byName[std::string(name.substr(0, name.size() - kLinkSuffix.size()))].copies.push_back(
+            {path, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false});
+      } else if (mirror == &own) {
+        std::vector<Version>& copies = m_byName[data.cFileName].copies;
+        if (!copies.empty() && copies.front().ownCopy) continue;
+        copies.push_back(
             {path, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false});
       } else if (const std::optional<VersionName> version = ParseVersionFileName(data.cFileName)) {
         m_byName[version->fileName].copies.push_back(

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/entry_links.h"
 #include "platform/file.h"
 #include "platform/file_copies.h"
 #include "platform/folder_paths.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
+#include "store/link_copies.h"
 #include "store/private_folders.h"
 #include "store/store_layout.h"
 
@@ -148,7 +150,7 @@ std::vector<Version> AllVersionsIn(const std::string& folder) {
   do {
     const std::string_view name = data.cFileName;
     const std::string path = folder + kPathSeparator + std::string(name);
-    if ((data.dwFileAttributes & kFolderAttribute) != 0) {
+    if (IsFolderNotLink(data)) {
       if (name != "." && name != "..") folders.push_back(path);
       continue;
     }
@@ -228,7 +230,7 @@ std::vector<Version> VersionsOf(const std::string& store, std::string_view recor
   std::error_code ended;
   do {
     Version version{folder + kPathSeparator + data.cFileName, 0, 1, 0};
-    if ((data.dwFileAttributes & kFolderAttribute) != 0 ||
+    if (IsFolderNotLink(data) ||
         !ParseVersionName(data.cFileName, fileName, version.takenAt, version.sequence)) {
       continue;
     }
@@ -290,8 +292,11 @@ std::optional<TakenNote> ParseTakenNote(std::string_view text) {
 
 std::vector<Version> CopiesOf(const std::string& store, std::string_view recordedPath) {
   std::vector<Version> copies;
-  if (const std::optional<std::string> own = OwnCopyPathIn(store, recordedPath);
-      own && IsRegularFile(*own)) {
+  EntryLook look;
+  const std::optional<LinkCopy> link = OwnLinkCopy(store, recordedPath);
+  const std::optional<std::string> own =
+      link ? std::optional<std::string>(link->path) : OwnCopyPathIn(store, recordedPath);
+  if (own && (link || (!LookAtEntry(own->c_str(), look) && look.kind == EntryKind::kRegular))) {
     Version latest{*own, 0, 1, 0, /*ownCopy=*/true, /*timeKnown=*/false};
     if (const std::optional<std::string> text = ReadFileNote(own->c_str(), kTakenNoteName)) {
       if (const std::optional<TakenNote> note = ParseTakenNote(*text)) {
