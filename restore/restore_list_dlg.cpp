@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -185,15 +186,19 @@ void CRestoreListDlg::RestoreHighlighted(const std::vector<int>& rows) {
   for (const int row : rows) texts.push_back(m_lbEntries.GetText(row));
 
   RestoreBatch batch(m_storeFolder, m_listOnDisk, *this);
+  std::vector<std::size_t> order(rows.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  batch.PutLinksFirst(order, [&](std::size_t i) { return std::string_view(texts[i]); });
   m_run = &run;
   // Each path tried so far, with why it was left (empty once restored).
   std::unordered_map<std::string_view, std::string> tried;
   std::size_t restored = 0;
   std::vector<LeftEntry> left;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
+  for (std::size_t turn = 0; turn < order.size(); ++turn) {
+    const std::size_t i = order[turn];
     const std::string& dat = texts[i];
     run.row = rows[i];
-    run.following = rows.size() - 1 - i;
+    run.following = order.size() - 1 - turn;
     if (const auto before = tried.find(dat); before != tried.end()) {
       // The path is back already, or was left for a reason that still holds.
       if (before->second.empty()) {
@@ -227,6 +232,8 @@ void CRestoreListDlg::RestoreHighlighted(const std::vector<int>& rows) {
     pos = m_entries.erase(pos);
     if (--found->second == 0) drops.erase(found);
   }
+  // Links came first, so the rows are in list order only once sorted.
+  std::sort(run.droppedRows.begin(), run.droppedRows.end());
   for (auto row = run.droppedRows.rbegin(); row != run.droppedRows.rend(); ++row) {
     m_lbEntries.DeleteString(*row);
   }

@@ -6,6 +6,7 @@
 #include "platform/injected_failures.h"
 #include "restore/restore_list_test_fixture.h"
 #include "restore/restore_report.h"
+#include "store/store_layout.h"
 
 namespace restore_test {
 namespace {
@@ -180,6 +181,30 @@ TEST_F(HighlightedRestoreTest, APathHighlightedTwiceIsRestoredOnceAndBothRowsGo)
   EXPECT_EQ(ReadFile(e[0]), Restored(0));
   EXPECT_EQ(ReadFile(ListPath()), ListOf({e[1]}));
   ExpectCleanScript();
+}
+
+TEST_F(HighlightedRestoreTest, ALinkToAFolderComesBackBeforeTheFileFoundThroughIt) {
+  // The file's record comes first in the list, as a walk that lists a folder's files before
+  // its links may leave it; the folder the link leads to is gone with the clean-up.
+  const std::string link = Data("current"), file = Data("current") + "//notes.txt";
+  const std::optional<std::string> linkCopy = OwnLinkPathIn(m_backups + "/", link);
+  ASSERT_TRUE(linkCopy.has_value());
+  fs::create_directories(fs::path(*linkCopy).parent_path());
+  fs::create_symlink("v2", *linkCopy);
+  const std::optional<std::string> fileCopy = OwnCopyPathIn(m_backups + "/", file);
+  ASSERT_TRUE(fileCopy.has_value());
+  fs::create_directories(fs::path(*fileCopy).parent_path());
+  WriteFile(*fileCopy, "notes");
+  WriteList(ListOf({file, Data("other"), link}));
+  CRestoreListDlg dialog;
+  m_backend.Pick(IDC_LIST_ENTRIES, 0).Pick(IDC_LIST_ENTRIES, 2, Held::Ctrl).Click(IDC_RESTORE);
+  m_backend.Then([&] { EXPECT_EQ(Shown(), Texts{Data("other")}); });
+  dialog.DoModal();
+  EXPECT_EQ(m_backend.MessageTexts(), Texts{"2 files restored"});
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "v2");
+  EXPECT_EQ(ReadFile(Data("v2/notes.txt")), "notes");
+  EXPECT_EQ(ReadFile(ListPath()), ListOf({Data("other")}));
 }
 
 TEST_F(HighlightedRestoreTest, ARewriteThatFailsChangesNoRecordAndSaysSo) {

@@ -56,12 +56,10 @@ RestoreOutcome RestoreBatch::RestoreFrom(const std::string& entry, const std::st
   });
 }
 
-void RestoreBatch::PutLinksFirst(std::vector<std::string_view>& entries) const {
-  // A store that never kept a link costs no look at all.
-  if (!IsFolder(m_store + std::string(kLinksFolderName))) return;
-  std::stable_partition(entries.begin(), entries.end(), [&](std::string_view entry) {
-    return OwnLinkCopy(m_store, entry).has_value();
-  });
+bool RestoreBatch::KeepsLinks() const { return IsFolder(m_store + std::string(kLinksFolderName)); }
+
+bool RestoreBatch::LatestCopyIsLink(std::string_view entry) const {
+  return OwnLinkCopy(m_store, entry).has_value();
 }
 
 void RestoreBatch::Forget(const std::string& entry) {

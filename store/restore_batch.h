@@ -4,6 +4,7 @@
 // batch costs what its copies cost rather than a rewrite of the whole list per entry.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,7 +39,17 @@ class RestoreBatch {
   // order: a file found through a link to a folder then goes back through the link, to the
   // folder it leads to, rather than into a folder of the link's name that would keep the link
   // from coming back. A chain of links is restored whole before anything goes through it.
-  void PutLinksFirst(std::vector<std::string_view>& entries) const;
+  // entryOf gives the entry of an item.
+  template <class Item, class EntryOf>
+  void PutLinksFirst(std::vector<Item>& items, const EntryOf& entryOf) const {
+    // A store that never kept a link costs no look at all.
+    if (!KeepsLinks()) return;
+    std::stable_partition(items.begin(), items.end(),
+                          [&](const Item& item) { return LatestCopyIsLink(entryOf(item)); });
+  }
+  void PutLinksFirst(std::vector<std::string_view>& entries) const {
+    PutLinksFirst(entries, [](std::string_view entry) { return entry; });
+  }
 
   // Records the rewrite will take off the list so far.
   std::size_t Dropped() const { return m_end.dropped.size(); }
@@ -53,6 +64,9 @@ class RestoreBatch {
   Ending Finish();
 
  private:
+  bool KeepsLinks() const;
+  bool LatestCopyIsLink(std::string_view entry) const;
+
   template <class RestoreOne>
   RestoreOutcome RestoreGrouped(const std::string& entry, const std::string& copy,
                                 const RestoreOne& restore);
