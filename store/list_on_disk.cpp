@@ -75,11 +75,20 @@ ListOnDisk::Rewrite ListOnDisk::Compose(const std::string& current,
   std::string tail;
   Rewrite rewrite;
   if (current.starts_with(m_known)) {
-    const std::string_view known = TextOf(m_known);
+    std::string_view knownPart = m_known;
+    // A list read without the store's lock while another instance appended may end inside the
+    // record being written. Its start is no entry of the front end's but the beginning of what
+    // was appended, which the file now holds whole: split off, it would tear that record in two.
+    if (current.size() > m_known.size() && TextOf(m_known).size() == m_known.size() &&
+        !m_known.empty() && m_known.back() != kRecordEnd) {
+      const std::size_t lastEnd = knownPart.rfind(kRecordEnd);
+      knownPart = knownPart.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+    }
+    const std::string_view known = TextOf(knownPart);
     order = EntriesOf(known, m_reversed);
     rewrite.appended = m_appended;
-    tail = m_known.substr(known.size());
-    const std::string_view since = std::string_view(current).substr(m_known.size());
+    tail = knownPart.substr(known.size());
+    const std::string_view since = std::string_view(current).substr(knownPart.size());
     // Behind a zero byte no entry is read, so what lands there stays part of the tail.
     if (!tail.empty()) {
       tail += since;

@@ -98,6 +98,20 @@ TEST_F(ListOnDiskTest, RemovingManyDropsOneOccurrenceEachInOneRewriteAndKeepsWha
   EXPECT_EQ(OnDisk(), "b;n;d;");
 }
 
+TEST_F(ListOnDiskTest, AListReadInsideARecordBeingAppendedKeepsThatRecordWhole) {
+  ListOnDisk list;
+  // Read while another instance's "/elsewhere/r1;" was half written.
+  list.Loaded(ListPath(), "a;b;/els");
+  folder.Write("list.txt", "a;b;/elsewhere/r1;c;");
+  EXPECT_FALSE(list.RemoveAll({"a"}));
+  EXPECT_EQ(OnDisk(), "c;/elsewhere/r1;b;");
+  // A record the file ends without, with nothing after it, is the front end's own.
+  ListOnDisk edited;
+  Load(edited, "a;b;/typed");
+  EXPECT_FALSE(edited.RemoveAll({"/typed"}));
+  EXPECT_EQ(OnDisk(), "b;a;");
+}
+
 TEST_F(ListOnDiskTest, RemovingOnlyWhatIsGoneLeavesTheFileAsItIs) {
   ListOnDisk list;
   Load(list, std::string("a;b;\0after zero;", 16));
