@@ -40,7 +40,9 @@ Texts SplitList(const std::string& contents) {
 
 TEST_F(RestoreListDlgTest, ListOfSeveralMegabytesIsShownWholeAndLosesOnlyTheRestoredEntry) {
   Texts entries;
-  for (int i = 0; i < 60000; ++i) entries.push_back(Data("folder" + std::to_string(i) + "/file"));
+  for (int i = 0; i < 60000; ++i) {
+    entries.push_back(Data("folder" + std::to_string(i) + "/a-file-in-a-list-of-megabytes"));
+  }
   const std::string f = Data("f");
   entries.insert(entries.begin() + 30000, f);
   const std::string list = ListOf(entries);
