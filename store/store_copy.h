@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/folder_handle.h"
+#include "platform/folder_notes.h"
 #include "store/notes_ahead.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
@@ -77,6 +78,8 @@ class StoreCopier {
   // The notes of the own copies in the folder below "paths" that the walk is in, when an
   // earlier clean copied into it, read ahead of the walk.
   NotesAhead m_notesAhead;
+  // The notes of the own copies in that folder, read by the walk's thread.
+  FolderNotes m_ownNotes;
   int m_filesInFolder = 0;  // into the folder below "paths" copied into last
   // Declared last, so that it gives its waiting names while everything else is still there.
   SharedNamer m_sharedNames;
