@@ -21,8 +21,9 @@ class FolderNotes {
   void Use(const std::string& folder);
   // The note noteName of the file name in the folder, or nothing when it has none or cannot be
   // read. A name that is a link gives nothing: the note of whatever it leads to is not its
-  // own. A folder removed or put in another's place since it was opened is opened again, so
-  // the note is always that of the file the folder's path names now.
+  // own. The folder itself is looked up by its name for every note, so one removed or put in
+  // another's place meanwhile is never read through the one it replaced; the folders above it
+  // are looked up once for each folder used.
   std::optional<std::string> Read(const char* name, const char* noteName);
 
   // Reads every note by its whole path from now on, in every object, as where the system

@@ -1,9 +1,8 @@
-// FolderNotes on Linux: getxattrat(2) reads a note by a name relative to a descriptor of the
-// folder (about half the cost of a whole path twenty components deep, measured). Reading
+// FolderNotes on Linux: getxattrat(2) reads a note by a path relative to a descriptor of the
+// folder's parent (about half the cost of a whole path twenty components deep, measured). Reading
 // through /proc/self/fd/N/NAME instead costs more than the whole path: the system checks each
 // of /proc's components again on every lookup.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
 #include "platform/folder_notes.h"
 #include "platform/injected_failures.h"
@@ -34,19 +34,16 @@ struct XattrArgs {
 // asking again for every file would double the calls.
 std::atomic<bool> wholePaths{false};
 
-bool SameTime(const struct timespec& a, const struct timespec& b) {
-  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 }  // namespace
 
+// The folder's parent, held open, and the folder's own name: each note is read through the
+// folder's name, so a folder removed or put in another's place since it was opened is never
+// read through the one it replaced, at the cost of one component more than the file's name.
 struct FolderNotes::Held {
-  explicit Held(int descriptor) : fd(descriptor) {}
+  Held(int descriptor, std::string name) : fd(descriptor), folderName(std::move(name)) {}
   ~Held() { ::close(fd); }
   int fd;
-  // The folder as it was when its path last named it. A folder renamed, removed, or whose
-  // names changed, has another change time (or no links left), and is then looked up again.
-  struct stat seen;
+  std::string folderName;  // with a separator after it; empty for the root folder
 };
 
 FolderNotes::FolderNotes() = default;
@@ -64,27 +61,21 @@ std::optional<std::string> FolderNotes::Read(const char* name, const char* noteN
   const std::string attribute = std::string("user.") + noteName;
   char value[kMaxPath];
   if (!wholePaths.load(std::memory_order_relaxed)) {
-    struct stat now;
-    if (m_held && (::fstat(m_held->fd, &now) != 0 || now.st_nlink == 0 ||
-                   !SameTime(now.st_ctim, m_held->seen.st_ctim))) {
-      struct stat named;
-      if (::stat(m_folder.c_str(), &named) == 0 && now.st_nlink != 0 &&
-          named.st_dev == now.st_dev && named.st_ino == now.st_ino) {
-        m_held->seen = now;
-      } else {
-        m_held.reset();
-      }
-    }
     if (!m_held) {
-      const int fd = ::open(m_folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-      if (fd >= 0) {
-        m_held = std::make_unique<Held>(fd);
-        if (::fstat(fd, &m_held->seen) != 0) m_held.reset();
-      }
+      const std::size_t slash = m_folder.find_last_of('/');
+      std::string parent = slash == std::string::npos ? std::string(".")
+                           : slash == 0               ? std::string("/")
+                                                      : m_folder.substr(0, slash);
+      std::string folderName =
+          slash == std::string::npos ? m_folder + '/' : m_folder.substr(slash + 1) + '/';
+      if (folderName == "/") folderName.clear();
+      const int fd = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      if (fd >= 0) m_held = std::make_unique<Held>(fd, std::move(folderName));
     }
     if (m_held) {
+      const std::string relative = m_held->folderName + name;
       XattrArgs args{reinterpret_cast<std::uintptr_t>(value), sizeof value, 0};
-      const long n = ::syscall(SYS_getxattrat, m_held->fd, name, AT_SYMLINK_NOFOLLOW,
+      const long n = ::syscall(SYS_getxattrat, m_held->fd, relative.c_str(), AT_SYMLINK_NOFOLLOW,
                                attribute.c_str(), &args, sizeof args);
       if (n >= 0) return std::string(value, static_cast<std::size_t>(n));
       if (errno != ENOSYS && errno != EPERM) return std::nullopt;
