@@ -1,7 +1,7 @@
 // FolderNotes on Linux: getxattrat(2) reads a note by a path relative to a descriptor of the
-// folder's parent (about half the cost of a whole path twenty components deep, measured). Reading
-// through /proc/self/fd/N/NAME instead costs more than the whole path: the system checks each
-// of /proc's components again on every lookup.
+// folder's parent, about half the cost of a whole path twenty components deep. Reading through
+// /proc/self/fd/N/NAME instead costs about as much as the whole path: the system checks each of
+// /proc's components again on every lookup.
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>

@@ -84,11 +84,10 @@ void NotesAhead::Run() {
     if (m_stopping) return;
     const std::uint64_t folder = m_folder;
     const std::string source = m_source;
-    const std::string mirror = m_mirror;
     const std::string after = m_after;
+    notes.Use(m_mirror);
     lock.unlock();
     bool begun = false;
-    notes.Use(mirror);
     DirectorySearch search;
     FindData data;
     const std::string pattern = source + kPathSeparator + "*";
