@@ -3,7 +3,9 @@
 // version of the path.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,54 @@ TEST_F(CleanVersionsTest, WithoutNotesTheContentsTellWhetherAFileChanged) {
   EXPECT_TRUE(VersionContents("same.txt").empty());
   EXPECT_EQ(tree.Read("prog/backups/paths" + tree.Path("D/a.log")), "after!");
   EXPECT_EQ(VersionContents("a.log"), std::vector<std::string>{"before"});
+}
+
+// Between the first and the second file of the folder D/sub, puts an empty folder in the place
+// of the folder holding their own copies.
+std::string ownCopiesFolder;
+std::int32_t ReplaceOwnCopiesFolderOnce(const char*, const FindData* data, std::int32_t) {
+  static bool replaced = false;
+  if ((data->dwFileAttributes & kFolderAttribute) != 0 || replaced) return 1;
+  replaced = true;
+  EXPECT_EQ(std::rename(ownCopiesFolder.c_str(), (ownCopiesFolder + ".gone").c_str()), 0);
+  EXPECT_EQ(::mkdir(ownCopiesFolder.c_str(), 0700), 0);
+  return 1;
+}
+
+TEST_F(CleanVersionsTest, OwnCopiesWhoseFolderWasReplacedDuringTheCleanAreCopiedAgain) {
+  tree.MakeDir("D");
+  tree.MakeDir("D/sub");
+  for (int i = 0; i < 5; ++i) tree.Write("D/sub/f" + std::to_string(i), std::to_string(i));
+  Clean();
+  ownCopiesFolder = tree.Path("prog/backups/paths") + tree.Path("D/sub");
+  ASSERT_EQ(WalkFolder(tree.Path("D").c_str(), "*", ReplaceOwnCopiesFolderOnce, 0,
+                       WALK_FILES | WALK_FOLDERS),
+            WALK_DONE);
+  // Whichever file the walk was at, every one after it has its own copy again.
+  int copies = 0;
+  for (int i = 0; i < 5; ++i)
+    copies += tree.Exists("prog/backups/paths" + tree.Path("D/sub/f" + std::to_string(i)));
+  EXPECT_GE(copies, 4);
+  EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(CleanVersionsTest, ALinkInAnOwnCopysPlaceIsNotTakenForTheCopy) {
+  tree.MakeDir("D");
+  tree.Write("D/a.txt", "the file");
+  Clean();
+  // The own copy, note and all, moved aside and given other contents, and a link to it in
+  // its place: the note it carries matches the file, but it is not the file's copy.
+  const std::string own = OwnCopy("a.txt");
+  const std::string decoy = tree.Path("decoy");
+  ASSERT_EQ(std::rename(own.c_str(), decoy.c_str()), 0);
+  tree.Write("decoy", "other contents");
+  ASSERT_EQ(::symlink(decoy.c_str(), own.c_str()), 0);
+  Clean();
+  struct stat st {};
+  ASSERT_EQ(::lstat(own.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(test_tree::TempTree::ReadPath(own), "the file");
+  EXPECT_EQ(tree.Read("decoy"), "other contents");
 }
 
 }  // namespace

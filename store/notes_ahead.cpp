@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/folder_notes.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 
@@ -76,14 +77,15 @@ std::optional<std::optional<std::string>> NotesAhead::Take(const std::string& na
 }
 
 void NotesAhead::Run() {
+  FolderNotes notes;
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     m_changed.wait(lock, [&] { return m_stopping || !m_listed; });
     if (m_stopping) return;
     const std::uint64_t folder = m_folder;
     const std::string source = m_source;
-    const std::string mirror = m_mirror + kPathSeparator;
     const std::string after = m_after;
+    notes.Use(m_mirror);
     lock.unlock();
     bool begun = false;
     DirectorySearch search;
@@ -95,7 +97,7 @@ void NotesAhead::Run() {
       if (!begun) {
         begun = data.cFileName == after;
       } else if (!IsFolderNotLink(data)) {
-        Ahead ahead{data.cFileName, ReadFileNote((mirror + data.cFileName).c_str(), m_noteName)};
+        Ahead ahead{data.cFileName, notes.Read(data.cFileName, m_noteName)};
         lock.lock();
         m_changed.wait(
             lock, [&] { return m_stopping || m_folder != folder || m_ahead.size() < kMostAhead; });

@@ -87,6 +87,7 @@ std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& exi
     m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
     m_madeFolderNew = !made.empty();
     m_filesInFolder = 0;
+    m_ownNotes.Use(folder);
     m_writtenFolders.push_back(folder + kPathSeparator);
     m_madeFolder = std::move(folder);
   }
@@ -281,7 +282,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       std::optional<std::optional<std::string>> ahead;
       if (m_filesInFolder > kReadAheadAfter) ahead = m_notesAhead.Take(name);
       const std::optional<std::string> noted =
-          ahead ? std::move(*ahead) : ReadFileNote(own->c_str(), kTakenNoteName);
+          ahead ? std::move(*ahead) : m_ownNotes.Read(name.c_str(), kTakenNoteName);
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
       // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
       // the contents themselves tell: reading costs less than a copy, and a version that

@@ -21,6 +21,7 @@
 
 #include "platform/entry_links.h"
 #include "platform/folder_handle.h"
+#include "platform/folder_notes.h"
 #include "store/notes_ahead.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
@@ -110,6 +111,8 @@ class StoreCopier {
   // The notes of the own copies in the folder below "paths" that the walk is in, when an
   // earlier clean copied into it, read ahead of the walk.
   NotesAhead m_notesAhead;
+  // The notes of the own copies in that folder, read by the walk's thread.
+  FolderNotes m_ownNotes;
   int m_filesInFolder = 0;  // into the folder below "paths" copied into last
   // The own copy of each file with several names that this clean has met, by the file's
   // identity: only such files, so the memory follows the hard links, not the tree.
