@@ -34,7 +34,7 @@ RestoreOutcome RestoreBatch::RestoreGrouped(const std::string& entry, const std:
   const bool shared = !copy.empty() && !LookAtEntry(copy.c_str(), look) &&
                       look.kind == EntryKind::kRegular && look.links > kNamesOfOneCopy;
   if (!shared) return restore();
-  const CopyKey key{look.device, look.index};
+  const FileKey key{look.device, look.index};
   if (const auto first = m_restoredFrom.find(key); first != m_restoredFrom.end()) {
     return RestoreEntryAsNameOf(m_store, entry, first->second, m_list, m_conversation, &m_end);
   }

@@ -13,6 +13,7 @@
 #include <vector>
 #include <system_error>
 
+#include "platform/file_key.h"
 #include "store/entry_restore.h"
 #include "store/list_on_disk.h"
 
@@ -71,21 +72,10 @@ class RestoreBatch {
   RestoreOutcome RestoreGrouped(const std::string& entry, const std::string& copy,
                                 const RestoreOne& restore);
 
-  struct CopyKey {
-    std::uint64_t device;
-    std::uint64_t index;
-    bool operator==(const CopyKey&) const = default;
-  };
-  struct CopyKeyHash {
-    std::size_t operator()(const CopyKey& key) const {
-      return std::hash<std::uint64_t>()(key.index * 0x9E3779B97F4A7C15ull ^ key.device);
-    }
-  };
-
   std::string m_store;
   // The entry restored from each copy that has more names than a path's own copy and the
   // shared copy of its name: only those may be the copy of several paths.
-  std::unordered_map<CopyKey, std::string, CopyKeyHash> m_restoredFrom;
+  std::unordered_map<FileKey, std::string, FileKeyHash> m_restoredFrom;
   ListOnDisk& m_list;
   RestoreConversation& m_conversation;
   BatchEnd m_end;

@@ -257,7 +257,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
         look.stamp.empty() ? std::nullopt : std::optional<std::string>(look.stamp);
     // A further name of a file this clean has copied already: its own copy is a further name
     // of that copy, so that the names come back as one file when restored together.
-    const SourceKey key{look.device, look.index};
+    const FileKey key{look.device, look.index};
     // Where links are followed (Windows), a link to a file and a further name of it look the
     // same: only where links are kept as links is a second name taken for a hard link.
     const bool severalNames = kLinksKeptAsLinks && look.links > 1;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/entry_links.h"
+#include "platform/file_key.h"
 #include "platform/folder_handle.h"
 #include "platform/folder_notes.h"
 #include "store/notes_ahead.h"
@@ -82,17 +83,6 @@ class StoreCopier {
   // "paths").
   std::error_code RetireOwnCopy(const std::optional<std::string>& own, const char* source);
 
-  struct SourceKey {
-    std::uint64_t device;
-    std::uint64_t index;
-    bool operator==(const SourceKey&) const = default;
-  };
-  struct SourceKeyHash {
-    std::size_t operator()(const SourceKey& key) const {
-      return std::hash<std::uint64_t>()(key.index * 0x9E3779B97F4A7C15ull ^ key.device);
-    }
-  };
-
   std::string m_store;
   // The store has a folder of links' own copies: a file copied may replace one.
   bool m_linksKept;
@@ -116,7 +106,7 @@ class StoreCopier {
   int m_filesInFolder = 0;  // into the folder below "paths" copied into last
   // The own copy of each file with several names that this clean has met, by the file's
   // identity: only such files, so the memory follows the hard links, not the tree.
-  std::unordered_map<SourceKey, std::string, SourceKeyHash> m_copiedSources;
+  std::unordered_map<FileKey, std::string, FileKeyHash> m_copiedSources;
   // Declared last, so that it gives its waiting names while everything else is still there.
   SharedNamer m_sharedNames;
 };
