@@ -20,6 +20,7 @@
 #include "framework/scripted/scripted_backend.h"
 #include "framework/scripted/scripted_window.h"
 #include "restore/restore_list_dlg.h"
+#include "store/copy_origin.h"
 
 namespace {
 
@@ -123,6 +124,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   fs::create_directories(box.data);
   fs::create_directories(box.backups);
   WriteFile(box.backups + "/fBACKUP", "backup of f");
+  // Taken from the data folder's f, as a clean notes it: its restore asks nothing about origins.
+  Check(!AttachFileNote((box.backups + "/fBACKUP").c_str(),
+                        OriginNoteOf((box.data + "/f").c_str())));
   const std::string listPath = box.backups + "/list.txt";
   WriteFile(listPath, list);
   if (flags & 1) WriteFile(box.data + "/f", "the user's own f");
