@@ -400,7 +400,9 @@ done
 run prune --keep-last 1
 expect_status "prune --keep-last 1" 0
 [[ $(grep -c '^removed: ' "$out") == $((versions_before - 1)) ]] || fail "prune --keep-last 1" "not all but one"
-grep -q "^Removed $((versions_before - 1)) versions, [1-9][0-9]* bytes freed$" "$out" ||
+removed_word=versions
+((versions_before - 1 == 1)) && removed_word=version
+grep -q "^Removed $((versions_before - 1)) $removed_word, [1-9][0-9]* bytes freed$" "$out" ||
   fail "prune --keep-last 1" "no summary"
 run versions notes/n.txt
 [[ $(grep -c ' latest ' "$out") == 1 && $(grep -c ' version ' "$out") == 1 ]] ||

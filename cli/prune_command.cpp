@@ -78,8 +78,9 @@ int RunPrune(CliArgs args, const CliStreams& io) {
     Print(io.out, std::string(dryRun ? "would remove: " : "removed: ") + version.path + "\n");
   }
   char summary[128];
-  std::snprintf(summary, sizeof summary, "%s %zu versions, %" PRIu64 " bytes freed\n",
-                dryRun ? "Would remove" : "Removed", result.removed.size(), result.bytesFreed);
+  std::snprintf(summary, sizeof summary, "%s %zu %s, %" PRIu64 " bytes freed\n",
+                dryRun ? "Would remove" : "Removed", result.removed.size(),
+                result.removed.size() == 1 ? "version" : "versions", result.bytesFreed);
   Print(io.out, summary);
   if (result.failure) {
     PrintFailure(io, "cannot remove every version chosen", list.store, result.failure);
