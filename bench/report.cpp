@@ -2,6 +2,7 @@
 #include "bench/report.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -42,6 +43,21 @@ TargetCheck RatioTarget(const std::string& name, const ToolRow* row, double boun
   check.met = row->ratio <= bound;
   return check;
 }
+
+}  // namespace
+
+TargetCheck TimeRatioTarget(std::string name, double seconds, double referenceSeconds,
+                            double bound, const char* format) {
+  TargetCheck check{std::move(name), "not measured", false, false};
+  if (referenceSeconds <= 0) return check;
+  const double ratio = seconds / referenceSeconds;
+  check.figure = Format(format, ratio);
+  check.measured = true;
+  check.met = ratio <= bound;
+  return check;
+}
+
+namespace {
 
 std::string Optional(const std::optional<std::uint64_t>& value) {
   return value ? std::to_string(*value) : "-";

@@ -16,6 +16,11 @@ struct TargetCheck {
   bool met = false;
 };
 
+// The target name, "time / reference time <= bound": not measured while the reference is not
+// positive; the ratio printed with format.
+TargetCheck TimeRatioTarget(std::string name, double seconds, double referenceSeconds,
+                            double bound, const char* format);
+
 // The targets the benchmark is judged by, evaluated on rows as BenchShape and BenchRestoreList
 // produce them (shapes named as by the tree generator). A target whose rows are missing is
 // reported as not measured, never as met.

@@ -189,16 +189,11 @@ void PrintRestoreAllTable(std::FILE* out, const std::vector<RestoreAllRow>& rows
 }
 
 std::vector<TargetCheck> CheckRestoreAllTargets(const std::vector<RestoreAllRow>& rows) {
-  TargetCheck check{"restore --all --yes, 100,000 entries / cp -a <= 2", "not measured", false,
-                    false};
+  const char* name = "restore --all --yes, 100,000 entries / cp -a <= 2";
+  TargetCheck check{name, "not measured", false, false};
   for (const RestoreAllRow& row : rows) {
     if (row.entries != kTargetEntries || row.copySeconds <= 0) continue;
-    const double ratio = row.restoreSeconds / row.copySeconds;
-    char figure[32];
-    std::snprintf(figure, sizeof figure, "%.2f", ratio);
-    check.figure = figure;
-    check.measured = true;
-    check.met = ratio <= kTargetRatio;
+    check = TimeRatioTarget(name, row.restoreSeconds, row.copySeconds, kTargetRatio, "%.2f");
   }
   return {check};
 }

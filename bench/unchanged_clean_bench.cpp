@@ -287,18 +287,11 @@ std::vector<TargetCheck> CheckUnchangedCleanTargets(
   for (const UnchangedCleanResult& result : results) {
     for (const UnchangedStage stage : {kSecondClean, kThirdClean}) {
       const UnchangedStageTimes& times = result.stages[stage];
-      TargetCheck check{result.shape + ": " + (stage == kSecondClean ? "2nd" : "3rd") +
-                            " clean, unchanged / rsync -a; sync <= 1.00",
-                        "not measured", false, false};
-      if (times.rsyncSeconds > 0) {
-        const double ratio = times.cleanSeconds / times.rsyncSeconds;
-        char figure[32];
-        std::snprintf(figure, sizeof figure, "%.3f", ratio);
-        check.figure = figure;
-        check.measured = true;
-        check.met = ratio <= kRsyncBound;
-      }
-      checks.push_back(check);
+      checks.push_back(TimeRatioTarget(result.shape + ": " +
+                                           (stage == kSecondClean ? "2nd" : "3rd") +
+                                           " clean, unchanged / rsync -a; sync <= 1.00",
+                                       times.cleanSeconds, times.rsyncSeconds, kRsyncBound,
+                                       "%.3f"));
     }
   }
   return checks;
