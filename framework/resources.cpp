@@ -22,6 +22,11 @@ std::map<int, const Icon*>& Icons() {
   return table;
 }
 
+std::map<int, const Icon& (*)()>& IconsToDraw() {
+  static std::map<int, const Icon& (*)()> table;
+  return table;
+}
+
 template <class T>
 T* Find(const std::map<int, T*>& table, int id) {
   auto it = table.find(id);
@@ -37,7 +42,14 @@ std::string LoadStringResource(int id) {
   return text ? std::string(text) : std::string();
 }
 
-const Icon* LoadIconResource(int id) { return Find(Icons(), id); }
+const Icon* LoadIconResource(int id) {
+  if (const Icon* icon = Find(Icons(), id)) return icon;
+  const auto draw = IconsToDraw().find(id);
+  if (draw == IconsToDraw().end()) return nullptr;
+  const Icon* icon = &draw->second();
+  Icons()[id] = icon;
+  return icon;
+}
 
 ResourceRegistration::ResourceRegistration(const DialogTemplate& dialogTemplate) {
   Templates()[dialogTemplate.id] = &dialogTemplate;
@@ -48,6 +60,10 @@ ResourceRegistration::ResourceRegistration(int stringId, const char* text) {
 }
 
 ResourceRegistration::ResourceRegistration(const Icon& icon) { Icons()[icon.id] = &icon; }
+
+ResourceRegistration::ResourceRegistration(int iconId, const Icon& (*draw)()) {
+  IconsToDraw()[iconId] = draw;
+}
 
 const IconImage& Icon::BestFor(int size) const {
   if (images.empty()) std::abort();  // an icon resource always carries a picture

@@ -20,4 +20,6 @@ struct ResourceRegistration {
   explicit ResourceRegistration(const DialogTemplate& dialogTemplate);
   ResourceRegistration(int stringId, const char* text);
   explicit ResourceRegistration(const Icon& icon);
+  // An icon drawn by draw when first loaded: a command that shows no window never pays for it.
+  ResourceRegistration(int iconId, const Icon& (*draw)());
 };

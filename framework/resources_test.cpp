@@ -14,6 +14,14 @@ const ResourceRegistration kTemplateRegistration(kTemplate);
 const ResourceRegistration kStringRegistration(9403, "&About Quillmar...");
 const ResourceRegistration kIconRegistration(kIcon);
 
+int s_drawn = 0;
+const Icon& DrawOnce() {
+  ++s_drawn;
+  static const Icon kDrawn{9404, {{16, 16, {}}}};
+  return kDrawn;
+}
+const ResourceRegistration kDrawnRegistration(9404, DrawOnce);
+
 TEST(ResourceRegistry, FindsWhatWasRegisteredByIdAndNothingElse) {
   ASSERT_EQ(FindDialogTemplate(9401), &kTemplate);
   EXPECT_STREQ(FindDialogTemplate(9401)->title, "Registered");
@@ -22,6 +30,15 @@ TEST(ResourceRegistry, FindsWhatWasRegisteredByIdAndNothingElse) {
   EXPECT_EQ(LoadStringResource(9401), "");
   EXPECT_EQ(LoadIconResource(9402), &kIcon);
   EXPECT_EQ(LoadIconResource(9403), nullptr);
+}
+
+TEST(ResourceRegistry, AnIconToDrawIsDrawnWhenFirstLoadedAndOnlyThen) {
+  EXPECT_EQ(s_drawn, 0);
+  const Icon* icon = LoadIconResource(9404);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->id, 9404);
+  EXPECT_EQ(LoadIconResource(9404), icon);
+  EXPECT_EQ(s_drawn, 1);
 }
 
 TEST(IconPictures, BestForTakesTheClosestWidthAndTheLargerOnATie) {

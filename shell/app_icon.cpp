@@ -131,5 +131,5 @@ const Icon& AppIcon() {
 }
 
 namespace {
-const ResourceRegistration kAppIconRegistration(AppIcon());
+const ResourceRegistration kAppIconRegistration(IDR_MAINFRAME, AppIcon);
 }  // namespace
