@@ -45,8 +45,8 @@ std::vector<UnprotectedItem> s_unprotected;
 std::string s_reportPath;
 // Within a run, the records of files that needed no copy (their own copies are there already)
 // wait here and go to list.txt together, under one lock and in one write, in the walk's order:
-// before the record of a file that was copied, when they fill kWaitingBytes, when the walk
-// enters another folder and when the run ends. A clean of an unchanged tree then costs a look
+// before the record of a file that was copied, when they fill kWaitingBytes and when the run
+// ends. A clean of an unchanged tree then costs a look
 // at each file and little more. Killed outright, a clean loses at most these records, of
 // files whose copies were made by an earlier clean.
 constexpr std::size_t kWaitingBytes = 64 * 1024;
@@ -131,13 +131,6 @@ bool Record(const std::string& records, const std::vector<std::string>& paths) {
   return false;
 }
 
-void RecordWaiting() {
-  if (s_waitingRecords.empty()) return;
-  Record(s_waitingRecords, s_waitingPaths);
-  s_waitingRecords.clear();
-  s_waitingPaths.clear();
-}
-
 std::string NoOwnCopy(const char* path, std::error_code why) {
   std::string reason;
   if (why == std::errc::filename_too_long) {
@@ -149,6 +142,56 @@ std::string NoOwnCopy(const char* path, std::error_code why) {
   }
   return reason + "; only the shared copy " + CopyNameFor(path) +
          " was kept, which the next file of that name replaces";
+}
+
+// Reports a copy that failed, and returns true for it.
+bool CopyFailed(const char* path, const StoreCopyOutcome& copied) {
+  switch (copied.result) {
+    case StoreCopyResult::kSourceFailed:
+      // Recording the path anyway would point the list at a copy that is missing or that
+      // belongs to another file of the same name.
+      ReportCleanFailure(CleanFailure::kSourceNotCopied, path, copied.error);
+      ReportUnprotected(path, SourceFailure(copied.error));
+      return true;
+    case StoreCopyResult::kStoreFailed:
+      ReportCleanFailure(CleanFailure::kStoreNotCopied, path, copied.error);
+      ReportUnprotected(path, "the copy failed: " + ErrorText(copied.error));
+      // Without a known store folder there is none to name; the preparation said so.
+      if (!s_storeFolder.empty()) StoreCannotBeWritten(copied.error);
+      return true;
+    case StoreCopyResult::kSharedOnly:
+    case StoreCopyResult::kOwnCopy:
+      break;
+  }
+  return false;
+}
+
+// Looks again, with the notes read now, at the files waiting for their records: a folder of
+// their copies was put in another's place after the notes that let them go without a copy were
+// read ahead. A file keeps its record only with a copy.
+void LookAgainAtWaiting() {
+  std::string records;
+  std::vector<std::string> paths;
+  for (std::string& path : s_waitingPaths) {
+    const StoreCopyOutcome copied = s_copier->CopyWithoutReadingAhead(path.c_str());
+    if (CopyFailed(path.c_str(), copied)) continue;
+    if (copied.result == StoreCopyResult::kSharedOnly) {
+      ReportUnprotected(path, NoOwnCopy(path.c_str(), copied.error));
+    }
+    records += path;
+    records += kRecordEnd;
+    paths.push_back(std::move(path));
+  }
+  s_waitingRecords = std::move(records);
+  s_waitingPaths = std::move(paths);
+}
+
+void RecordWaiting() {
+  if (s_waitingRecords.empty()) return;
+  if (s_copier && !s_copier->NotesReadAheadHold()) LookAgainAtWaiting();
+  if (!s_waitingRecords.empty()) Record(s_waitingRecords, s_waitingPaths);
+  s_waitingRecords.clear();
+  s_waitingPaths.clear();
 }
 
 }  // namespace
@@ -190,7 +233,6 @@ void EndBackupRun() {
 }
 
 void PrepareBackupStore() {
-  RecordWaiting();
   if (!s_programDirKnown) {
     LoadProgramDir();
     s_storeFolder = g_szProgramDir[0] != '\0' ? BackupsFolderPath() : std::string();
@@ -258,28 +300,14 @@ bool BackupCurrentFile() {
                           std::make_error_code(std::errc::no_such_file_or_directory)};
   if (g_szBackupPath[0] != '\0') {
     std::optional<StoreCopier> single;
-    StoreCopier& copier = s_copier ? *s_copier : single.emplace(s_storeFolder);
-    copied = copier.Copy(g_szFilePath);
+    // A copier of its own reads no notes ahead: it copies this file alone.
+    copied = s_copier ? s_copier->Copy(g_szFilePath)
+                      : single.emplace(s_storeFolder).CopyWithoutReadingAhead(g_szFilePath);
+    StoreCopier& copier = s_copier ? *s_copier : *single;
     // Outside a run this copier is gone at once: its names are waited for here.
     ReportNamingFailures(copier, /*waitForAll=*/!s_copier);
   }
-  switch (copied.result) {
-    case StoreCopyResult::kSourceFailed:
-      // Recording the path anyway would point the list at a copy that is missing or that
-      // belongs to another file of the same name.
-      ReportCleanFailure(CleanFailure::kSourceNotCopied, g_szFilePath, copied.error);
-      ReportUnprotected(g_szFilePath, SourceFailure(copied.error));
-      return false;
-    case StoreCopyResult::kStoreFailed:
-      ReportCleanFailure(CleanFailure::kStoreNotCopied, g_szFilePath, copied.error);
-      ReportUnprotected(g_szFilePath, "the copy failed: " + ErrorText(copied.error));
-      // Without a known store folder there is none to name; the preparation said so.
-      if (!s_storeFolder.empty()) StoreCannotBeWritten(copied.error);
-      return false;
-    case StoreCopyResult::kSharedOnly:
-    case StoreCopyResult::kOwnCopy:
-      break;
-  }
+  if (CopyFailed(g_szFilePath, copied)) return false;
   s_storeWritten = true;
   if (copied.unchanged && s_runActive) {
     s_waitingRecords += g_strRecord;

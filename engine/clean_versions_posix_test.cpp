@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/backup_store.h"
@@ -161,12 +163,14 @@ TEST_F(CleanVersionsTest, WithoutNotesTheContentsTellWhetherAFileChanged) {
 }
 
 // Between the first and the second file of the folder D/sub, puts an empty folder in the place
-// of the folder holding their own copies.
+// of the folder holding their own copies, once the notes of those copies have had time to be
+// read ahead of the walk.
 std::string ownCopiesFolder;
 std::int32_t ReplaceOwnCopiesFolderOnce(const char*, const FindData* data, std::int32_t) {
   static bool replaced = false;
   if ((data->dwFileAttributes & kFolderAttribute) != 0 || replaced) return 1;
   replaced = true;
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(std::rename(ownCopiesFolder.c_str(), (ownCopiesFolder + ".gone").c_str()), 0);
   EXPECT_EQ(::mkdir(ownCopiesFolder.c_str(), 0700), 0);
   return 1;

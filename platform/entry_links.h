@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 // Whether the platform's backups keep links as links. False on Windows, where a link or a
@@ -29,6 +31,27 @@ struct EntryLook {
   std::string stamp;
 };
 std::error_code LookAtEntry(const char* path, EntryLook& look);
+
+// Looks at the entries of one folder by their names, as LookAtEntry does, relative to the
+// folder's parent held open rather than by whole paths: a clean looks at every file of a tree,
+// and the system would walk every component of a deep path again for each. Where the platform
+// cannot (Windows), by the whole path. One object serves one thread.
+class FolderLooks {
+ public:
+  FolderLooks();
+  ~FolderLooks();
+  FolderLooks(const FolderLooks&) = delete;
+  FolderLooks& operator=(const FolderLooks&) = delete;
+
+  // The folder whose entries Look names; the same folder again keeps what is open.
+  void Use(std::string_view folder);
+  std::error_code Look(const char* name, EntryLook& look);
+
+ private:
+  struct Held;  // null until first needed, or when the folder's parent cannot be opened
+  std::string m_folder;
+  std::unique_ptr<Held> m_held;
+};
 
 // True when a part of path after its first from characters (a folder the caller trusts, which
 // may itself lie below a link) is a symbolic link: what seems to lie at path then lies

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/entry_links.h"
+#include "platform/held_parent_posix.h"
 #include "platform/hidden_names.h"
 #include "platform/injected_failures.h"
 #include "platform/pending_file_posix.h"
@@ -57,9 +58,9 @@ bool LinkOnTheWay(const std::string& path, std::size_t from) {
   return errno == ENOTDIR && LinkOnTheWayPartByPart(path, from);
 }
 
-std::error_code LookAtEntry(const char* path, EntryLook& look) {
-  struct stat st;
-  if (::lstat(path, &st) != 0) return LastPosixError();
+namespace {
+
+void Describe(const struct stat& st, EntryLook& look) {
   look.kind = S_ISREG(st.st_mode)   ? EntryKind::kRegular
               : S_ISLNK(st.st_mode) ? EntryKind::kLink
               : S_ISDIR(st.st_mode) ? EntryKind::kFolder
@@ -71,6 +72,42 @@ std::error_code LookAtEntry(const char* path, EntryLook& look) {
   look.modifiedNanoseconds = st.st_mtim.tv_nsec;
   look.stamp.clear();
   if (look.kind == EntryKind::kRegular) look.stamp = StampOf(st);
+}
+
+}  // namespace
+
+std::error_code LookAtEntry(const char* path, EntryLook& look) {
+  struct stat st;
+  if (::lstat(path, &st) != 0) return LastPosixError();
+  Describe(st, look);
+  return {};
+}
+
+struct FolderLooks::Held {
+  HeldParent parent;
+};
+
+FolderLooks::FolderLooks() = default;
+FolderLooks::~FolderLooks() = default;
+
+void FolderLooks::Use(std::string_view folder) {
+  if (folder == m_folder) return;
+  m_folder.assign(folder);
+  m_held.reset();
+}
+
+std::error_code FolderLooks::Look(const char* name, EntryLook& look) {
+  if (!m_held) {
+    auto held = std::make_unique<Held>();
+    if (!held->parent.Open(m_folder)) return LookAtEntry((m_folder + '/' + name).c_str(), look);
+    m_held = std::move(held);
+  }
+  struct stat st;
+  if (::fstatat(m_held->parent.Descriptor(), m_held->parent.Relative(name).c_str(), &st,
+                AT_SYMLINK_NOFOLLOW) != 0) {
+    return LastPosixError();
+  }
+  Describe(st, look);
   return {};
 }
 

@@ -1,5 +1,5 @@
-// Tests of the looks that do not follow a link, of links made all at once, and of telling
-// whether a path passes through a link.
+// Tests of the looks that do not follow a link, by whole paths and by names in a folder, of links
+// made all at once, and of telling whether a path passes through a link.
 #include "platform/entry_links.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +90,43 @@ TEST_F(EntryLinksTest, APathThroughALinkIsToldFromOneThroughFoldersOnly) {
   const std::size_t linked = P("to-store").size();
   EXPECT_FALSE(LinkOnTheWay(P("to-store/real/file"), linked));
   EXPECT_TRUE(LinkOnTheWay(P("to-store/link/file"), linked));
+}
+
+TEST_F(EntryLinksTest, ALookByNameInAFolderSeesWhatTheWholePathSees) {
+  folder.MakeDir("d");
+  folder.Write("d/file", "contents");
+  ASSERT_EQ(::symlink("file", P("d/link").c_str()), 0);
+  FolderLooks looks;
+  // The walk's paths may double their separators; the folder is the same.
+  looks.Use(P("") + "//d");
+  for (const char* name : {"file", "link"}) {
+    SCOPED_TRACE(name);
+    EntryLook byName, whole;
+    ASSERT_FALSE(looks.Look(name, byName));
+    ASSERT_FALSE(LookAtEntry(P(std::string("d/") + name).c_str(), whole));
+    EXPECT_EQ(byName.kind, whole.kind);
+    EXPECT_EQ(byName.index, whole.index);
+    EXPECT_EQ(byName.stamp, whole.stamp);
+  }
+  EntryLook missing;
+  EXPECT_EQ(looks.Look("missing", missing), std::errc::no_such_file_or_directory);
+
+  // A folder put in the place of the one looked into is looked into from then on: a look never
+  // reports a file of the folder that was moved away.
+  std::filesystem::rename(P("d"), P("d-moved"));
+  folder.MakeDir("d");
+  folder.Write("d/file", "other contents");
+  EntryLook after, now;
+  ASSERT_FALSE(looks.Look("file", after));
+  ASSERT_FALSE(LookAtEntry(P("d/file").c_str(), now));
+  EXPECT_EQ(after.index, now.index);
+  EXPECT_EQ(after.stamp, now.stamp);
+
+  // The root folder, and a folder whose parent is the current one.
+  looks.Use("/");
+  EntryLook root;
+  ASSERT_FALSE(looks.Look("tmp", root));
+  EXPECT_EQ(root.kind, EntryKind::kFolder);
 }
 
 }  // namespace

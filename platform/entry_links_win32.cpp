@@ -4,6 +4,7 @@
 
 #include "platform/entry_links.h"
 #include "platform/folder_paths.h"
+#include "platform/path_parts.h"
 #include "platform/platform_files.h"
 
 std::error_code LookAtEntry(const char* path, EntryLook& look) {
@@ -21,6 +22,17 @@ std::error_code LookAtEntry(const char* path, EntryLook& look) {
       look.kind == EntryKind::kRegular ? ContentsStamp(path) : std::nullopt;
   look.stamp = stamp ? *stamp : std::string();
   return {};
+}
+
+struct FolderLooks::Held {};
+
+FolderLooks::FolderLooks() = default;
+FolderLooks::~FolderLooks() = default;
+
+void FolderLooks::Use(std::string_view folder) { m_folder.assign(folder); }
+
+std::error_code FolderLooks::Look(const char* name, EntryLook& look) {
+  return LookAtEntry((m_folder + kPathSeparator + name).c_str(), look);
 }
 
 bool LinkOnTheWay(const std::string&, std::size_t) { return false; }

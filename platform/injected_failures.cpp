@@ -23,6 +23,8 @@ std::vector<ScopedFailure*>& Scopes() {
 
 }  // namespace
 
+bool FailuresArranged() { return s_active.load(std::memory_order_acquire) != 0; }
+
 ScopedFailure::ScopedFailure(FileCall call, std::error_code error, std::string pathPart, int skip,
                              int times)
     : m_call(call), m_error(error), m_pathPart(std::move(pathPart)), m_skip(skip), m_times(times) {

@@ -24,6 +24,9 @@ enum class FileCall {
 // Windows the services hand the code on as the thread's last error, so a test there gives a
 // Windows error code (std::system_category()).
 std::error_code InjectedFailure(FileCall call, std::string_view path);
+// Whether any test has a failure arranged: a service on a hot path builds the path it would
+// name only then.
+bool FailuresArranged();
 
 // While it lives, the calls of that kind whose path contains pathPart (any call, when pathPart
 // is empty) fail with error: the first `skip` of them go through, then `times` of them fail
@@ -42,6 +45,9 @@ class ScopedFailure {
 
  private:
   friend std::error_code InjectedFailure(FileCall call, std::string_view path);
+// Whether any test has a failure arranged: a service on a hot path builds the path it would
+// name only then.
+bool FailuresArranged();
   FileCall m_call;
   std::error_code m_error;
   std::string m_pathPart;

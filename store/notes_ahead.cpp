@@ -1,9 +1,11 @@
-// One thread that lists a folder as the walk lists it and reads each own copy's note, a
-// bounded number ahead of the clean.
+// One thread that walks a folder as the clean walks it, depth first and in the listing's order,
+// and reads each own copy's note, a bounded number ahead of the clean.
 #include "store/notes_ahead.h"
 
+#include <memory>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/folder_notes.h"
 #include "platform/path_parts.h"
@@ -13,14 +15,21 @@ namespace {
 
 // Enough to stay ahead of a clean, few enough to stay small in a folder of any size.
 constexpr std::size_t kMostAhead = 256;
-// Names passed over in one Take beyond which the clean is taken to ask out of the listing's
-// order (a file made in the folder meanwhile): the rest of the folder is not read ahead.
+// Files with notes passed over in one Take beyond which the clean is taken to walk elsewhere
+// than the reader (a file made meanwhile, a folder reached through a link): the rest is not
+// read ahead. Files without notes (not backed up before: the pattern passes them over) are
+// passed over freely, up to a bound of their own.
 constexpr int kMostPassedOver = 1024;
+constexpr int kMostPassedWithoutNotes = 1 << 16;
 // Notes handed over at a time. The side that waits is woken only once this many are ready for
 // it (the clean) or have been taken (the reader): woken for each note, the two would take
 // turns on the processors at every file, each switch costing more than the note itself, and on
 // a busy machine each waiting for a time slice.
 constexpr std::size_t kHandOver = 32;
+// Folders the reader goes down at most, each holding a search and a folder open.
+constexpr std::size_t kDeepest = 128;
+
+bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
 
 }  // namespace
 
@@ -35,40 +44,57 @@ NotesAhead::~NotesAhead() {
 
 void NotesAhead::Read(const std::string& sourceFolder, const std::string& mirrorFolder,
                       const std::string& after) {
+  if (m_threadFailed) return;
+  m_covered = mirrorFolder;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_source = sourceFolder;
     m_mirror = mirrorFolder;
     m_after = after;
-    ++m_folder;
+    ++m_request;
     m_listed = false;
     m_ahead.clear();
   }
-  if (!m_thread.joinable() && !m_threadFailed) {
+  if (!m_thread.joinable()) {
     try {
       m_thread = std::thread(&NotesAhead::Run, this);
     } catch (const std::system_error&) {
       m_threadFailed = true;  // every note is then read by the caller
+      m_covered.clear();
     }
   }
   m_changed.notify_all();
 }
 
-std::optional<std::optional<std::string>> NotesAhead::Take(const std::string& name) {
-  if (m_threadFailed) return std::nullopt;
+bool NotesAhead::Covers(const std::string& mirrorPath) const {
+  return !m_covered.empty() && mirrorPath.size() > m_covered.size() &&
+         mirrorPath.compare(0, m_covered.size(), m_covered) == 0 &&
+         mirrorPath[m_covered.size()] == kPathSeparator;
+}
+
+void NotesAhead::GiveUp() {
+  ++m_request;  // the reader stops
+  m_listed = true;
+  m_ahead.clear();
+  m_covered.clear();
+  m_changed.notify_all();
+}
+
+std::optional<NoteAhead> NotesAhead::Take(const std::string& mirrorPath) {
+  if (!Covers(mirrorPath)) return std::nullopt;
   std::unique_lock<std::mutex> lock(m_mutex);
-  for (int passedOver = 0;;) {
+  int passedOver = 0;
+  int passedWithoutNotes = 0;
+  for (;;) {
     while (!m_ahead.empty()) {
       Ahead front = std::move(m_ahead.front());
       m_ahead.pop_front();
       if (m_ahead.size() == kMostAhead - kHandOver) m_changed.notify_all();
-      if (front.name == name)
-        return std::optional<std::optional<std::string>>(std::move(front.note));
-      if (++passedOver == kMostPassedOver) {
-        ++m_folder;  // the reader stops
-        m_listed = true;
-        m_ahead.clear();
-        m_changed.notify_all();
+      if (front.mirrorPath == mirrorPath) return std::move(front.read);
+      if (front.read.note ? ++passedOver == kMostPassedOver
+                     : ++passedWithoutNotes == kMostPassedWithoutNotes) {
+        GiveUp();
+        return std::nullopt;
       }
     }
     if (m_listed) return std::nullopt;
@@ -77,40 +103,90 @@ std::optional<std::optional<std::string>> NotesAhead::Take(const std::string& na
 }
 
 void NotesAhead::Run() {
-  FolderNotes notes;
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     m_changed.wait(lock, [&] { return m_stopping || !m_listed; });
     if (m_stopping) return;
-    const std::uint64_t folder = m_folder;
+    const std::uint64_t request = m_request;
     const std::string source = m_source;
+    const std::string mirror = m_mirror;
     const std::string after = m_after;
-    notes.Use(m_mirror);
     lock.unlock();
-    bool begun = false;
+    ReadRequest(request, source, mirror, after);
+    lock.lock();
+    if (m_request == request) m_listed = true;
+    m_changed.notify_all();
+  }
+}
+
+bool NotesAhead::HandOver(std::uint64_t request, Ahead ahead) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  m_changed.wait(lock, [&] {
+    return m_stopping || m_request != request || m_ahead.size() < kMostAhead;
+  });
+  if (m_stopping || m_request != request) return false;
+  m_ahead.push_back(std::move(ahead));
+  const bool handOver = m_ahead.size() == kHandOver;
+  lock.unlock();
+  if (handOver) m_changed.notify_all();
+  return true;
+}
+
+void NotesAhead::ReadRequest(std::uint64_t request, const std::string& source,
+                             const std::string& mirror, const std::string& after) {
+  struct Level {
+    std::string source;
+    std::string mirror;
     DirectorySearch search;
     FindData data;
-    const std::string pattern = source + kPathSeparator + "*";
-    bool more = !search.Start(pattern.c_str(), data);
-    std::error_code ended;
-    while (more) {
-      if (!begun) {
-        begun = data.cFileName == after;
-      } else if (!IsFolderNotLink(data)) {
-        Ahead ahead{data.cFileName, notes.Read(data.cFileName, m_noteName)};
-        lock.lock();
-        m_changed.wait(
-            lock, [&] { return m_stopping || m_folder != folder || m_ahead.size() < kMostAhead; });
-        if (m_stopping || m_folder != folder) break;
-        m_ahead.push_back(std::move(ahead));
-        const bool handOver = m_ahead.size() == kHandOver;
-        lock.unlock();
-        if (handOver) m_changed.notify_all();
-      }
-      more = search.Next(data, ended);
+    bool more = false;  // data holds an entry not yet read
+    FolderNotes notes;
+    std::optional<FileKey> mirrorKey;
+  };
+  std::uint64_t storeDevice = 0, storeInode = 0;
+  const bool storeKnown =
+      !m_passOver.empty() && !IdentifyFolder(m_passOver.c_str(), storeDevice, storeInode);
+  std::vector<std::unique_ptr<Level>> levels;
+  const auto enter = [&](std::string folder, std::string mirrorFolder) {
+    auto level = std::make_unique<Level>();
+    const std::string pattern = folder + kPathSeparator + "*";
+    if (level->search.Start(pattern.c_str(), level->data)) return;
+    if (storeKnown && level->search.Device() == storeDevice &&
+        level->search.Inode() == storeInode) {
+      return;
     }
-    if (!lock.owns_lock()) lock.lock();
-    if (m_folder == folder) m_listed = true;
-    m_changed.notify_all();
+    level->more = true;
+    level->source = std::move(folder);
+    level->mirror = std::move(mirrorFolder);
+    level->notes.Use(level->mirror);
+    std::uint64_t device = 0, inode = 0;
+    if (!IdentifyFolder(level->mirror.c_str(), device, inode)) level->mirrorKey = FileKey{device, inode};
+    levels.push_back(std::move(level));
+  };
+  enter(source, mirror);
+  bool begun = false;
+  while (!levels.empty()) {
+    Level& level = *levels.back();
+    if (!level.more) {
+      levels.pop_back();
+      continue;
+    }
+    const std::string name = level.data.cFileName;
+    const bool folder = (level.data.dwFileAttributes & kFolderAttribute) != 0;
+    const bool folderNotLink = IsFolderNotLink(level.data);
+    std::error_code ended;
+    level.more = level.search.Next(level.data, ended);
+    if (!begun) {
+      // What the walk listed up to the file it asked at is behind it.
+      begun = name == after;
+    } else if (folderNotLink) {
+      if (!IsDotOrDotDot(name) && levels.size() < kDeepest) {
+        enter(level.source + kPathSeparator + name, level.mirror + kPathSeparator + name);
+      }
+    } else if (!folder) {
+      Ahead ahead{level.mirror + kPathSeparator + name,
+                  {level.notes.Read(name.c_str(), m_noteName), level.mirrorKey}};
+      if (!HandOver(request, std::move(ahead))) return;
+    }
   }
 }

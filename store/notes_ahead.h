@@ -1,7 +1,8 @@
-// Reads the notes of a folder's own copies on a thread of its own, ahead of a clean that asks
-// for them one file after another. A clean of an unchanged tree looks at each file and at the
-// note of its own copy, two system calls that wait on each other; with the notes read here,
-// each file costs the clean one, and the two run side by side on two processors.
+// Reads the notes of own copies on a thread of its own, ahead of a clean that asks for them one
+// file after another. A clean of an unchanged tree looks at each file and at the note of its own
+// copy, two system calls that wait on each other; with the notes read here, each file costs the
+// clean one, and the two run side by side on two processors. The reader walks the tree as the
+// clean walks it, folder after folder, so that it stays ahead in a tree of small folders too.
 #pragma once
 
 #include <condition_variable>
@@ -12,43 +13,65 @@
 #include <string>
 #include <thread>
 
+#include "platform/file_key.h"
+#include <utility>
+
+// A note read ahead, and the folder it was read in as it was when the reader entered it: a folder
+// put in another's place since may no longer hold the copy the note was read from.
+struct NoteAhead {
+  std::optional<std::string> note;
+  std::optional<FileKey> folder;  // empty when the folder could not be looked at
+};
+
 class NotesAhead {
  public:
-  // noteName: the note read of each own copy.
-  explicit NotesAhead(const char* noteName) : m_noteName(noteName) {}
+  // noteName: the note read of each own copy. The folder passOver (the store) is never entered.
+  NotesAhead(const char* noteName, std::string passOver)
+      : m_noteName(noteName), m_passOver(std::move(passOver)) {}
   ~NotesAhead();
   NotesAhead(const NotesAhead&) = delete;
   NotesAhead& operator=(const NotesAhead&) = delete;
 
-  // Starts reading, for each file of sourceFolder that a search of it lists after the file
-  // named after, the note of the file of the same name in mirrorFolder; whatever was being
-  // read for another folder is dropped. A thread pays only where a folder holds more files
-  // than it takes to wake it, so the caller asks once it is some way into a folder.
+  // Starts reading, for each file that a walk of sourceFolder lists after the file named after,
+  // in the folder itself and in the folders below it (links to folders are not entered), the
+  // note of the file at the same place below mirrorFolder; whatever was being read before is
+  // dropped.
   void Read(const std::string& sourceFolder, const std::string& mirrorFolder,
             const std::string& after);
-  // The note of name's copy in the folder being read, when it was read ahead: the outer
-  // optional is empty when it was not (asked out of the listing's order, or the thread could
-  // not run), and the caller reads the note itself. Names listed before it that were not
-  // asked for are passed over. A note read ahead may be older than the copy it is asked for:
-  // it only ever tells that a file may have changed.
-  std::optional<std::optional<std::string>> Take(const std::string& name);
+  // Whether the mirror path (a file's place below the mirror folder last given to Read) may be
+  // read ahead: false when nothing is being read, or what was has been given up.
+  bool Covers(const std::string& mirrorPath) const;
+  // The note of the file at the mirror path, when it was read ahead: empty when it was not (asked
+  // out of the walk's order, or the thread could not run), and the caller reads the note itself.
+  // Files listed before it that were not asked for are passed over. A note read ahead may be
+  // older than the copy it is asked for; within the store's own ways that only ever tells that
+  // a file may have changed, but its folder may have been put in another's place meanwhile.
+  std::optional<NoteAhead> Take(const std::string& mirrorPath);
 
  private:
   struct Ahead {
-    std::string name;
-    std::optional<std::string> note;
+    std::string mirrorPath;
+    NoteAhead read;
   };
 
   void Run();
+  // Reads the request numbered request, until it is done or another replaces it.
+  void ReadRequest(std::uint64_t request, const std::string& source, const std::string& mirror,
+                   const std::string& after);
+  // Hands one note over, waiting while the queue is full; false once the request is replaced.
+  bool HandOver(std::uint64_t request, Ahead ahead);
+  void GiveUp();
 
   const char* m_noteName;
+  const std::string m_passOver;
+  std::string m_covered;  // the caller's: the mirror folder being read, empty when none
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::string m_source;  // the folder being read, its mirror, and where to begin
+  std::string m_source;  // the folder to read, its mirror, and where to begin
   std::string m_mirror;
   std::string m_after;
-  std::uint64_t m_folder = 0;  // counts the folders asked for: a reader of an older one stops
-  bool m_listed = true;        // the whole folder is in m_ahead, or was taken
+  std::uint64_t m_request = 0;  // counts the requests: a reader of an older one stops
+  bool m_listed = true;         // everything of the request is in m_ahead, or was taken
   bool m_stopping = false;
   std::deque<Ahead> m_ahead;
   std::thread m_thread;

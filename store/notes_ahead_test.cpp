@@ -1,6 +1,6 @@
 // Tests of reading own copies' notes ahead of a clean: the note of each file asked for in the
-// order a search lists the folder, names passed over, a name asked out of that order, and a
-// change of folder half-way.
+// order a walk lists the tree, names passed over, a name asked out of that order, a change of
+// folder half-way, and the folders below the one asked for.
 #include "store/notes_ahead.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,30 @@ class NotesAheadTest : public ::testing::Test {
     return names;
   }
   std::optional<std::string> Direct(const std::string& name, const std::string& file) const {
-    return ReadFileNote(folder.Path(name + "-mirror/" + file).c_str(), kNote);
+    return ReadFileNote(Mirror(name, file).c_str(), kNote);
+  }
+  // Every file below the folder name (its path below it), as a walk lists them: depth first,
+  // in each folder's listing order, without the folder "store".
+  void Walked(const std::string& name, const std::string& below,
+              std::vector<std::string>& files) const {
+    DirectorySearch search;
+    FindData data;
+    const std::string here = below.empty() ? name : name + "/" + below;
+    const std::string pattern = folder.Path(here) + kPathSeparator + "*";
+    std::error_code ended;
+    for (bool more = !search.Start(pattern.c_str(), data); more; more = search.Next(data, ended)) {
+      const std::string entry = data.cFileName;
+      const std::string path = below.empty() ? entry : below + kPathSeparator + entry;
+      if ((data.dwFileAttributes & kFolderAttribute) == 0) {
+        files.push_back(path);
+      } else if (entry != "." && entry != ".." && entry != "store") {
+        Walked(name, path, files);
+      }
+    }
+  }
+  // Where the file's own copy lies.
+  std::string Mirror(const std::string& name, const std::string& file) const {
+    return folder.Path(name + "-mirror") + kPathSeparator + file;
   }
 
   TempFolder folder;
@@ -57,20 +80,20 @@ TEST_F(NotesAheadTest, NotesComeInTheListingsOrderWithNamesPassedOver) {
   Make("a", 40);
   const std::vector<std::string> listed = Listed("a");
   ASSERT_EQ(listed.size(), 40u);
-  NotesAhead ahead(kNote);
+  NotesAhead ahead(kNote, folder.Path("store"));
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[0]);
   int readAhead = 0;
   for (std::size_t i = 1; i < listed.size(); ++i) {
     if (i % 3 == 0) continue;  // a file the clean does not back up
     SCOPED_TRACE(listed[i]);
-    const std::optional<std::optional<std::string>> note = ahead.Take(listed[i]);
+    const std::optional<NoteAhead> note = ahead.Take(Mirror("a", listed[i]));
     ASSERT_TRUE(note);
-    EXPECT_EQ(*note, Direct("a", listed[i]));
+    EXPECT_EQ(note->note, Direct("a", listed[i]));
     ++readAhead;
   }
   EXPECT_EQ(readAhead, 26);
   // Past the end of the listing nothing more is read ahead.
-  EXPECT_FALSE(ahead.Take(listed[1]));
+  EXPECT_FALSE(ahead.Take(Mirror("a", listed[1])));
 }
 
 TEST_F(NotesAheadTest, AFolderLongerThanTheReadersQueueComesWholeWhateverThePace) {
@@ -80,23 +103,23 @@ TEST_F(NotesAheadTest, AFolderLongerThanTheReadersQueueComesWholeWhateverThePace
   Make("a", 300);
   const std::vector<std::string> listed = Listed("a");
   ASSERT_EQ(listed.size(), 300u);
-  NotesAhead ahead(kNote);
+  NotesAhead ahead(kNote, folder.Path("store"));
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[0]);
   // Slow at first, so that the reader fills its queue; then as fast as it goes.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   for (std::size_t i = 1; i < listed.size(); ++i) {
-    const std::optional<std::optional<std::string>> note = ahead.Take(listed[i]);
+    const std::optional<NoteAhead> note = ahead.Take(Mirror("a", listed[i]));
     ASSERT_TRUE(note) << listed[i];
-    ASSERT_EQ(*note, Direct("a", listed[i])) << listed[i];
+    ASSERT_EQ(note->note, Direct("a", listed[i])) << listed[i];
     if (i == 100) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_FALSE(ahead.Take(listed[1]));
+  EXPECT_FALSE(ahead.Take(Mirror("a", listed[1])));
   // A folder read afresh after the whole of one was taken.
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[150]);
   for (std::size_t i = 151; i < listed.size(); i += 2) {
-    const std::optional<std::optional<std::string>> note = ahead.Take(listed[i]);
+    const std::optional<NoteAhead> note = ahead.Take(Mirror("a", listed[i]));
     ASSERT_TRUE(note) << listed[i];
-    ASSERT_EQ(*note, Direct("a", listed[i])) << listed[i];
+    ASSERT_EQ(note->note, Direct("a", listed[i])) << listed[i];
   }
 }
 
@@ -105,18 +128,69 @@ TEST_F(NotesAheadTest, ANameOutOfOrderIsTheCallersAndAnotherFolderStartsAfresh) 
   Make("b", 30);
   const std::vector<std::string> a = Listed("a");
   const std::vector<std::string> b = Listed("b");
-  NotesAhead ahead(kNote);
+  NotesAhead ahead(kNote, folder.Path("store"));
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), a[0]);
-  ASSERT_TRUE(ahead.Take(a[1]));
+  ASSERT_TRUE(ahead.Take(Mirror("a", a[1])));
   // A file made after the listing passed it: the caller reads its note itself.
-  EXPECT_FALSE(ahead.Take("made meanwhile"));
+  EXPECT_FALSE(ahead.Take(Mirror("a", "made meanwhile")));
   // The walk goes on into another folder half-way through this one.
   ahead.Read(folder.Path("b"), folder.Path("b-mirror"), b[4]);
   for (std::size_t i = 5; i < b.size(); ++i) {
-    const std::optional<std::optional<std::string>> note = ahead.Take(b[i]);
+    const std::optional<NoteAhead> note = ahead.Take(Mirror("b", b[i]));
     ASSERT_TRUE(note) << b[i];
-    EXPECT_EQ(*note, Direct("b", b[i])) << b[i];
+    EXPECT_EQ(note->note, Direct("b", b[i])) << b[i];
   }
+}
+
+TEST_F(NotesAheadTest, TheFoldersBelowComeInTheWalksOrderButNotTheStore) {
+  const std::vector<std::string> made = {"f0", "f1", "f2", "d1/g0", "d1/g1", "d1/g2", "d1/dd/h0",
+                                         "d1/dd/h1", "d2/k0", "d2/k1", "d2/k2", "f3", "f4",
+                                         "store/s0", "store/s1"};
+  folder.MakeDir("t/d1/dd");
+  folder.MakeDir("t/d2");
+  folder.MakeDir("t/store");
+  bool notesKept = false;  // not where the file system keeps no notes (Wine)
+  for (const std::string& file : made) {
+    folder.Write("t/" + file, file);
+    folder.MakeDir("t-mirror/" + FolderPart(file));
+    folder.Write("t-mirror/" + file, file);
+    // A file the clean did not back up before has no note.
+    if (file != "d2/k1") {
+      notesKept = !AttachFileNote(Mirror("t", file).c_str(), {kNote, "note of " + file});
+    }
+  }
+  std::vector<std::string> walked;
+  Walked("t", "", walked);
+  ASSERT_EQ(walked.size(), made.size() - 2);
+  // The clean asks from its first file at the top, having walked whatever was listed before.
+  std::size_t first = 0;
+  while (walked[first].find(kPathSeparator) != std::string::npos) ++first;
+  {
+    NotesAhead ahead(kNote, folder.Path("t/store"));
+    ahead.Read(folder.Path("t"), folder.Path("t-mirror"), walked[first]);
+    EXPECT_TRUE(ahead.Covers(Mirror("t", "d1/dd/h0")));
+    EXPECT_FALSE(ahead.Covers(folder.Path("t-mirrored/f0")));
+    int withNotes = 0, noted = 0;
+    for (std::size_t i = first + 1; i < walked.size(); ++i) {
+      if (walked[i] != "d2" + std::string(1, kPathSeparator) + "k1") ++noted;
+      SCOPED_TRACE(walked[i]);
+      const std::optional<NoteAhead> note = ahead.Take(Mirror("t", walked[i]));
+      ASSERT_TRUE(note);
+      EXPECT_EQ(note->note, Direct("t", walked[i]));
+      if (note->note) ++withNotes;
+      // With the folder it was read in, as the reader found it.
+      std::uint64_t device = 0, inode = 0;
+      ASSERT_FALSE(IdentifyFolder(FolderPart(Mirror("t", walked[i])).c_str(), device, inode));
+      EXPECT_EQ(note->folder, (FileKey{device, inode}));
+    }
+    if (notesKept) {
+      EXPECT_EQ(withNotes, noted);
+    }
+  }
+  // The store's own folder is never entered: its files come out of order, and not read ahead.
+  NotesAhead ahead(kNote, folder.Path("t/store"));
+  ahead.Read(folder.Path("t"), folder.Path("t-mirror"), walked[first]);
+  EXPECT_FALSE(ahead.Take(Mirror("t", "store/s0")));
 }
 
 }  // namespace

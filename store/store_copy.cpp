@@ -20,9 +20,6 @@
 
 namespace {
 
-// Files into a folder before its notes are read ahead (notes_ahead.h).
-constexpr int kReadAheadAfter = 64;
-
 #if defined(EDQUOT)
 const std::error_code kQuotaExceeded(EDQUOT, std::generic_category());
 #else
@@ -74,24 +71,27 @@ StoreCopier::StoreCopier(std::string store)
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
-      m_notesAhead(kTakenNoteName),
+      m_notesAhead(kTakenNoteName, m_store),
       m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {
   std::string folder(ownCopy);
   folder.resize(ownCopy.size() - FindFileName(ownCopy).size() - 1);
-  if (folder != m_madeFolder) {
-    std::vector<std::string> made;
-    if (std::error_code error = CreatePrivateFolders(folder, &made)) return error;
-    for (const std::string& each : made) m_madeFolders.Add(each);
-    m_madeFolderExisted = made.empty() && !m_madeFolders.MayContain(folder);
-    m_madeFolderNew = !made.empty();
-    m_filesInFolder = 0;
-    m_ownNotes.Use(folder);
-    m_writtenFolders.push_back(folder + kPathSeparator);
-    m_madeFolder = std::move(folder);
+  if (m_folder == nullptr || folder != m_folder->path) {
+    m_folder = m_folders.Enter(folder);
   }
-  existed = m_madeFolderExisted;
+  if (m_folder == nullptr) {
+    std::vector<std::string> made;
+    // Most folders are there from earlier cleans: one look then costs less than a refused make.
+    if (!IsFolder(folder)) {
+      if (std::error_code error = CreatePrivateFolders(folder, &made)) return error;
+    }
+    for (const std::string& each : made) m_madeFolders.Add(each);
+    const bool existed = made.empty() && !m_madeFolders.MayContain(folder);
+    m_writtenFolders.push_back(folder + kPathSeparator);
+    m_folder = &m_folders.Add(std::move(folder), existed, !made.empty());
+  }
+  existed = m_folder->existed;
   return {};
 }
 
@@ -140,7 +140,7 @@ StoreCopyOutcome StoreCopier::CopyLink(const char* source, const EntryLook& look
             error};
   }
   EntryLook kept;
-  const bool taken = !m_madeFolderNew && !LookAtEntry(own->c_str(), kept);
+  const bool taken = !m_folder->made && !LookAtEntry(own->c_str(), kept);
   if (taken && kept.kind == EntryKind::kLink) {
     std::string keptTarget;
     // The target text is all a link holds; its own time comes back with it on a restore.
@@ -222,9 +222,48 @@ StoreCopyOutcome StoreCopier::LinkToCopied(const char* source, const std::string
   return {StoreCopyResult::kOwnCopy, {}};
 }
 
+StoreCopyOutcome StoreCopier::CopyWithoutReadingAhead(const char* source) {
+  m_readingAhead = false;
+  StoreCopyOutcome copied = Copy(source);
+  m_readingAhead = true;
+  return copied;
+}
+
+void StoreCopier::TrustReadAhead(const std::optional<FileKey>& key) {
+  if (m_trustedFolders.empty() || m_trustedFolders.back().path != m_folder->path ||
+      m_trustedFolders.back().key != key) {
+    m_trustedFolders.push_back({m_folder->path, key});
+  }
+}
+
+bool StoreCopier::NotesReadAheadHold() {
+  bool hold = true;
+  for (const TrustedFolder& folder : m_trustedFolders) {
+    std::uint64_t device = 0, inode = 0;
+    if (!folder.key || IdentifyFolder(folder.path.c_str(), device, inode) ||
+        FileKey{device, inode} != *folder.key) {
+      hold = false;
+      break;
+    }
+  }
+  m_trustedFolders.clear();
+  return hold;
+}
+
+std::error_code StoreCopier::LookAtSource(const char* source, EntryLook& look) {
+  const std::string_view path(source);
+  const std::string_view name = FindFileName(path);
+  std::string_view folder = path.substr(0, path.size() - name.size());
+  while (folder.size() > 1 && folder.back() == kPathSeparator) folder.remove_suffix(1);
+  if (folder.empty() || name.empty()) return LookAtEntry(source, look);
+  m_sourceLooks.Use(folder);
+  // The name is the end of source, so it ends where source does.
+  return m_sourceLooks.Look(name.data(), look);
+}
+
 StoreCopyOutcome StoreCopier::Copy(const char* source) {
   EntryLook look;
-  if (std::error_code error = LookAtEntry(source, look)) {
+  if (std::error_code error = LookAtSource(source, look)) {
     return {StoreCopyResult::kSourceFailed, error};
   }
   if (look.kind == EntryKind::kLink) return CopyLink(source, look);
@@ -246,12 +285,8 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
     if (IsStoreWideFailure(noOwnCopy)) return {StoreCopyResult::kStoreFailed, noOwnCopy};
   } else {
     // Only a folder this clean made is sure to hold no earlier copy of the path.
-    const bool earlierCopies = !m_madeFolderNew;
+    const bool earlierCopies = !m_folder->made;
     const std::string name(FindFileName(*own));
-    // In a large folder, the notes of its earlier copies are read ahead on a thread.
-    if (earlierCopies && ++m_filesInFolder == kReadAheadAfter) {
-      m_notesAhead.Read(FolderPart(source), m_madeFolder, name);
-    }
     // Taken before the copy: a file changed after this look is copied again next time.
     const std::optional<std::string> stamp =
         look.stamp.empty() ? std::nullopt : std::optional<std::string>(look.stamp);
@@ -279,10 +314,16 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       if (severalNames) m_copiedSources.emplace(key, *own);
     };
     if (earlierCopies) {
-      std::optional<std::optional<std::string>> ahead;
-      if (m_filesInFolder > kReadAheadAfter) ahead = m_notesAhead.Take(name);
+      // The notes of earlier copies are read ahead on a thread, from the file after the first
+      // one the reader does not cover.
+      std::optional<NoteAhead> ahead;
+      if (m_readingAhead && m_notesAhead.Covers(*own)) {
+        ahead = m_notesAhead.Take(*own);
+      } else if (m_readingAhead) {
+        m_notesAhead.Read(FolderPart(source), m_folder->path, name);
+      }
       const std::optional<std::string> noted =
-          ahead ? std::move(*ahead) : m_ownNotes.Read(name.c_str(), kTakenNoteName);
+          ahead ? std::move(ahead->note) : m_folder->notes.Read(name.c_str(), kTakenNoteName);
       const std::optional<TakenNote> taken = noted ? ParseTakenNote(*noted) : std::nullopt;
       // Where the file system keeps no notes (FAT, network shares) or the copy predates them,
       // the contents themselves tell: reading costs less than a copy, and a version that
@@ -291,6 +332,7 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       // name: a clean of an unchanged tree then writes nothing but its records.
       if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
           (!taken && SameContents(source, *own))) {
+        if (ahead) TrustReadAhead(ahead->folder);
         rememberCopied();
         return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }

@@ -22,7 +22,7 @@
 #include "platform/entry_links.h"
 #include "platform/file_key.h"
 #include "platform/folder_handle.h"
-#include "platform/folder_notes.h"
+#include "store/copy_folders.h"
 #include "store/notes_ahead.h"
 #include "store/seen_strings.h"
 #include "store/shared_namer.h"
@@ -47,14 +47,22 @@ struct StoreCopyOutcome {
 bool IsStoreWideFailure(std::error_code error);
 
 // Makes the copies of the files of one clean in the store folder store (ending with a
-// separator). Remembers the last folder it made below "paths", since a walk copies folder by
-// folder, and roughly which folders it made and which names it has given shared copies, to
+// separator). Holds the folders it copies into below "paths" (copy_folders.h), since a walk
+// copies folder by folder, and remembers roughly which folders it made and which names it has given shared copies, to
 // guess which names are taken.
 class StoreCopier {
  public:
   explicit StoreCopier(std::string store);
 
   StoreCopyOutcome Copy(const char* source);
+  // Copy with the notes of earlier copies read now, none read ahead: for a file copied alone,
+  // or looked at again.
+  StoreCopyOutcome CopyWithoutReadingAhead(const char* source);
+  // Whether each folder whose notes, read ahead of the walk, let a file go without a copy since
+  // the last call is still the folder they were read in. When one is not (put in another's
+  // place meanwhile), the files let go since may have no copy there: the caller looks at them
+  // again with CopyWithoutReadingAhead before it records them.
+  bool NotesReadAheadHold();
   // The folders below "paths" it copied into, each once, ending with a separator.
   const std::vector<std::string>& WrittenFolders() const { return m_writtenFolders; }
   // The shared names that could not be given since the last call; with waitForAll, once
@@ -66,6 +74,11 @@ class StoreCopier {
   // whether it was there before this clean (an earlier clean most likely copied into it).
   std::error_code MakeFolderFor(const std::string& ownCopy, bool& existed);
   std::error_code OpenStoreFolder();
+  // Remembers that a note read ahead in the folder copied into, identified by key when the
+  // reader looked, let a file go without a copy.
+  void TrustReadAhead(const std::optional<FileKey>& key);
+  // LookAtEntry of source, by its name in the folder the walk is in.
+  std::error_code LookAtSource(const char* source, EntryLook& look);
   // Keeps the file at own, when there is one, as a version of source's path, named by the
   // time its clean noted (by this clean's when it noted none).
   std::error_code KeepOwnCopy(const std::string& own, const char* source);
@@ -89,9 +102,8 @@ class StoreCopier {
   FolderHandle m_storeFolder;  // for the store's lock, opened when first needed
   // When this clean started: noted with each own copy it takes.
   std::int64_t m_takenAt;
-  std::string m_madeFolder;
-  bool m_madeFolderExisted = false;
-  bool m_madeFolderNew = false;  // made by this clean, so surely without earlier copies
+  CopyFolders m_folders;
+  CopyFolder* m_folder = nullptr;  // the one copied into last, held in m_folders
   std::vector<std::string> m_writtenFolders;
   // The folders below "paths" this clean made, those made above a sub-folder included: a
   // walk may visit a sub-folder before the files beside it.
@@ -101,9 +113,15 @@ class StoreCopier {
   // The notes of the own copies in the folder below "paths" that the walk is in, when an
   // earlier clean copied into it, read ahead of the walk.
   NotesAhead m_notesAhead;
-  // The notes of the own copies in that folder, read by the walk's thread.
-  FolderNotes m_ownNotes;
-  int m_filesInFolder = 0;  // into the folder below "paths" copied into last
+  bool m_readingAhead = true;
+  // The folders, each with its identity as the reader found it, whose notes read ahead let a
+  // file go without a copy since NotesReadAheadHold last looked.
+  struct TrustedFolder {
+    std::string path;
+    std::optional<FileKey> key;
+  };
+  std::vector<TrustedFolder> m_trustedFolders;
+  FolderLooks m_sourceLooks;  // of the folder the walk is in
   // The own copy of each file with several names that this clean has met, by the file's
   // identity: only such files, so the memory follows the hard links, not the tree.
   std::unordered_map<FileKey, std::string, FileKeyHash> m_copiedSources;
