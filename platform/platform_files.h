@@ -4,6 +4,7 @@
 // platform_files_posix.cpp and platform_files_win32.cpp.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -168,8 +169,12 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents);
 
 // Removes the files of folder whose names isTemporary accepts and that no living process is
 // still writing: the leftovers of copies and rewrites cut short by a killed process on a file
-// system where they had to carry a name.
-void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name));
+// system where they had to carry a name. A symbolic link (Linux) has no lock to tell its
+// writer by; its writer gives it its real name a moment after making it, so a link with such a
+// name goes once it has been there linkAge.
+inline constexpr std::chrono::seconds kAbandonedLinkAge{600};
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name),
+                                std::chrono::seconds linkAge = kAbandonedLinkAge);
 
 // What tells, without reading them, whether the contents of the file at path may have changed:
 // its identity, size, modification time and change time (the inode's on Linux, NTFS's on

@@ -328,11 +328,22 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
   return out.Publish(path, /*failIfExists=*/false);
 }
 
-void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name)) {
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name),
+                                std::chrono::seconds linkAge) {
   DIR* dir = ::opendir(folder);
   if (dir == nullptr) return;
   while (struct dirent* entry = ::readdir(dir)) {
     if (!isTemporary(entry->d_name)) continue;
+    struct stat link;
+    if (::fstatat(::dirfd(dir), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(link.st_mode)) {
+      // Its change time is when it was made, or last renamed: its writer's own time cannot
+      // stand in for it, since the link is given the time of the link it copies.
+      if (::time(nullptr) - link.st_ctim.tv_sec >= linkAge.count()) {
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+      }
+      continue;
+    }
     FdGuard file(::openat(::dirfd(dir), entry->d_name,
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat opened, named;

@@ -314,6 +314,19 @@ TEST_F(PlatformFilesTest, AbandonedTemporariesGoWhileLiveOnesStay) {
   EXPECT_EQ(Names(""), (std::vector<std::string>{".kept", ".live.Xy34Zw", "plain"}));
 }
 
+TEST_F(PlatformFilesTest, AnAbandonedTemporaryLinkGoesOnceItIsOldEnough) {
+  ASSERT_EQ(::symlink("target", P(".link.Ab12Cd").c_str()), 0);
+  Put("target", "what the link leads to");
+  const auto isTemporary = [](std::string_view name) { return name.starts_with(".link."); };
+  // Made a moment ago: its writer may be about to give it its name.
+  RemoveAbandonedTemporaries(P("").c_str(), isTemporary);
+  EXPECT_EQ(Names(""), (std::vector<std::string>{".link.Ab12Cd", "target"}));
+  RemoveAbandonedTemporaries(P("").c_str(), isTemporary, std::chrono::seconds(0));
+  // The link goes, never what it leads to.
+  EXPECT_EQ(Names(""), (std::vector<std::string>{"target"}));
+  EXPECT_EQ(Get("target"), "what the link leads to");
+}
+
 TEST_F(PlatformFilesTest, NotesTravelWithTheCopyAndOnlyWithIt) {
   Put("src", "contents");
   const FileNote origin{"quillmar.test.origin", "/where/it/came/from"};

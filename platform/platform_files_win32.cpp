@@ -441,7 +441,8 @@ std::error_code WriteFileReplacing(const char* path, std::string_view contents) 
   return out.Publish(path, /*failIfExists=*/false);
 }
 
-void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name)) {
+void RemoveAbandonedTemporaries(const char* folder, bool (*isTemporary)(std::string_view name),
+                                std::chrono::seconds /*linkAge: no link is kept here*/) {
   std::string prefix(folder);
   if (!prefix.empty() && prefix.back() != kPathSeparator) prefix += kPathSeparator;
   FoundEntry found;
