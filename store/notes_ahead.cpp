@@ -3,10 +3,12 @@
 #include "store/notes_ahead.h"
 
 #include <memory>
+#include <unordered_set>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "platform/file_key.h"
 #include "platform/folder_notes.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
@@ -31,6 +33,18 @@ constexpr std::size_t kDeepest = 128;
 
 bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
 
+// The folder holding path, without separators at its end (the root keeps its one), and the name
+// path has in it; empty when path has no folder above it.
+std::string ParentOf(std::string path, std::string* name) {
+  while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+  const std::size_t slash = path.rfind(kPathSeparator);
+  if (slash == std::string::npos || slash + 1 == path.size()) return {};
+  if (name != nullptr) *name = path.substr(slash + 1);
+  std::size_t end = slash;
+  while (end > 0 && path[end - 1] == kPathSeparator) --end;
+  return end == 0 ? path.substr(0, 1) : path.substr(0, end);
+}
+
 }  // namespace
 
 NotesAhead::~NotesAhead() {
@@ -45,7 +59,9 @@ NotesAhead::~NotesAhead() {
 void NotesAhead::Read(const std::string& sourceFolder, const std::string& mirrorFolder,
                       const std::string& after) {
   if (m_threadFailed) return;
-  m_covered = mirrorFolder;
+  // The reader goes on from folder to folder as the walk does: everything below the mirror's
+  // top is covered until it is given up.
+  m_covered = m_mirrorRoot;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_source = sourceFolder;
@@ -133,7 +149,7 @@ bool NotesAhead::HandOver(std::uint64_t request, Ahead ahead) {
 }
 
 void NotesAhead::ReadRequest(std::uint64_t request, const std::string& source,
-                             const std::string& mirror, const std::string& after) {
+                             const std::string& mirror, const std::string& firstAfter) {
   struct Level {
     std::string source;
     std::string mirror;
@@ -142,51 +158,78 @@ void NotesAhead::ReadRequest(std::uint64_t request, const std::string& source,
     bool more = false;  // data holds an entry not yet read
     FolderNotes notes;
     std::optional<FileKey> mirrorKey;
+    std::uint64_t device = 0;
   };
   std::uint64_t storeDevice = 0, storeInode = 0;
   const bool storeKnown =
       !m_passOver.empty() && !IdentifyFolder(m_passOver.c_str(), storeDevice, storeInode);
   std::vector<std::unique_ptr<Level>> levels;
+  // As the walk, the reader enters each folder once, however many links lead to it, and none
+  // on a file system of the kernel's own objects.
+  std::unordered_set<FileKey, FileKeyHash> entered;
   const auto enter = [&](std::string folder, std::string mirrorFolder) {
     auto level = std::make_unique<Level>();
     const std::string pattern = folder + kPathSeparator + "*";
     if (level->search.Start(pattern.c_str(), level->data)) return;
-    if (storeKnown && level->search.Device() == storeDevice &&
-        level->search.Inode() == storeInode) {
+    const FileKey self{level->search.Device(), level->search.Inode()};
+    if ((storeKnown && self == FileKey{storeDevice, storeInode}) || !entered.insert(self).second) {
       return;
     }
+    const bool newDevice = levels.empty() || levels.back()->device != self.device;
+    if (newDevice && level->search.OnPseudoFileSystem()) return;
+    level->device = self.device;
     level->more = true;
     level->source = std::move(folder);
     level->mirror = std::move(mirrorFolder);
     level->notes.Use(level->mirror);
     std::uint64_t device = 0, inode = 0;
-    if (!IdentifyFolder(level->mirror.c_str(), device, inode)) level->mirrorKey = FileKey{device, inode};
+    if (!IdentifyFolder(level->mirror.c_str(), device, inode)) {
+      level->mirrorKey = FileKey{device, inode};
+    }
     levels.push_back(std::move(level));
   };
-  enter(source, mirror);
-  bool begun = false;
-  while (!levels.empty()) {
-    Level& level = *levels.back();
-    if (!level.more) {
-      levels.pop_back();
-      continue;
-    }
-    const std::string name = level.data.cFileName;
-    const bool folder = (level.data.dwFileAttributes & kFolderAttribute) != 0;
-    const bool folderNotLink = IsFolderNotLink(level.data);
-    std::error_code ended;
-    level.more = level.search.Next(level.data, ended);
-    if (!begun) {
-      // What the walk listed up to the file it asked at is behind it.
-      begun = name == after;
-    } else if (folderNotLink) {
-      if (!IsDotOrDotDot(name) && levels.size() < kDeepest) {
-        enter(level.source + kPathSeparator + name, level.mirror + kPathSeparator + name);
+  std::string topSource = source;
+  std::string topMirror = mirror;
+  std::string after = firstAfter;
+  enter(topSource, topMirror);
+  for (;;) {
+    bool begun = after.empty();
+    while (!levels.empty()) {
+      Level& level = *levels.back();
+      if (!level.more) {
+        levels.pop_back();
+        continue;
       }
-    } else if (!folder) {
-      Ahead ahead{level.mirror + kPathSeparator + name,
-                  {level.notes.Read(name.c_str(), m_noteName), level.mirrorKey}};
-      if (!HandOver(request, std::move(ahead))) return;
+      const std::string name = level.data.cFileName;
+      const bool folder = (level.data.dwFileAttributes & kFolderAttribute) != 0;
+      std::error_code ended;
+      level.more = level.search.Next(level.data, ended);
+      if (!begun) {
+        // What the walk listed up to the entry it is at is behind it.
+        begun = name == after;
+      } else if (folder) {
+        // A link to a folder too: the walk goes through it, unless it has been there.
+        if (!IsDotOrDotDot(name) && levels.size() < kDeepest) {
+          enter(level.source + kPathSeparator + name, level.mirror + kPathSeparator + name);
+        }
+      } else {
+        Ahead ahead{level.mirror + kPathSeparator + name,
+                    {level.notes.Read(name.c_str(), m_noteName), level.mirrorKey}};
+        if (!HandOver(request, std::move(ahead))) return;
+      }
     }
+    // The folder done, the walk goes on in the folder above it, after it: so does the reader,
+    // up to the top of the mirror. Above the folder the clean was asked for, nothing it reads
+    // is asked for, and the queue's bound keeps that short.
+    std::string folderName;
+    std::string parentSource = ParentOf(topSource, &folderName);
+    std::string parentMirror = ParentOf(topMirror, nullptr);
+    if (parentSource.empty() || folderName.empty() || parentMirror.size() <= m_mirrorRoot.size()) {
+      return;
+    }
+    topSource = std::move(parentSource);
+    topMirror = std::move(parentMirror);
+    after = std::move(folderName);
+    enter(topSource, topMirror);
   }
 }

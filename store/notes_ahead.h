@@ -26,20 +26,24 @@ struct NoteAhead {
 class NotesAhead {
  public:
   // noteName: the note read of each own copy. The folder passOver (the store) is never entered.
-  NotesAhead(const char* noteName, std::string passOver)
-      : m_noteName(noteName), m_passOver(std::move(passOver)) {}
+  // mirrorRoot: the top of the mirror, which every mirror folder given to Read lies below.
+  NotesAhead(const char* noteName, std::string passOver, std::string mirrorRoot)
+      : m_noteName(noteName),
+        m_passOver(std::move(passOver)),
+        m_mirrorRoot(std::move(mirrorRoot)) {}
   ~NotesAhead();
   NotesAhead(const NotesAhead&) = delete;
   NotesAhead& operator=(const NotesAhead&) = delete;
 
-  // Starts reading, for each file that a walk of sourceFolder lists after the file named after,
-  // in the folder itself and in the folders below it (links to folders are not entered), the
-  // note of the file at the same place below mirrorFolder; whatever was being read before is
-  // dropped.
+  // Starts reading, for each file that a walk lists after the entry named after in sourceFolder
+  // (from its first entry, when after is empty), in the folder itself, in the folders below it
+  // (through links to folders, each folder once) and then, as a walk goes on, in the folders
+  // above it after it, the note of the file at the same place below mirrorFolder; whatever was
+  // being read before is dropped.
   void Read(const std::string& sourceFolder, const std::string& mirrorFolder,
             const std::string& after);
-  // Whether the mirror path (a file's place below the mirror folder last given to Read) may be
-  // read ahead: false when nothing is being read, or what was has been given up.
+  // Whether the mirror path may be read ahead: false when nothing is being read, or what was
+  // has been given up.
   bool Covers(const std::string& mirrorPath) const;
   // The note of the file at the mirror path, when it was read ahead: empty when it was not (asked
   // out of the walk's order, or the thread could not run), and the caller reads the note itself.
@@ -57,14 +61,15 @@ class NotesAhead {
   void Run();
   // Reads the request numbered request, until it is done or another replaces it.
   void ReadRequest(std::uint64_t request, const std::string& source, const std::string& mirror,
-                   const std::string& after);
+                   const std::string& firstAfter);
   // Hands one note over, waiting while the queue is full; false once the request is replaced.
   bool HandOver(std::uint64_t request, Ahead ahead);
   void GiveUp();
 
   const char* m_noteName;
   const std::string m_passOver;
-  std::string m_covered;  // the caller's: the mirror folder being read, empty when none
+  const std::string m_mirrorRoot;
+  std::string m_covered;  // the caller's: the mirror's top while reading, empty when not
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::string m_source;  // the folder to read, its mirror, and where to begin

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,7 +81,7 @@ TEST_F(NotesAheadTest, NotesComeInTheListingsOrderWithNamesPassedOver) {
   Make("a", 40);
   const std::vector<std::string> listed = Listed("a");
   ASSERT_EQ(listed.size(), 40u);
-  NotesAhead ahead(kNote, folder.Path("store"));
+  NotesAhead ahead(kNote, folder.Path("store"), folder.Path());
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[0]);
   int readAhead = 0;
   for (std::size_t i = 1; i < listed.size(); ++i) {
@@ -103,7 +104,7 @@ TEST_F(NotesAheadTest, AFolderLongerThanTheReadersQueueComesWholeWhateverThePace
   Make("a", 300);
   const std::vector<std::string> listed = Listed("a");
   ASSERT_EQ(listed.size(), 300u);
-  NotesAhead ahead(kNote, folder.Path("store"));
+  NotesAhead ahead(kNote, folder.Path("store"), folder.Path());
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), listed[0]);
   // Slow at first, so that the reader fills its queue; then as fast as it goes.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -128,7 +129,7 @@ TEST_F(NotesAheadTest, ANameOutOfOrderIsTheCallersAndAnotherFolderStartsAfresh) 
   Make("b", 30);
   const std::vector<std::string> a = Listed("a");
   const std::vector<std::string> b = Listed("b");
-  NotesAhead ahead(kNote, folder.Path("store"));
+  NotesAhead ahead(kNote, folder.Path("store"), folder.Path());
   ahead.Read(folder.Path("a"), folder.Path("a-mirror"), a[0]);
   ASSERT_TRUE(ahead.Take(Mirror("a", a[1])));
   // A file made after the listing passed it: the caller reads its note itself.
@@ -142,7 +143,7 @@ TEST_F(NotesAheadTest, ANameOutOfOrderIsTheCallersAndAnotherFolderStartsAfresh) 
   }
 }
 
-TEST_F(NotesAheadTest, TheFoldersBelowComeInTheWalksOrderButNotTheStore) {
+TEST_F(NotesAheadTest, TheFoldersBelowAndThenAboveComeInTheWalksOrderButNotTheStore) {
   const std::vector<std::string> made = {"f0", "f1", "f2", "d1/g0", "d1/g1", "d1/g2", "d1/dd/h0",
                                          "d1/dd/h1", "d2/k0", "d2/k1", "d2/k2", "f3", "f4",
                                          "store/s0", "store/s1"};
@@ -162,14 +163,19 @@ TEST_F(NotesAheadTest, TheFoldersBelowComeInTheWalksOrderButNotTheStore) {
   std::vector<std::string> walked;
   Walked("t", "", walked);
   ASSERT_EQ(walked.size(), made.size() - 2);
-  // The clean asks from its first file at the top, having walked whatever was listed before.
+  // The clean asks first at a file of d1, having walked whatever was listed before it; the
+  // reader goes on below d1 and then, after d1, in t.
+  const std::string inD1 = "d1" + std::string(1, kPathSeparator);
   std::size_t first = 0;
-  while (walked[first].find(kPathSeparator) != std::string::npos) ++first;
+  while (walked[first].rfind(inD1, 0) != 0 ||
+         walked[first].find(kPathSeparator, inD1.size()) != std::string::npos) {
+    ++first;
+  }
   {
-    NotesAhead ahead(kNote, folder.Path("t/store"));
-    ahead.Read(folder.Path("t"), folder.Path("t-mirror"), walked[first]);
-    EXPECT_TRUE(ahead.Covers(Mirror("t", "d1/dd/h0")));
-    EXPECT_FALSE(ahead.Covers(folder.Path("t-mirrored/f0")));
+    NotesAhead ahead(kNote, folder.Path("t/store"), folder.Path());
+    ahead.Read(folder.Path("t/d1"), folder.Path("t-mirror/d1"), walked[first].substr(inD1.size()));
+    EXPECT_TRUE(ahead.Covers(Mirror("t", "f0")));
+    EXPECT_FALSE(ahead.Covers(folder.Path() + "-elsewhere" + kPathSeparator + "f0"));
     int withNotes = 0, noted = 0;
     for (std::size_t i = first + 1; i < walked.size(); ++i) {
       if (walked[i] != "d2" + std::string(1, kPathSeparator) + "k1") ++noted;
@@ -188,9 +194,51 @@ TEST_F(NotesAheadTest, TheFoldersBelowComeInTheWalksOrderButNotTheStore) {
     }
   }
   // The store's own folder is never entered: its files come out of order, and not read ahead.
-  NotesAhead ahead(kNote, folder.Path("t/store"));
-  ahead.Read(folder.Path("t"), folder.Path("t-mirror"), walked[first]);
+  NotesAhead ahead(kNote, folder.Path("t/store"), folder.Path());
+  ahead.Read(folder.Path("t"), folder.Path("t-mirror"), "d1");
   EXPECT_FALSE(ahead.Take(Mirror("t", "store/s0")));
+}
+
+TEST_F(NotesAheadTest, AFolderReachedThroughALinkIsReadOnceAsTheWalkReadsIt) {
+  folder.MakeDir("t/d");
+  folder.MakeDir("outside");
+  std::error_code linked;
+  std::filesystem::create_directory_symlink(folder.Path("outside"), folder.Path("t/ln"), linked);
+  if (linked) GTEST_SKIP() << "no links to folders here: " << linked.message();
+  // A second way to the same folder: the walk goes through only the first it meets.
+  std::filesystem::create_directory_symlink(folder.Path("outside"), folder.Path("t/d/again"),
+                                            linked);
+  ASSERT_FALSE(linked);
+  for (const char* file : {"t/a", "t/d/b", "outside/o0", "outside/o1"}) {
+    folder.Write(file, file);
+  }
+  std::vector<std::string> walked;
+  Walked("t", "", walked);
+  // The folder reached twice is listed by this test's walk twice; the reader reads it once.
+  std::vector<std::string> expected;
+  std::string outsideWay;
+  for (const std::string& file : walked) {
+    if (FindFileName(file).starts_with("o")) {
+      const std::string way = FolderPart(file);
+      if (outsideWay.empty()) outsideWay = way;
+      if (way != outsideWay) continue;
+    }
+    expected.push_back(file);
+  }
+  ASSERT_EQ(expected.size(), 4u);
+  for (const std::string& file : expected) {
+    folder.MakeDir("t-mirror/" + FolderPart(file));
+    folder.Write("t-mirror/" + file, file);
+    AttachFileNote(Mirror("t", file).c_str(), {kNote, "note of " + file});
+  }
+  NotesAhead ahead(kNote, folder.Path("t/store"), folder.Path());
+  ahead.Read(folder.Path("t"), folder.Path("t-mirror"), "");
+  for (const std::string& file : expected) {
+    SCOPED_TRACE(file);
+    const std::optional<NoteAhead> note = ahead.Take(Mirror("t", file));
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->note, Direct("t", file));
+  }
 }
 
 }  // namespace

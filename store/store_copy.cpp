@@ -71,7 +71,7 @@ StoreCopier::StoreCopier(std::string store)
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
-      m_notesAhead(kTakenNoteName, m_store),
+      m_notesAhead(kTakenNoteName, m_store, m_store + std::string(kMirrorFolderName)),
       m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {
