@@ -153,7 +153,7 @@ TEST_F(NotesAheadTest, TheFoldersBelowAndThenAboveComeInTheWalksOrderButNotTheSt
   bool notesKept = false;  // not where the file system keeps no notes (Wine)
   for (const std::string& file : made) {
     folder.Write("t/" + file, file);
-    folder.MakeDir("t-mirror/" + FolderPart(file));
+    folder.MakeDir("t-mirror/" + std::filesystem::path(file).parent_path().string());
     folder.Write("t-mirror/" + file, file);
     // A file the clean did not back up before has no note.
     if (file != "d2/k1") {
