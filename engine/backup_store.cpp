@@ -41,6 +41,8 @@ bool s_storeWritten = false;
 // every file that follows.
 bool s_storeFailed = false;
 std::optional<StoreCopier> s_copier;
+// The folder the run walks: the notes read ahead of it are read no further.
+std::string s_walkTop;
 std::vector<UnprotectedItem> s_unprotected;
 std::string s_reportPath;
 // Within a run, the records of files that needed no copy (their own copies are there already)
@@ -196,8 +198,9 @@ void RecordWaiting() {
 
 }  // namespace
 
-void BeginBackupRun() {
+void BeginBackupRun(const char* top) {
   s_runActive = true;
+  s_walkTop = top;
   s_programDirKnown = false;
   s_storeWritten = false;
   s_storeFailed = false;
@@ -265,7 +268,7 @@ void PrepareBackupStore() {
       RestrictToOwner(g_szListPath);
     }
   }
-  if (s_runActive && !s_copier && folderFits) s_copier.emplace(g_szBackupPath);
+  if (s_runActive && !s_copier && folderFits) s_copier.emplace(g_szBackupPath, s_walkTop);
   g_strRecord.clear();
 }
 

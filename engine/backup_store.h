@@ -54,6 +54,6 @@ const std::string& UnprotectedReportPath();
 // are cleared from the backups folder once. EndBackupRun writes the report of unprotected
 // files (or removes the last one when there are none), flushes every copy, record and the
 // report of the run to disk, once (a failed flush is reported), and closes list.txt, so no
-// descriptor outlives the walk.
-void BeginBackupRun();
+// descriptor outlives the walk. top: the folder the walk was asked for.
+void BeginBackupRun(const char* top);
 void EndBackupRun();

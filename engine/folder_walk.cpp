@@ -53,10 +53,10 @@ WalkRun& Run() {
 // Opens the run at the outermost call and closes it, list file included, on every way out.
 class RunScope {
  public:
-  RunScope() {
+  explicit RunScope(const char* top) {
     WalkRun& run = Run();
     if (run.depth++ == 0) {
-      BeginBackupRun();
+      BeginBackupRun(top);
       run.path.clear();
       run.walked.clear();
       run.backupsKnown = false;
@@ -157,7 +157,7 @@ void SetWalkProgressObserver(WalkProgressObserver observer, void* context) {
 std::int32_t WalkFolder(const char* directory, const char* pattern, WalkCallback callback,
                         std::int32_t userData, std::int32_t flags) {
   if (directory == nullptr || pattern == nullptr || callback == nullptr) return WALK_BAD_ARGUMENT;
-  RunScope scope;
+  RunScope scope(directory);
   WalkRun& run = Run();
   bool outermost = run.depth == 1;
 

@@ -10,6 +10,7 @@
 
 #include "platform/file_key.h"
 #include "platform/folder_notes.h"
+#include "platform/path_part_joins.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 
@@ -33,10 +34,16 @@ constexpr std::size_t kDeepest = 128;
 
 bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
 
+// path without separators at its end; the root keeps its one.
+std::string Trimmed(std::string path) {
+  while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+  return path;
+}
+
 // The folder holding path, without separators at its end (the root keeps its one), and the name
 // path has in it; empty when path has no folder above it.
 std::string ParentOf(std::string path, std::string* name) {
-  while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+  path = Trimmed(std::move(path));
   const std::size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string::npos || slash + 1 == path.size()) return {};
   if (name != nullptr) *name = path.substr(slash + 1);
@@ -46,6 +53,13 @@ std::string ParentOf(std::string path, std::string* name) {
 }
 
 }  // namespace
+
+NotesAhead::NotesAhead(const char* noteName, std::string passOver, std::string mirrorRoot,
+                       const std::string& walkTop)
+    : m_noteName(noteName),
+      m_passOver(std::move(passOver)),
+      m_mirrorRoot(std::move(mirrorRoot)),
+      m_walkTop(Trimmed(CollapseSeparators(walkTop))) {}
 
 NotesAhead::~NotesAhead() {
   {
@@ -219,8 +233,8 @@ void NotesAhead::ReadRequest(std::uint64_t request, const std::string& source,
       }
     }
     // The folder done, the walk goes on in the folder above it, after it: so does the reader,
-    // up to the top of the mirror. Above the folder the clean was asked for, nothing it reads
-    // is asked for, and the queue's bound keeps that short.
+    // up to the folder the walk started in.
+    if (!m_walkTop.empty() && Trimmed(CollapseSeparators(topSource)) == m_walkTop) return;
     std::string folderName;
     std::string parentSource = ParentOf(topSource, &folderName);
     std::string parentMirror = ParentOf(topMirror, nullptr);

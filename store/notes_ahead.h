@@ -27,10 +27,11 @@ class NotesAhead {
  public:
   // noteName: the note read of each own copy. The folder passOver (the store) is never entered.
   // mirrorRoot: the top of the mirror, which every mirror folder given to Read lies below.
-  NotesAhead(const char* noteName, std::string passOver, std::string mirrorRoot)
-      : m_noteName(noteName),
-        m_passOver(std::move(passOver)),
-        m_mirrorRoot(std::move(mirrorRoot)) {}
+  // walkTop: the folder the walk started in, above which the reader never goes: nothing there
+  // is asked for, and a folder the walk never touches may be slow to read (a network share).
+  // Empty: the reader goes up to the mirror's top, its queue keeping short what it reads there.
+  NotesAhead(const char* noteName, std::string passOver, std::string mirrorRoot,
+             const std::string& walkTop = {});
   ~NotesAhead();
   NotesAhead(const NotesAhead&) = delete;
   NotesAhead& operator=(const NotesAhead&) = delete;
@@ -69,6 +70,7 @@ class NotesAhead {
   const char* m_noteName;
   const std::string m_passOver;
   const std::string m_mirrorRoot;
+  const std::string m_walkTop;  // with its separators collapsed, none at its end
   std::string m_covered;  // the caller's: the mirror's top while reading, empty when not
   std::mutex m_mutex;
   std::condition_variable m_changed;

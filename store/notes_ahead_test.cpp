@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/injected_failures.h"
 #include "platform/path_parts.h"
 #include "platform/platform_files.h"
 #include "platform/test_support/temp_folder.h"
@@ -239,6 +240,30 @@ TEST_F(NotesAheadTest, AFolderReachedThroughALinkIsReadOnceAsTheWalkReadsIt) {
     ASSERT_TRUE(note);
     EXPECT_EQ(note->note, Direct("t", file));
   }
+}
+
+TEST_F(NotesAheadTest, TheReaderGoesNoHigherThanTheFolderTheWalkStartedIn) {
+  // Many files beside the walk's folder, so that some surely come after it in the listing.
+  folder.MakeDir("t/d");
+  folder.MakeDir("t-mirror/d");
+  folder.Write("t/d/a", "a");
+  folder.Write("t-mirror/d/a", "a");
+  for (int i = 0; i < 200; ++i) folder.Write("t/f" + std::to_string(i), "beside");
+  // Every note read of a file beside the walk's folder is counted.
+  ScopedFailure besides(FileCall::kNote, std::make_error_code(std::errc::io_error),
+                        folder.Path("t-mirror") + kPathSeparator + "f");
+  NotesAhead ahead(kNote, folder.Path("t/store"), folder.Path(), folder.Path("t/d"));
+  ahead.Read(folder.Path("t/d"), folder.Path("t-mirror/d"), "");
+  EXPECT_TRUE(ahead.Take(Mirror("t", "d" + std::string(1, kPathSeparator) + "a")));
+  // Asked for a file it never lists, the clean waits until the reader is done.
+  EXPECT_FALSE(ahead.Take(Mirror("t", "never")));
+  EXPECT_EQ(besides.Failed(), 0);
+
+  // Without the walk's folder, the reader goes on into the folder above.
+  NotesAhead unbounded(kNote, folder.Path("t/store"), folder.Path());
+  unbounded.Read(folder.Path("t/d"), folder.Path("t-mirror/d"), "");
+  EXPECT_FALSE(unbounded.Take(Mirror("t", "never")));
+  EXPECT_GT(besides.Failed(), 0);
 }
 
 }  // namespace

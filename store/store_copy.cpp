@@ -65,13 +65,13 @@ bool IsStoreWideFailure(std::error_code error) {
          error == std::errc::operation_not_permitted || error == std::errc::io_error;
 }
 
-StoreCopier::StoreCopier(std::string store)
+StoreCopier::StoreCopier(std::string store, const std::string& walkTop)
     : m_store(std::move(store)),
       m_linksKept(IsFolder(m_store + std::string(kLinksFolderName))),
       m_takenAt(SecondsNow()),
       m_madeFolders(std::size_t{1} << 18),
       m_seenNames(std::size_t{1} << 20),
-      m_notesAhead(kTakenNoteName, m_store, m_store + std::string(kMirrorFolderName)),
+      m_notesAhead(kTakenNoteName, m_store, m_store + std::string(kMirrorFolderName), walkTop),
       m_sharedNames(m_store) {}
 
 std::error_code StoreCopier::MakeFolderFor(const std::string& ownCopy, bool& existed) {

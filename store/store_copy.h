@@ -52,7 +52,9 @@ bool IsStoreWideFailure(std::error_code error);
 // guess which names are taken.
 class StoreCopier {
  public:
-  explicit StoreCopier(std::string store);
+  // walkTop: the folder the clean walks, when the copier serves one (the notes of earlier copies
+  // are read ahead only within it); empty for a copy alone.
+  explicit StoreCopier(std::string store, const std::string& walkTop = {});
 
   StoreCopyOutcome Copy(const char* source);
   // Copy with the notes of earlier copies read now, none read ahead: for a file copied alone,
