@@ -78,14 +78,14 @@ TEST_F(WalkTest, MissingArgumentsReturnBadArgumentAndTouchNothing) {
   EXPECT_EQ(WalkFolder(d.c_str(), "*", nullptr, 0, 3), WALK_BAD_ARGUMENT);
   EXPECT_FALSE(tree.Exists("prog/backups"));
   EXPECT_TRUE(recorder.paths.empty());
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(WalkTest, MissingFolderFailsWithoutPreparingTheStore) {
   EXPECT_EQ(Walk(tree.Path("nowhere"), 3), WALK_SEARCH_FAILED);
   EXPECT_FALSE(tree.Exists("prog/backups"));
   EXPECT_FALSE(g_fileList.IsOpen());
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
   // A file is not a folder to walk either.
   tree.Write("plain", "x");
   EXPECT_EQ(Walk(tree.Path("plain"), 3), WALK_SEARCH_FAILED);
@@ -98,7 +98,7 @@ TEST_F(WalkTest, EmptyFolderPreparesTheStoreAndCallsNothing) {
   EXPECT_TRUE(tree.Exists("prog/backups/list.txt"));
   EXPECT_EQ(List(), "");
   EXPECT_TRUE(recorder.paths.empty());
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(WalkTest, FilesAndFoldersGiveDoubledSeparatorsBelowTheTop) {
@@ -146,7 +146,7 @@ TEST_F(WalkTest, AStoreThatCannotBeWrittenStopsTheWalkAtItsFirstFolderWhateverTh
   MakeBackupsAPlainFile();
   for (const std::int32_t flags : {0, WALK_NO_RECURSE, WALK_FILES | WALK_FOLDERS}) {
     SCOPED_TRACE(flags);
-    backend.ClearMessages();
+    failures.Clear();
     recorder.paths.clear();
     EXPECT_EQ(Walk(tree.Path("D"), flags), WALK_STOPPED);
     EXPECT_TRUE(recorder.paths.empty());
@@ -368,7 +368,7 @@ TEST_F(WalkTest, SubFolderPathThatWouldNotFitIsSkippedWhole) {
     EXPECT_LT(p.size(), kMaxPath);
     EXPECT_NE(p.substr(0, parent.size() + 1), parent + "/") << "entered below " << p.size();
   }
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(WalkTest, FilePathThatWouldNotFitIsSkippedWhole) {
@@ -404,7 +404,7 @@ TEST_F(WalkTest, FilePathThatWouldNotFitIsSkippedWhole) {
   EXPECT_EQ(recorder.paths, std::vector<std::string>{folder + "/short"});
   EXPECT_EQ(Records(List()), std::vector<std::string>{folder + "/short"});
   EXPECT_EQ(Backups(), Sorted({"list.txt", "shortBACKUP", "unprotected.txt"}));
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
   // Neither is protected: one path is too long to handle at all, the other for a copy of its
   // own below "paths".
   const std::vector<UnprotectedItem>& missed = UnprotectedItems();

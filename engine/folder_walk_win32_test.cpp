@@ -10,9 +10,9 @@
 
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
+#include "engine/recorded_failures.h"
 #include "platform/file.h"
 #include "platform/platform_files.h"
-#include "framework/scripted/scripted_backend.h"
 #include "platform/test_support/temp_folder.h"
 #include "platform/windows_system.h"
 
@@ -66,8 +66,10 @@ class WalkWin32Test : public ::testing::Test {
     return items;
   }
 
+  std::vector<std::string> Texts() const { return failures.Texts(); }
+
   TempFolder tree;
-  ScriptedBackend backend;
+  RecordedFailures failures;
   std::vector<std::string> paths;
 };
 
@@ -89,7 +91,7 @@ TEST_F(WalkWin32Test, RecordsCarryDoubledBackslashesBelowTheTop) {
             Sorted({d + "\\a.txt", d + "\\S\\\\c.txt", d + "\\S\\\\T\\\\d.txt"}));
   EXPECT_EQ(TempFolder::Read(tree.Path("prog\\backups\\d.txtBACKUP")), "d");
   EXPECT_FALSE(std::filesystem::exists(tree.Path("prog\\backups\\e.TXTBACKUP")));
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
 
   // Folders reach the callback with their trailing separator.
   paths.clear();
@@ -123,7 +125,7 @@ TEST_F(WalkWin32Test, EachPathHasItsOwnCopyBelowItsDriveLetterHardLinkedToTheSha
   for (const char* folder : {"D", "E"}) {
     EXPECT_EQ(WalkFolder(tree.Path(folder).c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
   }
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
   EXPECT_TRUE(UnprotectedItems().empty());
   // "Z:\\tmp\\...\\D\\S\\n.txt" has its copy at "paths\\Z\\tmp\\...\\D\\S\\n.txt".
   const std::string d = tree.Path("D\\S\\n.txt");
@@ -147,7 +149,7 @@ TEST_F(WalkWin32Test, NamesOfOneFileKeepCopiesOfTheirOwn) {
   ASSERT_TRUE(::CreateHardLinkA(tree.Path("D\\b").c_str(), tree.Path("D\\a").c_str(), nullptr));
   ASSERT_EQ(LinkCount(tree.Path("D\\a")), 2u);
   EXPECT_EQ(WalkFolder(tree.Path("D").c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
   const std::string a = tree.Path("D\\a");
   const std::string mirror = tree.Path("prog\\backups\\paths") + "\\";
   const std::string ownA = mirror + a.substr(0, 1) + a.substr(2);
@@ -256,7 +258,7 @@ TEST_F(WalkWin32Test, NonWesternNamesAreBackedUpAndRecordedInUtf8) {
   WriteFileA(top + "\\été\\Привет.txt", "ru");
   WriteFileA(top + "\\été\\naïve résumé.txt", "fr");
   EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
-  EXPECT_TRUE(backend.Messages().empty());
+  EXPECT_TRUE(Texts().empty());
 
   const std::string backups = root + "\\日本\\プログラム\\backups\\";
   const std::string list = ReadFileA(backups + "list.txt");
@@ -308,7 +310,7 @@ TEST_F(WalkWin32Test, LongPathsAreBackedUpAndTheLimitIsTheRealPaths) {
   }
 
   EXPECT_EQ(WalkFolder(top.c_str(), "*", Record, 0, WALK_FILES), WALK_DONE);
-  EXPECT_EQ(backend.MessageTexts(), std::vector<std::string>());
+  EXPECT_EQ(Texts(), std::vector<std::string>());
   const std::string record259 = record + "\\\\" + name259;
   const std::string record300 = record + "\\\\" + deeper + "\\\\" + name300;
   EXPECT_GT(record259.size(), 260u);

@@ -201,7 +201,7 @@ TEST_F(HostileTreeTest, FullDiskKeepsThePreviousCopyAndTheListWhole) {
   }
   tree.Write("D/a.txt", std::string(64 * 1024, 'n'));  // the new version does not fit
   tree.Write("D/empty", "");                           // its copy fits, its record does not
-  backend.ClearMessages();
+  failures.Clear();
 
   // The first file that meets the full disk stops the walk, with the store's folder named.
   EXPECT_EQ(Walk(d), WALK_STOPPED);

@@ -105,9 +105,9 @@ TEST_P(StoreProcessesBothWaysTest,
       char go;
       if (::read(start[0], &go, 1) != 0) return 2;  // waits until every instance is ready
       const std::int32_t result = Clean("T" + std::to_string(i));
-      for (const std::string& text : backend.MessageTexts())
+      for (const std::string& text : Texts())
         std::fprintf(stderr, "%s\n", text.c_str());
-      return result == WALK_DONE && backend.Messages().empty() ? 0 : 1;
+      return result == WALK_DONE && Texts().empty() ? 0 : 1;
     }));
   }
   ::close(start[0]);

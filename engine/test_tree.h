@@ -18,9 +18,8 @@
 #include "engine/backup_store.h"
 #include "engine/folder_walk.h"
 #include "platform/platform_files.h"
+#include "engine/recorded_failures.h"
 #include "platform/test_support/temp_folder.h"
-#include "framework/scripted/scripted_backend.h"
-#include "shell/clean_boxes.h"
 
 namespace test_tree {
 
@@ -90,19 +89,10 @@ class EngineTest : public ::testing::Test {
 
   std::string List() const { return tree.Read("prog/backups/list.txt"); }
   std::vector<std::string> Backups() const { return tree.List("prog/backups"); }
-  std::vector<std::string> Texts() const { return backend.MessageTexts(); }
-
-  // Every failure's boxes as the desktop shows a kind's first, so the tests read each report
-  // as the text a user sees.
-  class EveryFailureBoxes : public CleanReporter {
-   public:
-    void Failure(const CleanFailureReport& report) override { ShowCleanFailureBoxes(report); }
-  };
+  std::vector<std::string> Texts() const { return failures.Texts(); }
 
   TempTree tree;
-  ScriptedBackend backend;
-  EveryFailureBoxes boxes;
-  ScopedCleanReporter reporting{boxes};
+  RecordedFailures failures;
 };
 
 // Splits list.txt content at ';' (the last record must end with one).

@@ -1,9 +1,8 @@
-// The message boxes of a clean's failures. The texts are the program's own, spelling
-// included; only the two about the store as a whole name a folder and a reason.
+// The message boxes of a clean's failures, one for each of its texts (clean_failure_texts.h).
 #include "clean_boxes.h"
 
+#include "engine/clean_failure_texts.h"
 #include "framework/message_box.h"
-#include "platform/platform_files.h"
 
 namespace {
 
@@ -26,30 +25,5 @@ void CleanBoxes::Failure(const CleanFailureReport& report) {
 }
 
 void ShowCleanFailureBoxes(const CleanFailureReport& report) {
-  switch (report.failure) {
-    case CleanFailure::kListNotOpened:
-      AfxMessageBox("Openning restoration list file failed.");
-      AfxMessageBox("Failed to create backup list text file");
-      return;
-    case CleanFailure::kPathNotRecordable:
-    case CleanFailure::kRecordNotWritten:
-      AfxMessageBox("Failed writting to backup text file");
-      return;
-    case CleanFailure::kSourceNotCopied:
-    case CleanFailure::kStoreNotCopied:
-    case CleanFailure::kSharedCopyNotNamed:
-      AfxMessageBox("CopyFile failed.");
-      return;
-    case CleanFailure::kListNotReopened:
-      AfxMessageBox("Openning restoration list file failed.");
-      AfxMessageBox("Failed writting to backup text file");
-      return;
-    case CleanFailure::kStoreNotWritable:
-      AfxMessageBox("The backups folder cannot be written:\n" + report.path + "\n" +
-                    ErrorText(report.reason) + "\nThe clean stops here.");
-      return;
-    case CleanFailure::kFlushFailed:
-      AfxMessageBox("Writing the backups to disk failed: " + ErrorText(report.reason));
-      return;
-  }
+  for (const std::string& text : CleanFailureTexts(report)) AfxMessageBox(text);
 }
