@@ -332,7 +332,8 @@ StoreCopyOutcome StoreCopier::Copy(const char* source) {
       // name: a clean of an unchanged tree then writes nothing but its records.
       if ((stamp && taken && TakenWithStamp(*taken, *stamp)) ||
           (!taken && SameContents(source, *own))) {
-        if (ahead) TrustReadAhead(ahead->folder);
+        // Only a note read ahead stands in for the copy itself; contents compared were read now.
+        if (ahead && taken) TrustReadAhead(ahead->folder);
         rememberCopied();
         return {StoreCopyResult::kOwnCopy, {}, /*unchanged=*/true};
       }
